@@ -1,0 +1,8 @@
+# Warnings for the project's own targets, and the optional sanitizer build.
+add_library(zimo_warnings INTERFACE)
+target_compile_options(zimo_warnings INTERFACE -Wall -Wextra -Wpedantic -Wshadow=local
+    -Wno-missing-field-initializers)
+if(ZIMO_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+endif()

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Runs a command on a private X server (Xvfb) with the openbox window manager, so that
+# window frames, maximising and real input events behave as on a desktop.
+#   with-x.sh [--screen WxH] COMMAND...
+set -euo pipefail
+screen=1024x768
+if [ "${1:-}" = "--screen" ]; then screen=$2; shift 2; fi
+fdfile=$(mktemp)
+Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp 3>"$fdfile" 2>/dev/null &
+xvfb=$!
+for _ in $(seq 100); do [ -s "$fdfile" ] && break; sleep 0.05; done
+export DISPLAY=":$(cat "$fdfile")"
+rm -f "$fdfile"
+openbox >/dev/null 2>&1 &
+wm=$!
+for _ in $(seq 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    sleep 0.05
+done
+unset QT_QPA_PLATFORM
+set +e
+"$@"
+rc=$?
+kill "$wm" "$xvfb" 2>/dev/null
+wait "$wm" "$xvfb" 2>/dev/null
+exit $rc
