@@ -13,6 +13,7 @@ public:
     explicit PlayerWidget(QWidget* parent);
 
     QWidget* window() override { return this; }
+    bool controlEvent(QEvent* event) override { return QWidget::event(event); }
     bool putMovie(const QString& path) override;
     void setVariable(const QString& name, const QString& value) override;
     QString getVariable(const QString& path) override;

@@ -11,6 +11,7 @@
 #include <QByteArray>
 #include <QString>
 
+class QEvent;
 class QWidget;
 
 namespace zimo {
@@ -21,6 +22,11 @@ public:
 
     // The control's own child window inside the host.
     virtual QWidget* window() = 0;
+
+    // The control's own handling of an event on its window. The shell filters the
+    // window's events first and hands on those it does not consume through this.
+    // Returns whether the control consumed the event.
+    virtual bool controlEvent(QEvent* event) = 0;
 
     // Loads a movie from a file. The whole file has been read and validated
     // (signature, version, length, inflation) by the time this returns, so the

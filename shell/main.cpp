@@ -1,0 +1,13 @@
+// The program's entry: start up, run the event loop, always end with exit code 0.
+#include "startup.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    // The program ends through its own shut-down, not when the last window closes.
+    QApplication::setQuitOnLastWindowClosed(false);
+    if (!StartUp()) return 0;
+    QApplication::exec();
+    return 0;
+}

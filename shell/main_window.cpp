@@ -1,0 +1,70 @@
+#include "main_window.h"
+
+#include "globals.h"
+#include "window_procs.h"
+
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QScreen>
+#include <QWindow>
+
+namespace {
+
+// How long to wait for the window manager to frame a newly shown window.
+constexpr int kFrameWaitMs = 500;
+
+QMargins WaitForFrameMargins() {
+    QElapsedTimer waited;
+    waited.start();
+    QMargins margins;
+    while (waited.elapsed() < kFrameWaitMs) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        margins = MainWindow->windowHandle() ? MainWindow->windowHandle()->frameMargins()
+                                             : QMargins();
+        if (!margins.isNull()) break;
+    }
+    return margins;
+}
+
+} // namespace
+
+int InitialWindowLeft(int screenWidth) { return screenWidth / 2 - MainWindowWidth / 2; }
+
+int InitialWindowTop(int screenHeight) { return screenHeight / 2 - MainWindowHeight / 2; }
+
+void ReadScreenMetrics() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect geometry = screen ? screen->geometry() : QRect();
+    ScreenMetrics.screenWidth = geometry.width();
+    ScreenMetrics.screenHeight = geometry.height();
+}
+
+QMainWindow* CreateMainWindow() {
+    auto* window = new QMainWindow;
+    window->setWindowTitle(QStringLiteral("FLV Player zimo"));
+    window->setWindowIcon(QIcon(QStringLiteral(":/zimo/icon.png")));
+    window->setObjectName(QStringLiteral("zimo"));
+    window->move(InitialWindowLeft(ScreenMetrics.screenWidth),
+                 InitialWindowTop(ScreenMetrics.screenHeight));
+    window->resize(MainWindowWidth, MainWindowHeight);
+    InstallMainWindowProc(window);
+    return window;
+}
+
+void ShowMainWindow() {
+    const int left = InitialWindowLeft(ScreenMetrics.screenWidth);
+    const int top = InitialWindowTop(ScreenMetrics.screenHeight);
+    MainWindow->show();
+    // The frame's size is known only once the window manager has framed the window;
+    // then the client area is made as large as the outer frame allows.
+    const QMargins margins = WaitForFrameMargins();
+    MainWindow->resize(MainWindowWidth - margins.left() - margins.right(),
+                       MainWindowHeight - margins.top() - margins.bottom());
+    MainWindow->move(left, top);
+    ScreenMetrics.captionHeight = margins.top() - margins.bottom();
+    ScreenMetrics.menuBarHeight =
+        MainWindow->menuWidget() ? MainWindow->menuWidget()->sizeHint().height() : 0;
+}

@@ -1,0 +1,73 @@
+#include "program_run.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRegularExpression>
+#include <QThread>
+
+QString RunTool(const QString& program, const QStringList& arguments) {
+    QProcess p;
+    p.start(program, arguments);
+    p.waitForFinished(10000);
+    return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
+}
+
+bool ProgramRun::install(const QString& program, const QString& playerLibrary) {
+    const QString target = programDir.path() + "/zimo";
+    if (!QFile::copy(program, target)) return false;
+    QFile::setPermissions(target, QFile::permissions(program));
+    if (!playerLibrary.isEmpty() &&
+        !QFile::copy(playerLibrary, programDir.path() + "/libzimoplayer.so"))
+        return false;
+    for (const char* sub : {"home", "config", "data", "cache", "runtime", "tmp"})
+        QDir(home.path()).mkpath(sub);
+    QFile::setPermissions(home.path() + "/runtime", QFile::ReadOwner | QFile::WriteOwner |
+                                                        QFile::ExeOwner);
+    return true;
+}
+
+void ProgramRun::start(const QStringList& arguments, const QString& tmpdir) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HOME", home.path() + "/home");
+    env.insert("XDG_CONFIG_HOME", configPath());
+    env.insert("XDG_DATA_HOME", home.path() + "/data");
+    env.insert("XDG_CACHE_HOME", home.path() + "/cache");
+    env.insert("XDG_RUNTIME_DIR", home.path() + "/runtime");
+    env.insert("TMPDIR", tmpdir.isEmpty() ? tmpPath() : tmpdir);
+    env.remove("QT_QPA_PLATFORM");
+    process.setProcessEnvironment(env);
+    process.start(programDir.path() + "/zimo", arguments);
+    process.waitForStarted();
+}
+
+QStringList ProgramRun::windowsNamed(const QString& title) {
+    const QString out = RunTool("xdotool", {"search", "--all", "--pid", QString::number(process.processId()),
+                                            "--name", "^" + QRegularExpression::escape(title) + "$"});
+    QStringList shown;
+    if (out.isEmpty()) return shown;
+    // Only windows that are actually on the screen count.
+    for (const QString& id : out.split('\n'))
+        if (RunTool("xwininfo", {"-id", id}).contains("Map State: IsViewable")) shown << id;
+    return shown;
+}
+
+QString ProgramRun::waitForWindow(const QString& title, int timeoutMs) {
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < timeoutMs && process.state() == QProcess::Running) {
+        const QStringList shown = windowsNamed(title);
+        if (!shown.isEmpty()) return shown.first();
+        QThread::msleep(50);
+    }
+    return {};
+}
+
+bool ProgramRun::waitForExit(int timeoutMs) {
+    return process.state() == QProcess::NotRunning || process.waitForFinished(timeoutMs);
+}
+
+void PressKeyIn(const QString& window, const QString& key) {
+    RunTool("xdotool", {"windowactivate", "--sync", window});
+    RunTool("xdotool", {"key", key});
+}

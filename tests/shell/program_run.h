@@ -1,0 +1,31 @@
+// Running the real program in a folder of its own, on the test's X server.
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+struct ProgramRun {
+    QTemporaryDir home;      // HOME, XDG folders and TMPDIR of the run
+    QTemporaryDir programDir;
+
+    // Copies the program into programDir, with playerLibrary (if any) beside it under
+    // the name the program looks for.
+    bool install(const QString& program, const QString& playerLibrary);
+    // Starts the program with a fresh environment; tmpdir overrides TMPDIR.
+    void start(const QStringList& arguments = {}, const QString& tmpdir = {});
+    // Waits for a top-level window whose title matches exactly; returns its id or "".
+    QString waitForWindow(const QString& title, int timeoutMs = 10000);
+    QStringList windowsNamed(const QString& title);
+    bool waitForExit(int timeoutMs = 10000);
+    QString tmpPath() const { return home.path() + "/tmp"; }
+    QString configPath() const { return home.path() + "/config"; }
+
+    QProcess process;
+};
+
+// Runs a command and returns its standard output, trimmed.
+QString RunTool(const QString& program, const QStringList& arguments);
+// Activates a window and presses a key in it, as a user would.
+void PressKeyIn(const QString& window, const QString& key);

@@ -1,0 +1,90 @@
+// The program's start-up on a real X server with a window manager: the main window's
+// frame, the player control inside it and the movie it loaded.
+#include "shell/globals.h"
+#include "shell/main_window.h"
+#include "shell/movie_deploy.h"
+#include "shell/startup.h"
+
+#include <zimo/player_control.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+QTemporaryDir* ScratchTemp = nullptr;
+
+TEST(InitialPlacement, CentresTheFrameWithTruncatedHalves) {
+    EXPECT_EQ(InitialWindowLeft(1024), 298);
+    EXPECT_EQ(InitialWindowTop(768), 223);
+    EXPECT_EQ(InitialWindowLeft(1023), 297);
+    EXPECT_EQ(InitialWindowTop(767), 222);
+    // A screen narrower than the window: the left edge is used as computed.
+    EXPECT_EQ(InitialWindowLeft(300), -64);
+}
+
+class StartUpOnX : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        ASSERT_TRUE(StartUp());
+        ASSERT_NE(MainWindow, nullptr);
+    }
+};
+
+TEST_F(StartUpOnX, MainWindowFrameIsCentredAtItsInitialSize) {
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QRect frame = MainWindow->frameGeometry();
+    EXPECT_EQ(MainWindow->windowTitle(), "FLV Player zimo");
+    EXPECT_EQ(frame.size(), QSize(429, 322));
+    EXPECT_EQ(frame.topLeft(), QPoint(screen.width() / 2 - 214, screen.height() / 2 - 161));
+    EXPECT_TRUE(MainWindow->isVisible());
+    EXPECT_FALSE(MainWindow->windowIcon().isNull());
+    EXPECT_EQ(QCoreApplication::applicationVersion(), "1.0");
+}
+
+TEST_F(StartUpOnX, PlayerWindowFillsTheClientAreaAndFollowsIt) {
+    ASSERT_NE(PlayerWindow, nullptr);
+    EXPECT_EQ(PlayerWindow, MainWindow->centralWidget());
+    EXPECT_TRUE(PlayerWindow->acceptDrops());
+    MainWindow->resize(600, 400);
+    QCoreApplication::processEvents();
+    const int bar = MainWindow->menuWidget() ? MainWindow->menuWidget()->height() : 0;
+    EXPECT_EQ(PlayerWindow->size(), QSize(600, 400 - bar));
+}
+
+TEST_F(StartUpOnX, ControlLoadedTheEmbeddedMovieAndTheFileIsGone) {
+    ASSERT_NE(PlayerControl, nullptr);
+    const QByteArray loaded = PlayerControl->loadedMovie();
+    const QByteArray embedded(reinterpret_cast<const char*>(EmbeddedMovie),
+                              static_cast<qsizetype>(EmbeddedMovieSize));
+    EXPECT_EQ(loaded, embedded);
+    EXPECT_TRUE(loaded.startsWith("CWS"));
+    EXPECT_EQ(static_cast<unsigned char>(loaded.at(3)), 8);
+    EXPECT_TRUE(QDir(ScratchTemp->path()).entryList({"z*"}, QDir::Files | QDir::Hidden).isEmpty());
+}
+
+TEST_F(StartUpOnX, ShutdownSendsAnEmptyFileOnce) {
+    Shutdown();
+    EXPECT_TRUE(ShutdownDone);
+    EXPECT_EQ(PlayerControl, nullptr);
+    EXPECT_FALSE(PlayerWindow->acceptDrops());
+    Shutdown(); // a second one only asks the loop to end again
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    // The movie's temporary file goes into a folder of the test's own.
+    QTemporaryDir temp;
+    ScratchTemp = &temp;
+    qputenv("TMPDIR", temp.path().toLocal8Bit());
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    return RUN_ALL_TESTS();
+}
