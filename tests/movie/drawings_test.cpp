@@ -82,7 +82,8 @@ TEST(Drawings, ShapeVersionsFollowTheirFeatures) {
         EXPECT_FALSE(l.noVScale);
     }
     int lines = 0;
-    for (const auto& p : groove.paths) lines += p.line != 0 && p.fill0 == 0 && p.fill1 == 0;
+    for (const auto& p : groove.paths)
+        lines += p.line != 0 && p.fill0 == 0 && p.fill1 == 0;
     EXPECT_EQ(lines, 3);
     ASSERT_TRUE(groove.edgeBounds);
     EXPECT_EQ(groove.edgeBounds->xMin, 6);   // left line at 0.3
@@ -137,9 +138,8 @@ TEST(Drawings, KnobIsThreeDiscsEachOverTheLast) {
     EXPECT_EQ(knob.paths[2].fill0, 2);
     EXPECT_EQ(knob.paths[2].fill1, 3);
     EXPECT_NE(knob.paths[2].line, 0);
-    EXPECT_EQ(knob.fills[0].stops,
-              (std::vector<std::pair<int, std::uint32_t>>{
-                  {24, 0x000000FF}, {222, 0xFFFFFFFF}, {255, 0xFFFFFFFF}}));
+    EXPECT_EQ(knob.fills[0].stops, (std::vector<std::pair<int, std::uint32_t>>{
+                                       {24, 0x000000FF}, {222, 0xFFFFFFFF}, {255, 0xFFFFFFFF}}));
     // The rim brightens upwards and to the left, about 9 degrees off the vertical.
     const auto [from, to] = axisOf(knob.fills[0].matrix);
     const double lean = std::atan2(from.first - to.first, from.second - to.second) * 180 / M_PI;
@@ -150,8 +150,8 @@ TEST(Drawings, KnobIsThreeDiscsEachOverTheLast) {
 namespace zm = zimo::movie;
 
 TEST(ShapeGeometry, LinearGradientMapsTheSquareOntoItsAxis) {
-    const auto f = zm::FillStyle::linear({{0, zm::rgb(0)}, {255, zm::rgb(0xffffff)}}, {10, 20},
-                                         {40, -20});
+    const auto f =
+        zm::FillStyle::linear({{0, zm::rgb(0)}, {255, zm::rgb(0xffffff)}}, {10, 20}, {40, -20});
     Matrix m{f.matrix.scaleX,      f.matrix.scaleY,     f.matrix.rotateSkew0,
              f.matrix.rotateSkew1, f.matrix.translateX, f.matrix.translateY};
     const auto [from, to] = axisOf(m);

@@ -49,7 +49,8 @@ TEST(MovieFile, RootTimelineShowsItemsOnlyFromFrameThree) {
     EXPECT_EQ(third[0].depth, 1);
     EXPECT_EQ(third[1].name, "controlpanel");
     EXPECT_EQ(third[1].depth, 3);
-    for (int f = 3; f < 6; ++f) EXPECT_TRUE(frames[f].empty()) << "frame " << f + 1;
+    for (int f = 3; f < 6; ++f)
+        EXPECT_TRUE(frames[f].empty()) << "frame " << f + 1;
 }
 
 // Walks every timeline: each tag list ends at its End tag, sprites declare their frame
@@ -84,7 +85,8 @@ TEST(MovieFile, EveryTagIsSoundAndEveryIdDefinedBeforeUse) {
                 std::uint16_t declared = 0;
                 const auto inner = spriteTags(t.body, &declared);
                 int shown = 0;
-                for (const auto& c : inner) shown += c.code == 1;
+                for (const auto& c : inner)
+                    shown += c.code == 1;
                 EXPECT_EQ(shown, declared) << "sprite " << id;
                 walk(inner, false);
                 ++sprites;
@@ -133,5 +135,6 @@ TEST(MovieFile, ScriptsGoToFramesOneAndThree) {
     EXPECT_EQ(frames[2].back().code, 12);
 
     // Without scripts, no frame of the root carries actions.
-    for (const auto& f : framesOf(generatedMovie().tags)) EXPECT_TRUE(actionsOf(f).empty());
+    for (const auto& f : framesOf(generatedMovie().tags))
+        EXPECT_TRUE(actionsOf(f).empty());
 }

@@ -28,6 +28,8 @@ std::vector<Place> placementsIn(const Item& item);
 // The shape drawn by an item holding a single shape at depth 1.
 ShapeInfo shapeOf(const Item& item);
 
-inline double px(int twips) { return twips / 20.0; }
+inline double px(int twips) {
+    return twips / 20.0;
+}
 
 } // namespace movietest

@@ -49,7 +49,8 @@ TEST(StageItems, PlacementsAreExact) {
         {"controlpanel.slider", 24, 1590, 269, 69632, 69632},
         {"controlpanel.playpause", 28, 0, 1, 65536, 65536},
     };
-    for (const auto& e : items) expectPlaced(e);
+    for (const auto& e : items)
+        expectPlaced(e);
 }
 
 TEST(StageItems, ColourTransformsAndMask) {
@@ -136,13 +137,12 @@ TEST(StageItems, PlayPauseFramesStopThemselves) {
 }
 
 TEST(StageItems, PlayButtonHasNoHitStateAndDrawsTheSymbolTwice) {
-    const auto& button = characters().at(
-        [] {
-            const auto frames = framesOf(childTags(findItem("controlpanel.playpause")));
-            for (const auto& t : frames.at(1))
-                if (t.code == 26) return *readPlaceObject2(t.body).character;
-            throw ReadError("no button");
-        }());
+    const auto& button = characters().at([] {
+        const auto frames = framesOf(childTags(findItem("controlpanel.playpause")));
+        for (const auto& t : frames.at(1))
+            if (t.code == 26) return *readPlaceObject2(t.body).character;
+        throw ReadError("no button");
+    }());
     ASSERT_EQ(button.code, 34);
     Reader r(button.body);
     r.u16();
@@ -213,10 +213,11 @@ TEST(StageItems, TimeDisplayFields) {
         EXPECT_EQ(f2, 0x20 | 0x10 | 0x01);
         const std::uint16_t font = r.u16();
         EXPECT_EQ(characters().at(font).code, 48);
-        EXPECT_EQ(r.u16(), 280); // 14 px
+        EXPECT_EQ(r.u16(), 280);         // 14 px
         EXPECT_EQ(r.u32(), 0xff000000u); // black, opaque
         EXPECT_EQ(r.u8(), f.align);
-        for (int k = 0; k < 4; ++k) EXPECT_EQ(r.u16(), 0); // margins, indent, leading
+        for (int k = 0; k < 4; ++k)
+            EXPECT_EQ(r.u16(), 0); // margins, indent, leading
         EXPECT_EQ(r.str(), f.variable);
         EXPECT_EQ(r.str(), f.text);
         EXPECT_EQ(r.offset(), t.body.size());
@@ -249,7 +250,8 @@ TEST(StageItems, FontHoldsTheThirteenGlyphsWithTheirMetrics) {
     ASSERT_EQ(glyphs, 13);
     const std::size_t tableStart = r.offset();
     std::vector<std::uint32_t> offsets;
-    for (int i = 0; i <= glyphs; ++i) offsets.push_back(wideOffsets ? r.u32() : r.u16());
+    for (int i = 0; i <= glyphs; ++i)
+        offsets.push_back(wideOffsets ? r.u32() : r.u16());
     // Each glyph: one fill, no lines, edges only, and within the em box.
     std::vector<Rect> outlines;
     for (int i = 0; i < glyphs; ++i) {
@@ -265,15 +267,17 @@ TEST(StageItems, FontHoldsTheThirteenGlyphsWithTheirMetrics) {
     }
     Reader codes(View(fontTag->body).subspan(tableStart + offsets[glyphs]));
     std::string chars;
-    for (int i = 0; i < glyphs; ++i) chars += static_cast<char>(codes.u16());
+    for (int i = 0; i < glyphs; ++i)
+        chars += static_cast<char>(codes.u16());
     EXPECT_EQ(chars, "-/0123456789:");
     EXPECT_EQ(codes.u16(), 927);
     EXPECT_EQ(codes.u16(), 217);
     EXPECT_EQ(codes.s16(), 120);
     std::vector<int> advances;
-    for (int i = 0; i < glyphs; ++i) advances.push_back(codes.s16());
-    EXPECT_EQ(advances, (std::vector<int>{341, 285, 570, 570, 570, 570, 570, 570, 570, 570, 570,
-                                          570, 285}));
+    for (int i = 0; i < glyphs; ++i)
+        advances.push_back(codes.s16());
+    EXPECT_EQ(advances,
+              (std::vector<int>{341, 285, 570, 570, 570, 570, 570, 570, 570, 570, 570, 570, 285}));
     for (int i = 0; i < glyphs; ++i) {
         const Rect stored = readRect(codes);
         SCOPED_TRACE(chars.substr(i, 1));

@@ -38,7 +38,8 @@ std::uint32_t Reader::u32() {
 
 std::string Reader::str() {
     std::string s;
-    for (std::uint8_t c = u8(); c != 0; c = u8()) s += static_cast<char>(c);
+    for (std::uint8_t c = u8(); c != 0; c = u8())
+        s += static_cast<char>(c);
     return s;
 }
 
@@ -84,9 +85,11 @@ Cxform readCxformWithAlpha(Reader& r) {
     const bool hasAdd = r.ub(1), hasMult = r.ub(1);
     const int n = static_cast<int>(r.ub(4));
     if (hasMult)
-        for (int& v : c.mult) v = r.sb(n);
+        for (int& v : c.mult)
+            v = r.sb(n);
     if (hasAdd)
-        for (int& v : c.add) v = r.sb(n);
+        for (int& v : c.add)
+            v = r.sb(n);
     r.align();
     return c;
 }
@@ -200,7 +203,8 @@ namespace {
 
 std::uint32_t readColour(Reader& r, bool alpha) {
     std::uint32_t c = 0;
-    for (int i = 0; i < 3; ++i) c = (c << 8) | r.u8();
+    for (int i = 0; i < 3; ++i)
+        c = (c << 8) | r.u8();
     return (c << 8) | (alpha ? r.u8() : 0xff);
 }
 
