@@ -1,10 +1,14 @@
 // Build-time generator: writes the compressed player movie and a C++ source that embeds it.
-//   zimo-movie-gen OUT.swf OUT.cpp
+//   zimo-movie-gen OUT.swf OUT.cpp [--loading FRAME1.actions] [--main FRAME3.actions]
+// The optional files hold the compiled action records of the two scripts.
 #include "movie_builder.h"
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iostream>
+#include <iterator>
+#include <optional>
 
 namespace {
 
@@ -12,6 +16,20 @@ bool writeFile(const char* path, const void* data, std::size_t size) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
     return static_cast<bool>(out);
+}
+
+constexpr std::size_t kMaxActions = 1 << 20; // far more than any script of the movie
+
+std::optional<zimo::movie::Bytes> readActions(const char* path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    zimo::movie::Bytes b;
+    char c;
+    while (in.get(c)) {
+        if (b.size() == kMaxActions) return std::nullopt;
+        b.push_back(static_cast<std::uint8_t>(c));
+    }
+    return b;
 }
 
 std::string embeddingSource(const zimo::movie::Bytes& movie) {
@@ -30,15 +48,30 @@ std::string embeddingSource(const zimo::movie::Bytes& movie) {
     return s;
 }
 
+int usage() {
+    std::cerr << "usage: zimo-movie-gen OUT.swf OUT.cpp [--loading FILE] [--main FILE]\n";
+    return 2;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::cerr << "usage: zimo-movie-gen OUT.swf OUT.cpp\n";
-        return 2;
+    if (argc < 3 || argc % 2 == 0) return usage();
+    zimo::movie::MovieScripts scripts;
+    for (int i = 3; i + 1 < argc; i += 2) {
+        zimo::movie::Bytes* target = std::strcmp(argv[i], "--loading") == 0 ? &scripts.loading
+                                     : std::strcmp(argv[i], "--main") == 0  ? &scripts.main
+                                                                            : nullptr;
+        if (!target) return usage();
+        auto actions = readActions(argv[i + 1]);
+        if (!actions) {
+            std::cerr << "zimo-movie-gen: cannot read " << argv[i + 1] << "\n";
+            return 1;
+        }
+        *target = std::move(*actions);
     }
     try {
-        const auto body = zimo::movie::buildMovieBody();
+        const auto body = zimo::movie::buildMovieBody(scripts);
         const auto movie = zimo::movie::compressedMovie(zimo::movie::kMovieVersion, body);
         const auto source = embeddingSource(movie);
         if (!writeFile(argv[1], movie.data(), movie.size()) ||

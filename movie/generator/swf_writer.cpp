@@ -13,7 +13,8 @@ void SwfWriter::u16(std::uint16_t v) {
 }
 
 void SwfWriter::u32(std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) u8((v >> (8 * i)) & 0xff);
+    for (int i = 0; i < 4; ++i)
+        u8((v >> (8 * i)) & 0xff);
 }
 
 void SwfWriter::bytes(const Bytes& b) {
@@ -22,7 +23,8 @@ void SwfWriter::bytes(const Bytes& b) {
 }
 
 void SwfWriter::string(const std::string& s) {
-    for (char c : s) u8(static_cast<std::uint8_t>(c));
+    for (char c : s)
+        u8(static_cast<std::uint8_t>(c));
     u8(0);
 }
 
@@ -50,8 +52,8 @@ void SwfWriter::flushBits() {
 
 void SwfWriter::rect(std::int32_t xMin, std::int32_t xMax, std::int32_t yMin, std::int32_t yMax) {
     flushBits();
-    int n = std::max({signedBitsFor(xMin), signedBitsFor(xMax), signedBitsFor(yMin),
-                      signedBitsFor(yMax)});
+    int n = std::max(
+        {signedBitsFor(xMin), signedBitsFor(xMax), signedBitsFor(yMin), signedBitsFor(yMax)});
     ubits(n, 5);
     sbits(xMin, n);
     sbits(xMax, n);
@@ -90,8 +92,8 @@ Bytes tag(int code, const Bytes& body, bool forceLong) {
 Bytes compressedMovie(std::uint8_t version, const Bytes& afterHeader) {
     uLongf bound = compressBound(afterHeader.size());
     Bytes z(bound);
-    if (compress2(z.data(), &bound, afterHeader.data(), afterHeader.size(), Z_DEFAULT_COMPRESSION) !=
-        Z_OK)
+    if (compress2(z.data(), &bound, afterHeader.data(), afterHeader.size(),
+                  Z_DEFAULT_COMPRESSION) != Z_OK)
         throw std::runtime_error("zlib compression failed");
     z.resize(bound);
     SwfWriter w;

@@ -11,7 +11,10 @@ using Bytes = std::vector<std::uint8_t>;
 
 class SwfWriter {
 public:
-    void u8(std::uint8_t v) { flushBits(); out_.push_back(v); }
+    void u8(std::uint8_t v) {
+        flushBits();
+        out_.push_back(v);
+    }
     void u16(std::uint16_t v);
     void u32(std::uint32_t v);
     void s16(std::int16_t v) { u16(static_cast<std::uint16_t>(v)); }
@@ -26,7 +29,10 @@ public:
     // A RECT record in twips.
     void rect(std::int32_t xMin, std::int32_t xMax, std::int32_t yMin, std::int32_t yMax);
 
-    const Bytes& data() { flushBits(); return out_; }
+    const Bytes& data() {
+        flushBits();
+        return out_;
+    }
 
 private:
     Bytes out_;
