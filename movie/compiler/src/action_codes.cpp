@@ -4,106 +4,206 @@ namespace zimo::asc {
 
 std::string_view actionName(std::uint8_t code) {
     switch (static_cast<Action>(code)) {
-    case Action::End: return "End";
-    case Action::NextFrame: return "NextFrame";
-    case Action::PreviousFrame: return "PreviousFrame";
-    case Action::Play: return "Play";
-    case Action::Stop: return "Stop";
-    case Action::ToggleQuality: return "ToggleQuality";
-    case Action::StopSounds: return "StopSounds";
-    case Action::Add: return "Add";
-    case Action::Subtract: return "Subtract";
-    case Action::Multiply: return "Multiply";
-    case Action::Divide: return "Divide";
-    case Action::Equals: return "Equals";
-    case Action::Less: return "Less";
-    case Action::And: return "And";
-    case Action::Or: return "Or";
-    case Action::Not: return "Not";
-    case Action::StringEquals: return "StringEquals";
-    case Action::StringLength: return "StringLength";
-    case Action::StringExtract: return "StringExtract";
-    case Action::Pop: return "Pop";
-    case Action::ToInteger: return "ToInteger";
-    case Action::GetVariable: return "GetVariable";
-    case Action::SetVariable: return "SetVariable";
-    case Action::SetTarget2: return "SetTarget2";
-    case Action::StringAdd: return "StringAdd";
-    case Action::GetProperty: return "GetProperty";
-    case Action::SetProperty: return "SetProperty";
-    case Action::CloneSprite: return "CloneSprite";
-    case Action::RemoveSprite: return "RemoveSprite";
-    case Action::Trace: return "Trace";
-    case Action::StartDrag: return "StartDrag";
-    case Action::EndDrag: return "EndDrag";
-    case Action::StringLess: return "StringLess";
-    case Action::Throw: return "Throw";
-    case Action::CastOp: return "CastOp";
-    case Action::ImplementsOp: return "ImplementsOp";
-    case Action::RandomNumber: return "RandomNumber";
-    case Action::MBStringLength: return "MBStringLength";
-    case Action::CharToAscii: return "CharToAscii";
-    case Action::AsciiToChar: return "AsciiToChar";
-    case Action::GetTime: return "GetTime";
-    case Action::MBStringExtract: return "MBStringExtract";
-    case Action::MBCharToAscii: return "MBCharToAscii";
-    case Action::MBAsciiToChar: return "MBAsciiToChar";
-    case Action::Delete: return "Delete";
-    case Action::Delete2: return "Delete2";
-    case Action::DefineLocal: return "DefineLocal";
-    case Action::CallFunction: return "CallFunction";
-    case Action::Return: return "Return";
-    case Action::Modulo: return "Modulo";
-    case Action::NewObject: return "NewObject";
-    case Action::DefineLocal2: return "DefineLocal2";
-    case Action::InitArray: return "InitArray";
-    case Action::InitObject: return "InitObject";
-    case Action::TypeOf: return "TypeOf";
-    case Action::TargetPath: return "TargetPath";
-    case Action::Enumerate: return "Enumerate";
-    case Action::Add2: return "Add2";
-    case Action::Less2: return "Less2";
-    case Action::Equals2: return "Equals2";
-    case Action::ToNumber: return "ToNumber";
-    case Action::ToString: return "ToString";
-    case Action::PushDuplicate: return "PushDuplicate";
-    case Action::StackSwap: return "StackSwap";
-    case Action::GetMember: return "GetMember";
-    case Action::SetMember: return "SetMember";
-    case Action::Increment: return "Increment";
-    case Action::Decrement: return "Decrement";
-    case Action::CallMethod: return "CallMethod";
-    case Action::NewMethod: return "NewMethod";
-    case Action::InstanceOf: return "InstanceOf";
-    case Action::Enumerate2: return "Enumerate2";
-    case Action::BitAnd: return "BitAnd";
-    case Action::BitOr: return "BitOr";
-    case Action::BitXor: return "BitXor";
-    case Action::BitLShift: return "BitLShift";
-    case Action::BitRShift: return "BitRShift";
-    case Action::BitURShift: return "BitURShift";
-    case Action::StrictEquals: return "StrictEquals";
-    case Action::Greater: return "Greater";
-    case Action::StringGreater: return "StringGreater";
-    case Action::Extends: return "Extends";
-    case Action::GotoFrame: return "GotoFrame";
-    case Action::GetURL: return "GetURL";
-    case Action::StoreRegister: return "StoreRegister";
-    case Action::ConstantPool: return "ConstantPool";
-    case Action::WaitForFrame: return "WaitForFrame";
-    case Action::SetTarget: return "SetTarget";
-    case Action::GoToLabel: return "GoToLabel";
-    case Action::WaitForFrame2: return "WaitForFrame2";
-    case Action::DefineFunction2: return "DefineFunction2";
-    case Action::Try: return "Try";
-    case Action::With: return "With";
-    case Action::Push: return "Push";
-    case Action::Jump: return "Jump";
-    case Action::GetURL2: return "GetURL2";
-    case Action::DefineFunction: return "DefineFunction";
-    case Action::If: return "If";
-    case Action::Call: return "Call";
-    case Action::GotoFrame2: return "GotoFrame2";
+    case Action::End:
+        return "End";
+    case Action::NextFrame:
+        return "NextFrame";
+    case Action::PreviousFrame:
+        return "PreviousFrame";
+    case Action::Play:
+        return "Play";
+    case Action::Stop:
+        return "Stop";
+    case Action::ToggleQuality:
+        return "ToggleQuality";
+    case Action::StopSounds:
+        return "StopSounds";
+    case Action::Add:
+        return "Add";
+    case Action::Subtract:
+        return "Subtract";
+    case Action::Multiply:
+        return "Multiply";
+    case Action::Divide:
+        return "Divide";
+    case Action::Equals:
+        return "Equals";
+    case Action::Less:
+        return "Less";
+    case Action::And:
+        return "And";
+    case Action::Or:
+        return "Or";
+    case Action::Not:
+        return "Not";
+    case Action::StringEquals:
+        return "StringEquals";
+    case Action::StringLength:
+        return "StringLength";
+    case Action::StringExtract:
+        return "StringExtract";
+    case Action::Pop:
+        return "Pop";
+    case Action::ToInteger:
+        return "ToInteger";
+    case Action::GetVariable:
+        return "GetVariable";
+    case Action::SetVariable:
+        return "SetVariable";
+    case Action::SetTarget2:
+        return "SetTarget2";
+    case Action::StringAdd:
+        return "StringAdd";
+    case Action::GetProperty:
+        return "GetProperty";
+    case Action::SetProperty:
+        return "SetProperty";
+    case Action::CloneSprite:
+        return "CloneSprite";
+    case Action::RemoveSprite:
+        return "RemoveSprite";
+    case Action::Trace:
+        return "Trace";
+    case Action::StartDrag:
+        return "StartDrag";
+    case Action::EndDrag:
+        return "EndDrag";
+    case Action::StringLess:
+        return "StringLess";
+    case Action::Throw:
+        return "Throw";
+    case Action::CastOp:
+        return "CastOp";
+    case Action::ImplementsOp:
+        return "ImplementsOp";
+    case Action::RandomNumber:
+        return "RandomNumber";
+    case Action::MBStringLength:
+        return "MBStringLength";
+    case Action::CharToAscii:
+        return "CharToAscii";
+    case Action::AsciiToChar:
+        return "AsciiToChar";
+    case Action::GetTime:
+        return "GetTime";
+    case Action::MBStringExtract:
+        return "MBStringExtract";
+    case Action::MBCharToAscii:
+        return "MBCharToAscii";
+    case Action::MBAsciiToChar:
+        return "MBAsciiToChar";
+    case Action::Delete:
+        return "Delete";
+    case Action::Delete2:
+        return "Delete2";
+    case Action::DefineLocal:
+        return "DefineLocal";
+    case Action::CallFunction:
+        return "CallFunction";
+    case Action::Return:
+        return "Return";
+    case Action::Modulo:
+        return "Modulo";
+    case Action::NewObject:
+        return "NewObject";
+    case Action::DefineLocal2:
+        return "DefineLocal2";
+    case Action::InitArray:
+        return "InitArray";
+    case Action::InitObject:
+        return "InitObject";
+    case Action::TypeOf:
+        return "TypeOf";
+    case Action::TargetPath:
+        return "TargetPath";
+    case Action::Enumerate:
+        return "Enumerate";
+    case Action::Add2:
+        return "Add2";
+    case Action::Less2:
+        return "Less2";
+    case Action::Equals2:
+        return "Equals2";
+    case Action::ToNumber:
+        return "ToNumber";
+    case Action::ToString:
+        return "ToString";
+    case Action::PushDuplicate:
+        return "PushDuplicate";
+    case Action::StackSwap:
+        return "StackSwap";
+    case Action::GetMember:
+        return "GetMember";
+    case Action::SetMember:
+        return "SetMember";
+    case Action::Increment:
+        return "Increment";
+    case Action::Decrement:
+        return "Decrement";
+    case Action::CallMethod:
+        return "CallMethod";
+    case Action::NewMethod:
+        return "NewMethod";
+    case Action::InstanceOf:
+        return "InstanceOf";
+    case Action::Enumerate2:
+        return "Enumerate2";
+    case Action::BitAnd:
+        return "BitAnd";
+    case Action::BitOr:
+        return "BitOr";
+    case Action::BitXor:
+        return "BitXor";
+    case Action::BitLShift:
+        return "BitLShift";
+    case Action::BitRShift:
+        return "BitRShift";
+    case Action::BitURShift:
+        return "BitURShift";
+    case Action::StrictEquals:
+        return "StrictEquals";
+    case Action::Greater:
+        return "Greater";
+    case Action::StringGreater:
+        return "StringGreater";
+    case Action::Extends:
+        return "Extends";
+    case Action::GotoFrame:
+        return "GotoFrame";
+    case Action::GetURL:
+        return "GetURL";
+    case Action::StoreRegister:
+        return "StoreRegister";
+    case Action::ConstantPool:
+        return "ConstantPool";
+    case Action::WaitForFrame:
+        return "WaitForFrame";
+    case Action::SetTarget:
+        return "SetTarget";
+    case Action::GoToLabel:
+        return "GoToLabel";
+    case Action::WaitForFrame2:
+        return "WaitForFrame2";
+    case Action::DefineFunction2:
+        return "DefineFunction2";
+    case Action::Try:
+        return "Try";
+    case Action::With:
+        return "With";
+    case Action::Push:
+        return "Push";
+    case Action::Jump:
+        return "Jump";
+    case Action::GetURL2:
+        return "GetURL2";
+    case Action::DefineFunction:
+        return "DefineFunction";
+    case Action::If:
+        return "If";
+    case Action::Call:
+        return "Call";
+    case Action::GotoFrame2:
+        return "GotoFrame2";
     }
     return {};
 }

@@ -111,7 +111,9 @@ enum class Action : std::uint8_t {
 };
 
 // Records with a code of 0x80 or more carry a 16-bit length and a payload.
-constexpr bool hasPayload(std::uint8_t code) { return code >= 0x80; }
+constexpr bool hasPayload(std::uint8_t code) {
+    return code >= 0x80;
+}
 
 // The record's name, or an empty view for a code no player knows.
 std::string_view actionName(std::uint8_t code);

@@ -1,8 +1,8 @@
 #include "assembler.h"
 
 #include <bit>
-#include <cstdint>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <map>
 #include <optional>
@@ -100,7 +100,8 @@ public:
         }
         for (const auto& fixup : fixups) {
             const std::size_t target = labels.at(static_cast<std::size_t>(fixup.label));
-            const auto offset = static_cast<long long>(target) - static_cast<long long>(fixup.at + 2);
+            const auto offset =
+                static_cast<long long>(target) - static_cast<long long>(fixup.at + 2);
             if (target == SIZE_MAX || offset < INT16_MIN || offset > INT16_MAX)
                 throw CompileError(fixup.pos, "branch too far: the code it skips is too large");
             const auto field = static_cast<std::uint16_t>(static_cast<std::int16_t>(offset));
@@ -202,7 +203,8 @@ std::vector<std::uint8_t> assembleScript(const Code& script) {
     if (!pool.strings().empty()) {
         std::vector<std::uint8_t> payload;
         putU16(payload, static_cast<std::uint32_t>(pool.strings().size()));
-        for (const auto& s : pool.strings()) putString(payload, s);
+        for (const auto& s : pool.strings())
+            putString(payload, s);
         out.push_back(static_cast<std::uint8_t>(Action::ConstantPool));
         putU16(out, static_cast<std::uint32_t>(payload.size()));
         out.insert(out.end(), payload.begin(), payload.end());

@@ -21,34 +21,98 @@ using StmtPtr = std::unique_ptr<Stmt>;
 
 enum class UnaryOp { Not, Minus, Plus, BitNot, TypeOf, Delete };
 enum class BinaryOp {
-    Add, Subtract, Multiply, Divide, Modulo,
-    Less, Greater, LessEqual, GreaterEqual,
-    Equal, NotEqual, StrictEqual, StrictNotEqual,
-    BitAnd, BitOr, BitXor, ShiftLeft, ShiftRight, ShiftRightUnsigned,
+    Add,
+    Subtract,
+    Multiply,
+    Divide,
+    Modulo,
+    Less,
+    Greater,
+    LessEqual,
+    GreaterEqual,
+    Equal,
+    NotEqual,
+    StrictEqual,
+    StrictNotEqual,
+    BitAnd,
+    BitOr,
+    BitXor,
+    ShiftLeft,
+    ShiftRight,
+    ShiftRightUnsigned,
     InstanceOf,
 };
 
-struct NumberLit { double value = 0.0; };
-struct StringLit { std::string value; };
-struct BoolLit { bool value = false; };
+struct NumberLit {
+    double value = 0.0;
+};
+struct StringLit {
+    std::string value;
+};
+struct BoolLit {
+    bool value = false;
+};
 struct NullLit {};
 struct UndefinedLit {};
 // Also `this`, `_root`, `_parent`, `_global` and `arguments`, which the generator knows.
-struct Identifier { std::string name; };
-struct Member { ExprPtr object; std::string name; };
-struct Index { ExprPtr object; ExprPtr key; };
-struct Call { ExprPtr callee; std::vector<ExprPtr> args; };
-struct New { ExprPtr callee; std::vector<ExprPtr> args; };
-struct Unary { UnaryOp op; ExprPtr operand; };
-struct Binary { BinaryOp op; ExprPtr left; ExprPtr right; };
-struct Logical { bool isAnd = true; ExprPtr left; ExprPtr right; };
-struct Conditional { ExprPtr test; ExprPtr then; ExprPtr otherwise; };
+struct Identifier {
+    std::string name;
+};
+struct Member {
+    ExprPtr object;
+    std::string name;
+};
+struct Index {
+    ExprPtr object;
+    ExprPtr key;
+};
+struct Call {
+    ExprPtr callee;
+    std::vector<ExprPtr> args;
+};
+struct New {
+    ExprPtr callee;
+    std::vector<ExprPtr> args;
+};
+struct Unary {
+    UnaryOp op;
+    ExprPtr operand;
+};
+struct Binary {
+    BinaryOp op;
+    ExprPtr left;
+    ExprPtr right;
+};
+struct Logical {
+    bool isAnd = true;
+    ExprPtr left;
+    ExprPtr right;
+};
+struct Conditional {
+    ExprPtr test;
+    ExprPtr then;
+    ExprPtr otherwise;
+};
 // `compound` is empty for plain `=`, otherwise the operator of `+=` and its kin.
-struct Assign { std::optional<BinaryOp> compound; ExprPtr target; ExprPtr value; };
-struct Update { bool increment = true; bool prefix = true; ExprPtr target; };
-struct FunctionExpr { std::unique_ptr<Function> function; };
-struct ObjectLit { std::vector<std::pair<std::string, ExprPtr>> properties; };
-struct ArrayLit { std::vector<ExprPtr> items; };
+struct Assign {
+    std::optional<BinaryOp> compound;
+    ExprPtr target;
+    ExprPtr value;
+};
+struct Update {
+    bool increment = true;
+    bool prefix = true;
+    ExprPtr target;
+};
+struct FunctionExpr {
+    std::unique_ptr<Function> function;
+};
+struct ObjectLit {
+    std::vector<std::pair<std::string, ExprPtr>> properties;
+};
+struct ArrayLit {
+    std::vector<ExprPtr> items;
+};
 
 struct Expr {
     SourcePos pos;
@@ -65,17 +129,42 @@ struct VarBinding {
     ExprPtr init; // may be null
 };
 
-struct VarDecl { std::vector<VarBinding> bindings; };
-struct FunctionDecl { std::unique_ptr<Function> function; };
-struct ExprStmt { ExprPtr expr; };
-struct If { ExprPtr test; StmtPtr then; StmtPtr otherwise; };
-struct While { ExprPtr test; StmtPtr body; };
-struct DoWhile { StmtPtr body; ExprPtr test; };
-struct For { StmtPtr init; ExprPtr test; ExprPtr update; StmtPtr body; }; // each part may be null
-struct Return { ExprPtr value; };                                         // value may be null
+struct VarDecl {
+    std::vector<VarBinding> bindings;
+};
+struct FunctionDecl {
+    std::unique_ptr<Function> function;
+};
+struct ExprStmt {
+    ExprPtr expr;
+};
+struct If {
+    ExprPtr test;
+    StmtPtr then;
+    StmtPtr otherwise;
+};
+struct While {
+    ExprPtr test;
+    StmtPtr body;
+};
+struct DoWhile {
+    StmtPtr body;
+    ExprPtr test;
+};
+struct For {
+    StmtPtr init;
+    ExprPtr test;
+    ExprPtr update;
+    StmtPtr body;
+}; // each part may be null
+struct Return {
+    ExprPtr value;
+}; // value may be null
 struct Break {};
 struct Continue {};
-struct Block { std::vector<StmtPtr> body; };
+struct Block {
+    std::vector<StmtPtr> body;
+};
 struct Empty {};
 
 struct Stmt {

@@ -9,9 +9,7 @@ namespace zimo::asc {
 
 namespace {
 
-template <class... Fs> struct Visitor : Fs... {
-    using Fs::operator()...;
-};
+template <class... Fs> struct Visitor : Fs... { using Fs::operator()...; };
 
 bool isImplicit(const std::string& name) {
     return name == "this" || name == "arguments" || name == "_root" || name == "_parent" ||
@@ -31,11 +29,16 @@ void Generator::identifier(const std::string& name) {
         return;
     }
     std::uint8_t reg = 0;
-    if (name == "this") reg = frame_->thisReg;
-    else if (name == "arguments") reg = frame_->argumentsReg;
-    else if (name == "_root") reg = frame_->rootReg;
-    else if (name == "_parent") reg = frame_->parentReg;
-    else if (name == "_global") reg = frame_->globalReg;
+    if (name == "this")
+        reg = frame_->thisReg;
+    else if (name == "arguments")
+        reg = frame_->argumentsReg;
+    else if (name == "_root")
+        reg = frame_->rootReg;
+    else if (name == "_parent")
+        reg = frame_->parentReg;
+    else if (name == "_global")
+        reg = frame_->globalReg;
     if (reg != 0) {
         code().push(RegisterValue{reg});
         return;
@@ -150,7 +153,8 @@ void Generator::expr(const Expr& e, bool wantValue) {
                 return false;
             },
             [&](const ArrayLit& n) {
-                for (auto it = n.items.rbegin(); it != n.items.rend(); ++it) expr(**it);
+                for (auto it = n.items.rbegin(); it != n.items.rend(); ++it)
+                    expr(**it);
                 code().push(static_cast<double>(n.items.size()));
                 code().op(Action::InitArray);
                 return false;
@@ -162,7 +166,8 @@ void Generator::expr(const Expr& e, bool wantValue) {
 
 // Arguments go on the stack last first, then their count.
 void Generator::arguments(const std::vector<ExprPtr>& args) {
-    for (auto it = args.rbegin(); it != args.rend(); ++it) expr(**it);
+    for (auto it = args.rbegin(); it != args.rend(); ++it)
+        expr(**it);
     code().push(static_cast<double>(args.size()));
 }
 
@@ -320,8 +325,10 @@ void Generator::assign(const Assign& node, SourcePos pos, bool wantValue) {
     }
     valueWith([&] {
         code().push(RegisterValue{objectTemp->reg()});
-        if (member) code().push(member->name);
-        else code().push(RegisterValue{keyTemp->reg()});
+        if (member)
+            code().push(member->name);
+        else
+            code().push(RegisterValue{keyTemp->reg()});
         code().op(Action::GetMember);
     });
     if (wantValue) {
@@ -377,8 +384,10 @@ void Generator::update(const Update& node, SourcePos pos, bool wantValue) {
         code().storeRegister(keyTemp->reg());
     }
     code().push(RegisterValue{objectTemp.reg()});
-    if (member) code().push(member->name);
-    else code().push(RegisterValue{keyTemp->reg()});
+    if (member)
+        code().push(member->name);
+    else
+        code().push(RegisterValue{keyTemp->reg()});
     code().op(Action::GetMember);
     std::optional<Temp> result;
     if (wantValue) result.emplace(*this, pos);
@@ -391,13 +400,27 @@ void Generator::update(const Update& node, SourcePos pos, bool wantValue) {
 
 void Generator::binaryOperator(BinaryOp op) {
     switch (op) {
-    case BinaryOp::Add: code().op(Action::Add2); return;
-    case BinaryOp::Subtract: code().op(Action::Subtract); return;
-    case BinaryOp::Multiply: code().op(Action::Multiply); return;
-    case BinaryOp::Divide: code().op(Action::Divide); return;
-    case BinaryOp::Modulo: code().op(Action::Modulo); return;
-    case BinaryOp::Less: code().op(Action::Less2); return;
-    case BinaryOp::Greater: code().op(Action::Greater); return;
+    case BinaryOp::Add:
+        code().op(Action::Add2);
+        return;
+    case BinaryOp::Subtract:
+        code().op(Action::Subtract);
+        return;
+    case BinaryOp::Multiply:
+        code().op(Action::Multiply);
+        return;
+    case BinaryOp::Divide:
+        code().op(Action::Divide);
+        return;
+    case BinaryOp::Modulo:
+        code().op(Action::Modulo);
+        return;
+    case BinaryOp::Less:
+        code().op(Action::Less2);
+        return;
+    case BinaryOp::Greater:
+        code().op(Action::Greater);
+        return;
     // a <= b is "not a > b", and a >= b "not a < b", as the player's own compiler wrote them.
     case BinaryOp::LessEqual:
         code().op(Action::Greater);
@@ -407,23 +430,41 @@ void Generator::binaryOperator(BinaryOp op) {
         code().op(Action::Less2);
         code().op(Action::Not);
         return;
-    case BinaryOp::Equal: code().op(Action::Equals2); return;
+    case BinaryOp::Equal:
+        code().op(Action::Equals2);
+        return;
     case BinaryOp::NotEqual:
         code().op(Action::Equals2);
         code().op(Action::Not);
         return;
-    case BinaryOp::StrictEqual: code().op(Action::StrictEquals); return;
+    case BinaryOp::StrictEqual:
+        code().op(Action::StrictEquals);
+        return;
     case BinaryOp::StrictNotEqual:
         code().op(Action::StrictEquals);
         code().op(Action::Not);
         return;
-    case BinaryOp::BitAnd: code().op(Action::BitAnd); return;
-    case BinaryOp::BitOr: code().op(Action::BitOr); return;
-    case BinaryOp::BitXor: code().op(Action::BitXor); return;
-    case BinaryOp::ShiftLeft: code().op(Action::BitLShift); return;
-    case BinaryOp::ShiftRight: code().op(Action::BitRShift); return;
-    case BinaryOp::ShiftRightUnsigned: code().op(Action::BitURShift); return;
-    case BinaryOp::InstanceOf: code().op(Action::InstanceOf); return;
+    case BinaryOp::BitAnd:
+        code().op(Action::BitAnd);
+        return;
+    case BinaryOp::BitOr:
+        code().op(Action::BitOr);
+        return;
+    case BinaryOp::BitXor:
+        code().op(Action::BitXor);
+        return;
+    case BinaryOp::ShiftLeft:
+        code().op(Action::BitLShift);
+        return;
+    case BinaryOp::ShiftRight:
+        code().op(Action::BitRShift);
+        return;
+    case BinaryOp::ShiftRightUnsigned:
+        code().op(Action::BitURShift);
+        return;
+    case BinaryOp::InstanceOf:
+        code().op(Action::InstanceOf);
+        return;
     }
 }
 

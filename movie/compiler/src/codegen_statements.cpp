@@ -11,9 +11,7 @@ namespace zimo::asc {
 
 namespace {
 
-template <class... Fs> struct Visitor : Fs... {
-    using Fs::operator()...;
-};
+template <class... Fs> struct Visitor : Fs... { using Fs::operator()...; };
 
 // Registers 1 to 254 exist in a function; the count field is one byte.
 constexpr int kFunctionRegisterLimit = 255;
@@ -22,7 +20,9 @@ constexpr int kGlobalRegisters = 4;
 
 } // namespace
 
-Code generate(const Script& script) { return Generator().script(script); }
+Code generate(const Script& script) {
+    return Generator().script(script);
+}
 
 Generator::Temp::Temp(Generator& g, SourcePos pos) : g_(g) {
     Frame& f = *g_.frame_;
@@ -31,7 +31,9 @@ Generator::Temp::Temp(Generator& g, SourcePos pos) : g_(g) {
     f.highest = std::max(f.highest, static_cast<int>(reg_));
 }
 
-Generator::Temp::~Temp() { --g_.frame_->nextTemp; }
+Generator::Temp::~Temp() {
+    --g_.frame_->nextTemp;
+}
 
 Code Generator::script(const Script& script) {
     Code top;
@@ -50,8 +52,10 @@ Code Generator::script(const Script& script) {
 // runs; then the statements in order.
 void Generator::body(const std::vector<StmtPtr>& statements,
                      const std::vector<const Function*>& hoisted) {
-    for (const Function* fn : hoisted) code().items.emplace_back(function(*fn));
-    for (const auto& s : statements) statement(*s);
+    for (const Function* fn : hoisted)
+        code().items.emplace_back(function(*fn));
+    for (const auto& s : statements)
+        statement(*s);
 }
 
 FunctionOp Generator::function(const Function& fn) {
@@ -122,43 +126,40 @@ FunctionOp Generator::function(const Function& fn) {
 }
 
 void Generator::statement(const Stmt& s) {
-    std::visit(Visitor{
-                   [&](const VarDecl& d) { varDecl(d); },
-                   [](const FunctionDecl&) {}, // defined at the top of the body
-                   [&](const ExprStmt& e) { expr(*e.expr, false); },
-                   [&](const If& n) { ifStatement(n); },
-                   [&](const While& n) {
-                       loop(nullptr, n.test.get(), nullptr, *n.body, true, s.pos);
-                   },
-                   [&](const DoWhile& n) {
-                       loop(nullptr, n.test.get(), nullptr, *n.body, false, s.pos);
-                   },
-                   [&](const For& n) {
-                       loop(n.init.get(), n.test.get(), n.update.get(), *n.body, true, s.pos);
-                   },
-                   [&](const Return& n) {
-                       if (frame_->topLevel)
-                           throw CompileError(s.pos, "'return' outside a function");
-                       if (n.value) expr(*n.value);
-                       else code().push(UndefinedValue{});
-                       code().op(Action::Return);
-                   },
-                   [&](const Break&) {
-                       if (frame_->loops.empty())
-                           throw CompileError(s.pos, "'break' outside a loop");
-                       code().branch(Action::Jump, frame_->loops.back().breakLabel, s.pos);
-                   },
-                   [&](const Continue&) {
-                       if (frame_->loops.empty())
-                           throw CompileError(s.pos, "'continue' outside a loop");
-                       code().branch(Action::Jump, frame_->loops.back().continueLabel, s.pos);
-                   },
-                   [&](const Block& b) {
-                       for (const auto& inner : b.body) statement(*inner);
-                   },
-                   [](const Empty&) {},
-               },
-               s.node);
+    std::visit(
+        Visitor{
+            [&](const VarDecl& d) { varDecl(d); },
+            [](const FunctionDecl&) {}, // defined at the top of the body
+            [&](const ExprStmt& e) { expr(*e.expr, false); },
+            [&](const If& n) { ifStatement(n); },
+            [&](const While& n) { loop(nullptr, n.test.get(), nullptr, *n.body, true, s.pos); },
+            [&](const DoWhile& n) { loop(nullptr, n.test.get(), nullptr, *n.body, false, s.pos); },
+            [&](const For& n) {
+                loop(n.init.get(), n.test.get(), n.update.get(), *n.body, true, s.pos);
+            },
+            [&](const Return& n) {
+                if (frame_->topLevel) throw CompileError(s.pos, "'return' outside a function");
+                if (n.value)
+                    expr(*n.value);
+                else
+                    code().push(UndefinedValue{});
+                code().op(Action::Return);
+            },
+            [&](const Break&) {
+                if (frame_->loops.empty()) throw CompileError(s.pos, "'break' outside a loop");
+                code().branch(Action::Jump, frame_->loops.back().breakLabel, s.pos);
+            },
+            [&](const Continue&) {
+                if (frame_->loops.empty()) throw CompileError(s.pos, "'continue' outside a loop");
+                code().branch(Action::Jump, frame_->loops.back().continueLabel, s.pos);
+            },
+            [&](const Block& b) {
+                for (const auto& inner : b.body)
+                    statement(*inner);
+            },
+            [](const Empty&) {},
+        },
+        s.node);
 }
 
 void Generator::varDecl(const VarDecl& decl) {
@@ -190,11 +191,20 @@ void Generator::jumpIfFalse(const Expr& test, int label) {
     std::optional<Action> positive;
     if (b) {
         switch (b->op) {
-        case BinaryOp::NotEqual: positive = Action::Equals2; break;
-        case BinaryOp::StrictNotEqual: positive = Action::StrictEquals; break;
-        case BinaryOp::LessEqual: positive = Action::Greater; break;
-        case BinaryOp::GreaterEqual: positive = Action::Less2; break;
-        default: break;
+        case BinaryOp::NotEqual:
+            positive = Action::Equals2;
+            break;
+        case BinaryOp::StrictNotEqual:
+            positive = Action::StrictEquals;
+            break;
+        case BinaryOp::LessEqual:
+            positive = Action::Greater;
+            break;
+        case BinaryOp::GreaterEqual:
+            positive = Action::Less2;
+            break;
+        default:
+            break;
         }
     }
     if (u && u->op == UnaryOp::Not) {

@@ -182,12 +182,18 @@ private:
 
     std::string pushValue(Reader& r) {
         switch (static_cast<PushType>(need(r.u8()))) {
-        case PushType::String: return "str:" + quoted(need(r.string()));
-        case PushType::Float: return "flt:" + number(std::bit_cast<float>(need(r.u32())));
-        case PushType::Null: return "null";
-        case PushType::Undefined: return "undefined";
-        case PushType::Register: return "r:" + std::to_string(need(r.u8()));
-        case PushType::Boolean: return need(r.u8()) ? "true" : "false";
+        case PushType::String:
+            return "str:" + quoted(need(r.string()));
+        case PushType::Float:
+            return "flt:" + number(std::bit_cast<float>(need(r.u32())));
+        case PushType::Null:
+            return "null";
+        case PushType::Undefined:
+            return "undefined";
+        case PushType::Register:
+            return "r:" + std::to_string(need(r.u8()));
+        case PushType::Boolean:
+            return need(r.u8()) ? "true" : "false";
         case PushType::Double: {
             const std::uint64_t high = need(r.u32());
             const std::uint64_t low = need(r.u32());
@@ -195,8 +201,10 @@ private:
         }
         case PushType::Integer:
             return "int:" + std::to_string(static_cast<std::int32_t>(need(r.u32())));
-        case PushType::Constant8: return constant("c8", need(r.u8()));
-        case PushType::Constant16: return constant("c16", need(r.u16()));
+        case PushType::Constant8:
+            return constant("c8", need(r.u8()));
+        case PushType::Constant16:
+            return constant("c16", need(r.u16()));
         }
         throw Malformed{};
     }
@@ -214,10 +222,10 @@ private:
 
     static std::string functionFlags(std::uint16_t flags) {
         static const std::pair<std::uint16_t, const char*> names[] = {
-            {PreloadThis, "PreloadThis"},       {SuppressThis, "SuppressThis"},
+            {PreloadThis, "PreloadThis"},           {SuppressThis, "SuppressThis"},
             {PreloadArguments, "PreloadArguments"}, {SuppressArguments, "SuppressArguments"},
-            {PreloadSuper, "PreloadSuper"},     {SuppressSuper, "SuppressSuper"},
-            {PreloadRoot, "PreloadRoot"},       {PreloadParent, "PreloadParent"},
+            {PreloadSuper, "PreloadSuper"},         {SuppressSuper, "SuppressSuper"},
+            {PreloadRoot, "PreloadRoot"},           {PreloadParent, "PreloadParent"},
             {PreloadGlobal, "PreloadGlobal"},
         };
         std::string s;
@@ -251,14 +259,19 @@ private:
             break;
         }
         case Action::Push:
-            while (!r.atEnd()) s += " " + pushValue(r);
+            while (!r.atEnd())
+                s += " " + pushValue(r);
             return s;
         case Action::If:
         case Action::Jump:
             s += " " + target(next, static_cast<std::int16_t>(need(r.u16())));
             break;
-        case Action::StoreRegister: s += " r:" + std::to_string(need(r.u8())); break;
-        case Action::GotoFrame: s += " " + std::to_string(need(r.u16())); break;
+        case Action::StoreRegister:
+            s += " r:" + std::to_string(need(r.u8()));
+            break;
+        case Action::GotoFrame:
+            s += " " + std::to_string(need(r.u16()));
+            break;
         case Action::GotoFrame2: {
             const auto flags = need(r.u8());
             s += (flags & 1) ? " play" : " stop";
@@ -266,7 +279,9 @@ private:
             break;
         }
         case Action::SetTarget:
-        case Action::GoToLabel: s += " " + quoted(need(r.string())); break;
+        case Action::GoToLabel:
+            s += " " + quoted(need(r.string()));
+            break;
         case Action::GetURL:
             s += " " + quoted(need(r.string()));
             s += " " + quoted(need(r.string()));
@@ -289,7 +304,8 @@ private:
         case Action::DefineFunction: {
             s += " " + quoted(need(r.string())) + " (";
             const auto count = need(r.u16());
-            for (unsigned i = 0; i < count; ++i) s += (i ? ", " : "") + need(r.string());
+            for (unsigned i = 0; i < count; ++i)
+                s += (i ? ", " : "") + need(r.string());
             bodySize = need(r.u16());
             s += ") size:" + std::to_string(bodySize);
             break;

@@ -11,13 +11,12 @@ public:
     FunctionScan result;
 
     void statements(const std::vector<StmtPtr>& list) {
-        for (const auto& s : list) statement(*s);
+        for (const auto& s : list)
+            statement(*s);
     }
 
 private:
-    template <class... Fs> struct Visitor : Fs... {
-        using Fs::operator()...;
-    };
+    template <class... Fs> struct Visitor : Fs... { using Fs::operator()...; };
 
     void statement(const Stmt& s) {
         std::visit(Visitor{
@@ -66,11 +65,16 @@ private:
     }
 
     void identifier(const std::string& name) {
-        if (name == "this") result.usesThis = true;
-        else if (name == "arguments") result.usesArguments = true;
-        else if (name == "_root") result.usesRoot = true;
-        else if (name == "_parent") result.usesParent = true;
-        else if (name == "_global") result.usesGlobal = true;
+        if (name == "this")
+            result.usesThis = true;
+        else if (name == "arguments")
+            result.usesArguments = true;
+        else if (name == "_root")
+            result.usesRoot = true;
+        else if (name == "_parent")
+            result.usesParent = true;
+        else if (name == "_global")
+            result.usesGlobal = true;
     }
 
     void expr(const Expr* e) {
@@ -84,11 +88,13 @@ private:
                        },
                        [&](const Call& n) {
                            expr(n.callee.get());
-                           for (const auto& a : n.args) expr(a.get());
+                           for (const auto& a : n.args)
+                               expr(a.get());
                        },
                        [&](const New& n) {
                            expr(n.callee.get());
-                           for (const auto& a : n.args) expr(a.get());
+                           for (const auto& a : n.args)
+                               expr(a.get());
                        },
                        [&](const Unary& n) { expr(n.operand.get()); },
                        [&](const Binary& n) {
@@ -111,10 +117,12 @@ private:
                        [&](const Update& n) { expr(n.target.get()); },
                        [&](const FunctionExpr&) { result.hasNestedFunction = true; },
                        [&](const ObjectLit& n) {
-                           for (const auto& p : n.properties) expr(p.second.get());
+                           for (const auto& p : n.properties)
+                               expr(p.second.get());
                        },
                        [&](const ArrayLit& n) {
-                           for (const auto& i : n.items) expr(i.get());
+                           for (const auto& i : n.items)
+                               expr(i.get());
                        },
                        [](const auto&) {}, // literals
                    },

@@ -11,8 +11,12 @@ namespace {
 bool isNameStart(unsigned char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '$' || c >= 0x80;
 }
-bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
-bool isNamePart(unsigned char c) { return isNameStart(c) || isDigit(c); }
+bool isDigit(unsigned char c) {
+    return c >= '0' && c <= '9';
+}
+bool isNamePart(unsigned char c) {
+    return isNameStart(c) || isDigit(c);
+}
 
 int hexValue(unsigned char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -107,7 +111,8 @@ private:
             } else if (src_.substr(at_, 3) == "\xEF\xBB\xBF") { // a byte-order mark
                 at_ += 3;
             } else if (src_.substr(at_, 2) == "//") {
-                while (at_ < src_.size() && src_[at_] != '\n') advance();
+                while (at_ < src_.size() && src_[at_] != '\n')
+                    advance();
             } else if (src_.substr(at_, 2) == "/*") {
                 const SourcePos start = here();
                 advance();
@@ -128,7 +133,8 @@ private:
 
     void readName(Token& token) {
         const std::size_t start = at_;
-        while (at_ < src_.size() && isNamePart(static_cast<unsigned char>(src_[at_]))) advance();
+        while (at_ < src_.size() && isNamePart(static_cast<unsigned char>(src_[at_])))
+            advance();
         token.kind = TokenKind::Name;
         token.text = std::string(src_.substr(start, at_ - start));
     }
@@ -136,7 +142,8 @@ private:
     void readNumber(Token& token) {
         const std::size_t start = at_;
         token.kind = TokenKind::Number;
-        if (src_[at_] == '0' && at_ + 1 < src_.size() && (src_[at_ + 1] == 'x' || src_[at_ + 1] == 'X')) {
+        if (src_[at_] == '0' && at_ + 1 < src_.size() &&
+            (src_[at_ + 1] == 'x' || src_[at_ + 1] == 'X')) {
             advance();
             advance();
             double value = 0.0;
@@ -149,20 +156,24 @@ private:
             if (!any) throw CompileError(token.pos, "malformed number");
             token.number = value;
         } else {
-            while (at_ < src_.size() && isDigit(static_cast<unsigned char>(src_[at_]))) advance();
+            while (at_ < src_.size() && isDigit(static_cast<unsigned char>(src_[at_])))
+                advance();
             if (at_ < src_.size() && src_[at_] == '.') {
                 advance();
-                while (at_ < src_.size() && isDigit(static_cast<unsigned char>(src_[at_]))) advance();
+                while (at_ < src_.size() && isDigit(static_cast<unsigned char>(src_[at_])))
+                    advance();
             }
             if (at_ < src_.size() && (src_[at_] == 'e' || src_[at_] == 'E')) {
                 advance();
                 if (at_ < src_.size() && (src_[at_] == '+' || src_[at_] == '-')) advance();
                 if (at_ >= src_.size() || !isDigit(static_cast<unsigned char>(src_[at_])))
                     throw CompileError(token.pos, "malformed number");
-                while (at_ < src_.size() && isDigit(static_cast<unsigned char>(src_[at_]))) advance();
+                while (at_ < src_.size() && isDigit(static_cast<unsigned char>(src_[at_])))
+                    advance();
             }
             const std::string_view text = src_.substr(start, at_ - start);
-            const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), token.number);
+            const auto [end, ec] =
+                std::from_chars(text.data(), text.data() + text.size(), token.number);
             if (ec == std::errc::result_out_of_range) {
                 throw CompileError(token.pos, "number out of range");
             }
@@ -176,7 +187,8 @@ private:
     std::uint32_t readHexDigits(int count, SourcePos escapePos) {
         std::uint32_t value = 0;
         for (int i = 0; i < count; ++i) {
-            const int digit = at_ < src_.size() ? hexValue(static_cast<unsigned char>(src_[at_])) : -1;
+            const int digit =
+                at_ < src_.size() ? hexValue(static_cast<unsigned char>(src_[at_])) : -1;
             if (digit < 0) throw CompileError(escapePos, "malformed escape sequence");
             value = value * 16 + static_cast<std::uint32_t>(digit);
             advance();
@@ -216,14 +228,30 @@ private:
         const char e = src_[at_];
         advance();
         switch (e) {
-        case 'n': out += '\n'; return;
-        case 'r': out += '\r'; return;
-        case 't': out += '\t'; return;
-        case 'b': out += '\b'; return;
-        case 'f': out += '\f'; return;
-        case 'v': out += '\v'; return;
-        case '0': out += '\0'; return; // refused once the string is complete
-        case 'x': appendUtf8(out, readHexDigits(2, escapePos)); return;
+        case 'n':
+            out += '\n';
+            return;
+        case 'r':
+            out += '\r';
+            return;
+        case 't':
+            out += '\t';
+            return;
+        case 'b':
+            out += '\b';
+            return;
+        case 'f':
+            out += '\f';
+            return;
+        case 'v':
+            out += '\v';
+            return;
+        case '0':
+            out += '\0';
+            return; // refused once the string is complete
+        case 'x':
+            appendUtf8(out, readHexDigits(2, escapePos));
+            return;
         case 'u': {
             std::uint32_t cp = readHexDigits(4, escapePos);
             if (cp >= 0xDC00 && cp <= 0xDFFF)
@@ -242,24 +270,29 @@ private:
             appendUtf8(out, cp);
             return;
         }
-        case '\n': throw CompileError(escapePos, "unterminated string");
-        default: out += e; return; // \\, \", \' and any other character stand for themselves
+        case '\n':
+            throw CompileError(escapePos, "unterminated string");
+        default:
+            out += e;
+            return; // \\, \", \' and any other character stand for themselves
         }
     }
 
     void readPunctuation(Token& token) {
         for (const std::string_view p : kPunctuation) {
             if (src_.substr(at_, p.size()) == p) {
-                for (std::size_t i = 0; i < p.size(); ++i) advance();
+                for (std::size_t i = 0; i < p.size(); ++i)
+                    advance();
                 token.kind = TokenKind::Punctuation;
                 token.text = std::string(p);
                 return;
             }
         }
         const auto c = static_cast<unsigned char>(src_[at_]);
-        std::string shown = (c >= 0x20 && c < 0x7F) ? std::string(1, static_cast<char>(c))
-                                                    : "\\x" + std::string(1, "0123456789abcdef"[c >> 4]) +
-                                                          std::string(1, "0123456789abcdef"[c & 15]);
+        std::string shown = (c >= 0x20 && c < 0x7F)
+                                ? std::string(1, static_cast<char>(c))
+                                : "\\x" + std::string(1, "0123456789abcdef"[c >> 4]) +
+                                      std::string(1, "0123456789abcdef"[c & 15]);
         throw CompileError(token.pos, "unexpected character '" + shown + "'");
     }
 
@@ -271,6 +304,8 @@ private:
 
 } // namespace
 
-std::vector<Token> tokenize(std::string_view source) { return Lexer(source).run(); }
+std::vector<Token> tokenize(std::string_view source) {
+    return Lexer(source).run();
+}
 
 } // namespace zimo::asc

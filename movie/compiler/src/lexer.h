@@ -11,7 +11,7 @@
 namespace zimo::asc {
 
 enum class TokenKind {
-    Name,        // identifiers and keywords alike; the parser tells them apart
+    Name, // identifiers and keywords alike; the parser tells them apart
     Number,
     String,
     Punctuation, // operators and separators, text holds the spelling

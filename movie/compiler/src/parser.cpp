@@ -14,12 +14,12 @@ constexpr int kMaxNesting = 200;
 constexpr int kMaxExprDepth = 400;
 
 constexpr std::array<std::string_view, 16> kUnsupported = {
-    "switch", "case",    "default", "with",    "try",    "catch", "finally", "throw",
-    "class",  "interface", "import", "extends", "implements", "dynamic", "intrinsic", "void",
+    "switch", "case",      "default", "with",    "try",        "catch",   "finally",   "throw",
+    "class",  "interface", "import",  "extends", "implements", "dynamic", "intrinsic", "void",
 };
 constexpr std::array<std::string_view, 17> kReserved = {
-    "break",    "continue", "delete", "do",   "else",   "false", "for",       "function", "if",
-    "in",       "instanceof", "new",  "null", "return", "true",  "typeof",    "var",
+    "break", "continue",   "delete", "do",   "else",   "false", "for",    "function", "if",
+    "in",    "instanceof", "new",    "null", "return", "true",  "typeof", "var",
 };
 
 bool contains(std::span<const std::string_view> words, std::string_view word) {
@@ -40,7 +40,8 @@ public:
 
     Script parseScript() {
         Script script;
-        while (!atEnd()) script.body.push_back(parseStatement());
+        while (!atEnd())
+            script.body.push_back(parseStatement());
         return script;
     }
 
@@ -71,7 +72,9 @@ private:
     bool isPunct(std::string_view p) const {
         return cur().kind == TokenKind::Punctuation && cur().text == p;
     }
-    bool isWord(std::string_view w) const { return cur().kind == TokenKind::Name && cur().text == w; }
+    bool isWord(std::string_view w) const {
+        return cur().kind == TokenKind::Name && cur().text == w;
+    }
     bool acceptPunct(std::string_view p) {
         if (!isPunct(p)) return false;
         next();
@@ -80,11 +83,15 @@ private:
 
     static std::string describe(const Token& t) {
         switch (t.kind) {
-        case TokenKind::EndOfFile: return "end of file";
-        case TokenKind::Number: return "number";
-        case TokenKind::String: return "string";
+        case TokenKind::EndOfFile:
+            return "end of file";
+        case TokenKind::Number:
+            return "number";
+        case TokenKind::String:
+            return "string";
         case TokenKind::Name:
-        case TokenKind::Punctuation: return "'" + t.text + "'";
+        case TokenKind::Punctuation:
+            return "'" + t.text + "'";
         }
         return "token";
     }
@@ -115,7 +122,8 @@ private:
     void skipTypeAnnotation() {
         if (!acceptPunct(":")) return;
         expectName("a type name");
-        while (acceptPunct(".")) expectName("a type name");
+        while (acceptPunct("."))
+            expectName("a type name");
     }
 
     // ---- statements ----
@@ -229,6 +237,9 @@ private:
         For node;
         if (!isPunct(";")) {
             const SourcePos initPos = cur().pos;
+            if (cur().kind == TokenKind::Name && tokens_[at_ + 1].kind == TokenKind::Name &&
+                tokens_[at_ + 1].text == "in")
+                throw CompileError(tokens_[at_ + 1].pos, "unsupported construct 'for ... in'");
             if (isWord("var")) {
                 next();
                 node.init = stmt(initPos, parseVarBindings());
@@ -288,7 +299,8 @@ private:
     }
     static int below(const std::vector<ExprPtr>& list, const ExprPtr& other) {
         int d = below(other);
-        for (const auto& e : list) d = std::max(d, e->depth + 1);
+        for (const auto& e : list)
+            d = std::max(d, e->depth + 1);
         return d;
     }
 
@@ -305,7 +317,8 @@ private:
                 throw CompileError(target.pos, "cannot assign to '" + id->name + "'");
             return;
         }
-        if (std::holds_alternative<Member>(target.node) || std::holds_alternative<Index>(target.node))
+        if (std::holds_alternative<Member>(target.node) ||
+            std::holds_alternative<Index>(target.node))
             return;
         throw CompileError(target.pos, "invalid assignment target");
     }
@@ -317,11 +330,16 @@ private:
         const std::string& t = cur().text;
         if (t == "=") return true;
         static const std::pair<std::string_view, BinaryOp> ops[] = {
-            {"+=", BinaryOp::Add},         {"-=", BinaryOp::Subtract},
-            {"*=", BinaryOp::Multiply},    {"/=", BinaryOp::Divide},
-            {"%=", BinaryOp::Modulo},      {"&=", BinaryOp::BitAnd},
-            {"|=", BinaryOp::BitOr},       {"^=", BinaryOp::BitXor},
-            {"<<=", BinaryOp::ShiftLeft},  {">>=", BinaryOp::ShiftRight},
+            {"+=", BinaryOp::Add},
+            {"-=", BinaryOp::Subtract},
+            {"*=", BinaryOp::Multiply},
+            {"/=", BinaryOp::Divide},
+            {"%=", BinaryOp::Modulo},
+            {"&=", BinaryOp::BitAnd},
+            {"|=", BinaryOp::BitOr},
+            {"^=", BinaryOp::BitXor},
+            {"<<=", BinaryOp::ShiftLeft},
+            {">>=", BinaryOp::ShiftRight},
             {">>>=", BinaryOp::ShiftRightUnsigned},
         };
         for (const auto& [spelling, op] : ops) {
@@ -356,7 +374,8 @@ private:
         expectPunct(":");
         auto otherwise = parseAssignment();
         const int depth = below(test, then, otherwise);
-        return expr(pos, Conditional{std::move(test), std::move(then), std::move(otherwise)}, depth);
+        return expr(pos, Conditional{std::move(test), std::move(then), std::move(otherwise)},
+                    depth);
     }
 
     struct BinarySpelling {
@@ -421,12 +440,18 @@ private:
         const SourcePos pos = cur().pos;
         Nest nest(*this, pos);
         std::optional<UnaryOp> op;
-        if (isPunct("!")) op = UnaryOp::Not;
-        else if (isPunct("-")) op = UnaryOp::Minus;
-        else if (isPunct("+")) op = UnaryOp::Plus;
-        else if (isPunct("~")) op = UnaryOp::BitNot;
-        else if (isWord("typeof")) op = UnaryOp::TypeOf;
-        else if (isWord("delete")) op = UnaryOp::Delete;
+        if (isPunct("!"))
+            op = UnaryOp::Not;
+        else if (isPunct("-"))
+            op = UnaryOp::Minus;
+        else if (isPunct("+"))
+            op = UnaryOp::Plus;
+        else if (isPunct("~"))
+            op = UnaryOp::BitNot;
+        else if (isWord("typeof"))
+            op = UnaryOp::TypeOf;
+        else if (isWord("delete"))
+            op = UnaryOp::Delete;
         if (op) {
             next();
             auto operand = parseUnary();
@@ -460,7 +485,8 @@ private:
         std::vector<ExprPtr> args;
         expectPunct("(");
         if (!isPunct(")")) {
-            do args.push_back(parseAssignment());
+            do
+                args.push_back(parseAssignment());
             while (acceptPunct(","));
         }
         expectPunct(")");
@@ -470,8 +496,8 @@ private:
     // Member accesses and calls after a primary expression or a `new`.
     ExprPtr parseCallOrMember() {
         ExprPtr e = isWord("new") ? parseNew() : parsePrimary();
+        const SourcePos pos = e->pos; // a chain is where it starts
         for (;;) {
-            const SourcePos pos = cur().pos;
             if (acceptPunct(".")) {
                 if (cur().kind != TokenKind::Name) fail("expected a member name");
                 std::string name = next().text;
@@ -497,8 +523,8 @@ private:
         Nest nest(*this, pos);
         next(); // new
         ExprPtr callee = isWord("new") ? parseNew() : parsePrimary();
+        const SourcePos memberPos = callee->pos;
         for (;;) {
-            const SourcePos memberPos = cur().pos;
             if (acceptPunct(".")) {
                 if (cur().kind != TokenKind::Name) fail("expected a member name");
                 std::string name = next().text;
@@ -523,9 +549,12 @@ private:
         const Token& t = cur();
         const SourcePos pos = t.pos;
         switch (t.kind) {
-        case TokenKind::Number: return expr(pos, NumberLit{next().number});
-        case TokenKind::String: return expr(pos, StringLit{next().text});
-        case TokenKind::EndOfFile: fail("expected an expression");
+        case TokenKind::Number:
+            return expr(pos, NumberLit{next().number});
+        case TokenKind::String:
+            return expr(pos, StringLit{next().text});
+        case TokenKind::EndOfFile:
+            fail("expected an expression");
         case TokenKind::Punctuation:
             if (acceptPunct("(")) {
                 auto e = parseExpression();
@@ -535,7 +564,8 @@ private:
             if (acceptPunct("[")) return parseArray(pos);
             if (acceptPunct("{")) return parseObject(pos);
             fail("expected an expression");
-        case TokenKind::Name: break;
+        case TokenKind::Name:
+            break;
         }
         const std::string& word = t.text;
         if (word == "true" || word == "false") return expr(pos, BoolLit{next().text == "true"});
@@ -566,7 +596,8 @@ private:
         }
         expectPunct("]");
         int depth = 1;
-        for (const auto& item : array.items) depth = std::max(depth, item->depth + 1);
+        for (const auto& item : array.items)
+            depth = std::max(depth, item->depth + 1);
         return expr(pos, std::move(array), depth);
     }
 
