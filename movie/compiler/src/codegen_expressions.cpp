@@ -3,6 +3,7 @@
 #include "generator.h"
 
 #include <cmath>
+#include <functional>
 #include <optional>
 
 namespace zimo::asc {
@@ -306,6 +307,14 @@ void Generator::assign(const Assign& node, SourcePos pos, bool wantValue) {
 
     const auto* member = std::get_if<Member>(&target.node);
     const auto* index = std::get_if<Index>(&target.node);
+    if (member && node.compound && !wantValue) {
+        expr(*member->object);
+        stepMemberInPlace(member->name, [&] {
+            expr(*node.value);
+            binaryOperator(*node.compound);
+        });
+        return;
+    }
     std::optional<Temp> objectTemp;
     std::optional<Temp> keyTemp;
     expr(member ? *member->object : *index->object);
@@ -372,6 +381,11 @@ void Generator::update(const Update& node, SourcePos pos, bool wantValue) {
 
     const auto* member = std::get_if<Member>(&target.node);
     const auto* index = std::get_if<Index>(&target.node);
+    if (member && !wantValue) {
+        expr(*member->object);
+        stepMemberInPlace(member->name, [&] { code().op(step); });
+        return;
+    }
     Temp objectTemp(*this, pos);
     std::optional<Temp> keyTemp;
     expr(member ? *member->object : *index->object);
@@ -396,6 +410,18 @@ void Generator::update(const Update& node, SourcePos pos, bool wantValue) {
     if (keepNew) code().storeRegister(result->reg());
     code().op(Action::SetMember);
     if (wantValue) code().push(RegisterValue{result->reg()});
+}
+
+// With the object on the stack: object.name = change(object.name), on the stack alone, so
+// that the frame script's few registers are kept for where they are needed.
+void Generator::stepMemberInPlace(const std::string& name, const std::function<void()>& change) {
+    code().op(Action::PushDuplicate);
+    code().push(name);
+    code().op(Action::GetMember);
+    change();
+    code().push(name);
+    code().op(Action::StackSwap);
+    code().op(Action::SetMember);
 }
 
 void Generator::binaryOperator(BinaryOp op) {

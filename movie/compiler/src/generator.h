@@ -6,6 +6,7 @@
 #include "code.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -74,7 +75,7 @@ private:
     void arguments(const std::vector<ExprPtr>& args);
     void assign(const Assign& node, SourcePos pos, bool wantValue);
     void update(const Update& node, SourcePos pos, bool wantValue);
-    void memberKey(const Expr& target, Temp* keyTemp);
+    void stepMemberInPlace(const std::string& name, const std::function<void()>& change);
     void binaryOperator(BinaryOp op);
     void unary(const Unary& node, bool wantValue);
 
