@@ -8,8 +8,11 @@
 #include <QIODevice>
 #include <QMediaDevices>
 #include <QThread>
+#include <QTimer>
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <atomic>
 #include <cstring>
 #include <deque>
@@ -23,8 +26,10 @@ namespace {
 constexpr double kBufferSeconds = 1.0;
 // When the buffer runs dry the device gets this much silence at a time.
 constexpr double kSilenceSeconds = 0.02;
-// Device latencies beyond this are taken for nonsense.
-constexpr double kMaxLatencySeconds = 1.0;
+// How often the device's progress is read.
+constexpr int kSampleIntervalMs = 10;
+// The heard time is carried forward from the last reading by at most this much.
+constexpr double kMaxExtrapolationSeconds = 0.05;
 
 SoundFormat fromQt(const QAudioFormat& f) {
     SoundFormat out;
@@ -111,6 +116,15 @@ struct Chunk {
     qsizetype offset = 0;
 };
 
+// A stretch of what the device was given, in microseconds of its stream, and
+// the media time it starts at (not a number for silence and for samples of
+// an earlier position).
+struct Segment {
+    double startUs = 0;
+    double lengthUs = 0;
+    double pts = 0;
+};
+
 } // namespace
 
 // The buffered samples and the heard-time bookkeeping, shared by the decoder,
@@ -121,9 +135,11 @@ struct SampleBuffer {
     std::deque<Chunk> chunks;
     qsizetype bytes = 0;
     bool paused = false;
-    bool flowing = false;   // the device was last given real samples
+    std::deque<Segment> given; // what the device has and has not yet played
+    double givenUs = 0;        // total length given to the device
+    bool flowing = false;      // the device is playing samples with a media time
     bool failed = false;
-    double heardPts = 0;    // media time heard at heardAtUs
+    double heardPts = 0;       // media time heard at heardAtUs
     std::int64_t heardAtUs = 0;
     std::atomic<int> volume{100};
 };
@@ -141,45 +157,62 @@ protected:
     qint64 readData(char* data, qint64 maxlen) override {
         const SoundFormat& f = buffer_.format;
         const int frameBytes = f.bytesPerFrame();
-        const double byteRate = static_cast<double>(f.sampleRate) * frameBytes;
+        const double usPerByte = 1e6 / (static_cast<double>(f.sampleRate) * frameBytes);
         maxlen -= maxlen % frameBytes;
         if (maxlen <= 0) return 0;
-        double latency = 0;
-        if (sink_) {
-            latency = static_cast<double>(sink_->bufferSize() - sink_->bytesFree()) / byteRate;
-            latency = std::clamp(latency, 0.0, kMaxLatencySeconds);
-        }
         std::lock_guard lock(buffer_.mutex);
         qint64 copied = 0;
-        double startPts = 0;
         while (copied < maxlen && !buffer_.chunks.empty()) {
             Chunk& c = buffer_.chunks.front();
-            if (copied == 0)
-                startPts = c.pts + static_cast<double>(c.offset) / byteRate;
             const qint64 n = std::min<qint64>(maxlen - copied, c.data.size() - c.offset);
             std::memcpy(data + copied, c.data.constData() + c.offset, static_cast<size_t>(n));
+            const double pts = c.pts + static_cast<double>(c.offset) * usPerByte / 1e6;
+            giveLocked(static_cast<double>(n) * usPerByte, pts);
             copied += n;
             c.offset += n;
             buffer_.bytes -= n;
             if (c.offset >= c.data.size()) buffer_.chunks.pop_front();
         }
-        if (copied == 0) {
-            // Dry: keep the device running on silence, and stop claiming a time.
-            buffer_.flowing = false;
-            qint64 n = static_cast<qint64>(kSilenceSeconds * f.sampleRate) * frameBytes;
-            n = std::min(n, maxlen);
-            std::memset(data, f.sample == SoundFormat::Sample::U8 ? 0x80 : 0, static_cast<size_t>(n));
-            return n;
+        if (copied > 0) {
+            applyVolume(data, copied, f.sample, buffer_.volume.load());
+            return copied;
         }
-        applyVolume(data, copied, f.sample, buffer_.volume.load());
-        buffer_.flowing = true;
-        buffer_.heardPts = std::max(0.0, startPts - latency);
-        buffer_.heardAtUs = clock_.nowUs();
-        return copied;
+        // Dry: keep the device running on a little silence.
+        qint64 n = static_cast<qint64>(kSilenceSeconds * f.sampleRate) * frameBytes;
+        n = std::min(n, maxlen);
+        std::memset(data, f.sample == SoundFormat::Sample::U8 ? 0x80 : 0, static_cast<size_t>(n));
+        giveLocked(static_cast<double>(n) * usPerByte, std::numeric_limits<double>::quiet_NaN());
+        return n;
     }
+
+public:
+    // Notes which media time the device is playing now.
+    void sample() {
+        if (!sink_) return;
+        const auto played = static_cast<double>(sink_->processedUSecs());
+        const std::int64_t now = clock_.nowUs();
+        std::lock_guard lock(buffer_.mutex);
+        auto& given = buffer_.given;
+        while (!given.empty() && given.front().startUs + given.front().lengthUs <= played)
+            given.pop_front();
+        if (given.empty() || given.front().startUs > played || std::isnan(given.front().pts)) {
+            buffer_.flowing = false;
+            return;
+        }
+        buffer_.flowing = true;
+        buffer_.heardPts = given.front().pts + (played - given.front().startUs) / 1e6;
+        buffer_.heardAtUs = now;
+    }
+
+protected:
     qint64 writeData(const char*, qint64) override { return -1; }
 
 private:
+    void giveLocked(double lengthUs, double pts) {
+        buffer_.given.push_back({buffer_.givenUs, lengthUs, pts});
+        buffer_.givenUs += lengthUs;
+    }
+
     SampleBuffer& buffer_;
     const Clock& clock_;
     QAudioSink* sink_ = nullptr;
@@ -230,6 +263,9 @@ std::unique_ptr<AudioOutput> AudioOutput::create(const Clock& clock) {
                 }
             });
             p->sink->start(p->feed);
+            auto* timer = new QTimer(p->context);
+            QObject::connect(timer, &QTimer::timeout, p->context, [p] { p->feed->sample(); });
+            timer->start(kSampleIntervalMs);
             started = p->sink->error() == QAudio::NoError &&
                       p->sink->state() != QAudio::StoppedState;
         },
@@ -274,6 +310,8 @@ void AudioOutput::clear() {
     std::lock_guard lock(d->buffer.mutex);
     d->buffer.chunks.clear();
     d->buffer.bytes = 0;
+    // What the device still holds belongs to the old position: not heard as time.
+    for (Segment& s : d->buffer.given) s.pts = std::numeric_limits<double>::quiet_NaN();
     d->buffer.flowing = false;
 }
 
@@ -298,7 +336,8 @@ std::optional<double> AudioOutput::position(std::int64_t nowUs) const {
     std::lock_guard lock(d->buffer.mutex);
     const SampleBuffer& b = d->buffer;
     if (b.failed || b.paused || !b.flowing) return std::nullopt;
-    return b.heardPts + static_cast<double>(nowUs - b.heardAtUs) / 1e6;
+    const double since = static_cast<double>(nowUs - b.heardAtUs) / 1e6;
+    return b.heardPts + std::clamp(since, 0.0, kMaxExtrapolationSeconds);
 }
 
 } // namespace zimo::media
