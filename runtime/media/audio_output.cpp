@@ -24,10 +24,10 @@ namespace {
 
 // Decoded sound is kept at most this far ahead of what is heard.
 constexpr double kBufferSeconds = 1.0;
-// When the buffer runs dry the device gets this much silence at a time.
-constexpr double kSilenceSeconds = 0.02;
-// How often the device's progress is read.
-constexpr int kSampleIntervalMs = 10;
+// How often samples move to the device and its progress is read.
+constexpr int kPumpIntervalMs = 10;
+// A device whose played time stands still this long is taken to have stalled.
+constexpr std::int64_t kStallUs = 1'000'000;
 // The heard time is carried forward from the last reading by at most this much.
 constexpr double kMaxExtrapolationSeconds = 0.05;
 
@@ -117,8 +117,7 @@ struct Chunk {
 };
 
 // A stretch of what the device was given, in microseconds of its stream, and
-// the media time it starts at (not a number for silence and for samples of
-// an earlier position).
+// the media time it starts at (not a number for samples of an earlier position).
 struct Segment {
     double startUs = 0;
     double lengthUs = 0;
@@ -146,56 +145,64 @@ struct SampleBuffer {
 
 namespace {
 
-// What the device pulls samples from. Lives on the device thread.
-class Feed final : public QIODevice {
+// Moves samples from the buffer into the device as room appears, and reads
+// back how far the device has played. Lives on the device thread.
+class Pump {
 public:
-    Feed(SampleBuffer& buffer, const Clock& clock) : buffer_(buffer), clock_(clock) {}
-    void setSink(QAudioSink* sink) { sink_ = sink; }
-    bool isSequential() const override { return true; }
+    Pump(SampleBuffer& buffer, const Clock& clock, QAudioSink& sink, QIODevice& device)
+        : buffer_(buffer), clock_(clock), sink_(sink), device_(device) {}
 
-protected:
-    qint64 readData(char* data, qint64 maxlen) override {
+    void run() {
+        fill();
+        sample();
+    }
+
+private:
+    void fill() {
         const SoundFormat& f = buffer_.format;
         const int frameBytes = f.bytesPerFrame();
         const double usPerByte = 1e6 / (static_cast<double>(f.sampleRate) * frameBytes);
-        maxlen -= maxlen % frameBytes;
-        if (maxlen <= 0) return 0;
-        std::lock_guard lock(buffer_.mutex);
-        qint64 copied = 0;
-        while (copied < maxlen && !buffer_.chunks.empty()) {
-            Chunk& c = buffer_.chunks.front();
-            const qint64 n = std::min<qint64>(maxlen - copied, c.data.size() - c.offset);
-            std::memcpy(data + copied, c.data.constData() + c.offset, static_cast<size_t>(n));
-            const double pts = c.pts + static_cast<double>(c.offset) * usPerByte / 1e6;
-            giveLocked(static_cast<double>(n) * usPerByte, pts);
-            copied += n;
-            c.offset += n;
-            buffer_.bytes -= n;
-            if (c.offset >= c.data.size()) buffer_.chunks.pop_front();
+        qint64 room = sink_.bytesFree();
+        room -= room % frameBytes;
+        if (room <= 0) return;
+        QByteArray out;
+        {
+            std::lock_guard lock(buffer_.mutex);
+            if (buffer_.paused) return;
+            while (out.size() < room && !buffer_.chunks.empty()) {
+                Chunk& c = buffer_.chunks.front();
+                const qsizetype n = std::min<qsizetype>(room - out.size(), c.data.size() - c.offset);
+                const double pts = c.pts + static_cast<double>(c.offset) * usPerByte / 1e6;
+                buffer_.given.push_back({buffer_.givenUs, static_cast<double>(n) * usPerByte, pts});
+                buffer_.givenUs += static_cast<double>(n) * usPerByte;
+                out.append(c.data.constData() + c.offset, n);
+                c.offset += n;
+                buffer_.bytes -= n;
+                if (c.offset >= c.data.size()) buffer_.chunks.pop_front();
+            }
         }
-        if (copied > 0) {
-            applyVolume(data, copied, f.sample, buffer_.volume.load());
-            return copied;
-        }
-        // Dry: keep the device running on a little silence.
-        qint64 n = static_cast<qint64>(kSilenceSeconds * f.sampleRate) * frameBytes;
-        n = std::min(n, maxlen);
-        std::memset(data, f.sample == SoundFormat::Sample::U8 ? 0x80 : 0, static_cast<size_t>(n));
-        giveLocked(static_cast<double>(n) * usPerByte, std::numeric_limits<double>::quiet_NaN());
-        return n;
+        if (out.isEmpty()) return;
+        applyVolume(out.data(), out.size(), f.sample, buffer_.volume.load());
+        device_.write(out);
     }
 
-public:
     // Notes which media time the device is playing now.
     void sample() {
-        if (!sink_) return;
-        const auto played = static_cast<double>(sink_->processedUSecs());
+        const auto played = static_cast<double>(sink_.processedUSecs());
         const std::int64_t now = clock_.nowUs();
         std::lock_guard lock(buffer_.mutex);
         auto& given = buffer_.given;
         while (!given.empty() && given.front().startUs + given.front().lengthUs <= played)
             given.pop_front();
-        if (given.empty() || given.front().startUs > played || std::isnan(given.front().pts)) {
+        if (played != lastPlayed_) {
+            lastPlayed_ = played;
+            lastProgressUs_ = now;
+        }
+        // A device that stops playing for long no longer keeps the time, so
+        // the pictures go on rather than freeze with it.
+        const bool stalled = now - lastProgressUs_ > kStallUs;
+        if (stalled || given.empty() || given.front().startUs > played ||
+            std::isnan(given.front().pts)) {
             buffer_.flowing = false;
             return;
         }
@@ -204,18 +211,12 @@ public:
         buffer_.heardAtUs = now;
     }
 
-protected:
-    qint64 writeData(const char*, qint64) override { return -1; }
-
-private:
-    void giveLocked(double lengthUs, double pts) {
-        buffer_.given.push_back({buffer_.givenUs, lengthUs, pts});
-        buffer_.givenUs += lengthUs;
-    }
-
     SampleBuffer& buffer_;
     const Clock& clock_;
-    QAudioSink* sink_ = nullptr;
+    QAudioSink& sink_;
+    QIODevice& device_;
+    double lastPlayed_ = -1;
+    std::int64_t lastProgressUs_ = 0;
 };
 
 } // namespace
@@ -225,8 +226,8 @@ struct AudioOutput::Impl {
     SampleBuffer buffer;
     QThread thread;
     QObject* context = nullptr; // lives on the device thread
-    QAudioSink* sink = nullptr;
-    Feed* feed = nullptr;
+    QAudioSink* sink = nullptr; // owned by context
+    std::unique_ptr<Pump> pump;
     qsizetype maxBytes = 0;
 
     explicit Impl(const Clock& c) : clock(c) {}
@@ -252,22 +253,20 @@ std::unique_ptr<AudioOutput> AudioOutput::create(const Clock& clock) {
     QMetaObject::invokeMethod(
         p->context,
         [p, device, &started] {
-            p->feed = new Feed(p->buffer, p->clock);
-            p->feed->open(QIODevice::ReadOnly);
-            p->sink = new QAudioSink(device, toQt(p->buffer.format));
-            p->feed->setSink(p->sink);
-            QObject::connect(p->sink, &QAudioSink::stateChanged, p->sink, [p](QAudio::State) {
+            p->sink = new QAudioSink(device, toQt(p->buffer.format), p->context);
+            QObject::connect(p->sink, &QAudioSink::stateChanged, p->context, [p](QAudio::State) {
                 if (p->sink->error() == QAudio::OpenError || p->sink->error() == QAudio::FatalError) {
                     std::lock_guard lock(p->buffer.mutex);
                     p->buffer.failed = true;
                 }
             });
-            p->sink->start(p->feed);
+            QIODevice* io = p->sink->start();
+            started = io && p->sink->error() == QAudio::NoError;
+            if (!started) return;
+            p->pump = std::make_unique<Pump>(p->buffer, p->clock, *p->sink, *io);
             auto* timer = new QTimer(p->context);
-            QObject::connect(timer, &QTimer::timeout, p->context, [p] { p->feed->sample(); });
-            timer->start(kSampleIntervalMs);
-            started = p->sink->error() == QAudio::NoError &&
-                      p->sink->state() != QAudio::StoppedState;
+            QObject::connect(timer, &QTimer::timeout, p->context, [p] { p->pump->run(); });
+            timer->start(kPumpIntervalMs);
         },
         Qt::BlockingQueuedConnection);
     auto out = std::unique_ptr<AudioOutput>(new AudioOutput(std::move(impl)));
@@ -282,8 +281,7 @@ AudioOutput::~AudioOutput() {
             p->context,
             [p] {
                 if (p->sink) p->sink->stop();
-                delete p->sink;
-                delete p->feed;
+                p->pump.reset();
                 delete p->context;
             },
             Qt::BlockingQueuedConnection);

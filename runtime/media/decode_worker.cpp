@@ -146,9 +146,12 @@ void DecodeWorker::startAt(double target) {
 }
 
 bool DecodeWorker::canProduceLocked() {
-    if (audio_ && sounds_ && !audio_->hasRoom()) return false;
     s_.dropSupersededLocked(s_.positionLocked(clock_.nowUs()));
-    return s_.frameRoomLocked();
+    wantPictures_ = s_.frameRoomLocked();
+    // Sound for the device runs ahead of the pictures by the device's latency,
+    // so it may be decoded while the picture queue is full.
+    wantSound_ = audio_ && sounds_ && audio_->hasRoom();
+    return wantPictures_ || wantSound_;
 }
 
 double DecodeWorker::duePositionLocked() const {
@@ -156,7 +159,7 @@ double DecodeWorker::duePositionLocked() const {
 }
 
 void DecodeWorker::step() {
-    MediaFile::Item item = file_->next();
+    MediaFile::Item item = file_->next(wantPictures_ || !wantSound_);
     switch (item.kind) {
     case MediaFile::Item::Kind::Video:
         onVideo(std::move(item));

@@ -52,6 +52,8 @@ private:
     double candidatePts_ = 0;
     double maxEnd_ = 0;     // end time of the latest decoded frame since the last start
     bool decodedSinceStart_ = false;
+    bool wantPictures_ = true; // room in the picture queue
+    bool wantSound_ = false;   // room in the sound buffer
 };
 
 } // namespace zimo::media

@@ -11,6 +11,7 @@ extern "C" {
 
 #include <cmath>
 #include <cstring>
+#include <deque>
 #include <limits>
 #include <vector>
 
@@ -71,8 +72,12 @@ struct MediaFile::Impl {
     int audioIndex = -1;
     MediaInfo info;
     bool inputEnded = false;  // demuxer at its end, decoders told to drain
+    bool videoFlushPending = false; // the demuxer ended; the video decoder is yet to be told
     bool videoDrained = false;
     bool audioDrained = false;
+    // Video packets read ahead while only sound was wanted.
+    std::deque<std::unique_ptr<AVPacket, PacketFree>> stash;
+    std::int64_t stashBytes = 0;
     double nextVideoPts = 0;  // fallback times for frames without one
     double nextAudioPts = 0;
 
@@ -181,15 +186,31 @@ std::unique_ptr<MediaFile> MediaFile::open(const QString& path) {
     return std::unique_ptr<MediaFile>(new MediaFile(std::move(impl)));
 }
 
-MediaFile::Item MediaFile::next() {
+MediaFile::Item MediaFile::next(bool wantVideo) {
     Impl& s = *d;
     Item item;
+    bool video = wantVideo || !s.video || s.stashBytes > kMaxStashBytes;
     for (;;) {
-        if (s.receive(s.video.get(), s.videoIndex, s.videoDrained, s.nextVideoPts, item))
+        if (video && s.receive(s.video.get(), s.videoIndex, s.videoDrained, s.nextVideoPts, item))
             return item;
         if (s.receive(s.audio.get(), s.audioIndex, s.audioDrained, s.nextAudioPts, item))
             return item;
+        if (video && !s.stash.empty()) {
+            s.send(s.video.get(), s.stash.front().get());
+            s.stashBytes -= s.stash.front()->size;
+            s.stash.pop_front();
+            continue;
+        }
+        if (video && s.videoFlushPending) {
+            avcodec_send_packet(s.video.get(), nullptr);
+            s.videoFlushPending = false;
+            continue;
+        }
         if (s.inputEnded) {
+            if (!video) { // only pictures are left
+                video = true;
+                continue;
+            }
             const bool videoDone = !s.video || s.videoDrained;
             const bool audioDone = !s.audio || s.audioDrained;
             if (videoDone && audioDone) return {};
@@ -202,12 +223,20 @@ MediaFile::Item MediaFile::next() {
         const int ret = av_read_frame(s.fmt.get(), s.packet.get());
         if (ret < 0) {
             s.inputEnded = true;
-            if (s.video) avcodec_send_packet(s.video.get(), nullptr);
             if (s.audio) avcodec_send_packet(s.audio.get(), nullptr);
+            s.videoFlushPending = s.video != nullptr;
             continue;
         }
         if (s.packet->stream_index == s.videoIndex) {
-            s.send(s.video.get(), s.packet.get());
+            if (video && s.stash.empty()) {
+                s.send(s.video.get(), s.packet.get());
+            } else {
+                // Pictures are not wanted yet: keep the packet so sound can go on.
+                s.stashBytes += s.packet->size;
+                s.stash.emplace_back(av_packet_clone(s.packet.get()));
+                if (!s.stash.back()) s.stash.pop_back();
+                if (s.stashBytes > kMaxStashBytes) video = true;
+            }
         } else if (s.packet->stream_index == s.audioIndex) {
             s.send(s.audio.get(), s.packet.get());
         }
@@ -223,6 +252,9 @@ bool MediaFile::seek(double seconds) {
                                           ts, ts, 0);
     if (s.video) avcodec_flush_buffers(s.video.get());
     if (s.audio) avcodec_flush_buffers(s.audio.get());
+    s.stash.clear();
+    s.stashBytes = 0;
+    s.videoFlushPending = false;
     s.inputEnded = false;
     s.videoDrained = false;
     s.audioDrained = false;

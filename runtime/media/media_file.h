@@ -30,6 +30,8 @@ struct MediaInfo {
 
 // Pictures larger than this are refused by the decoders (memory bound).
 inline constexpr long kMaxPixels = 4096L * 2304L;
+// Compressed video held back while sound is decoded ahead of the pictures.
+inline constexpr long kMaxStashBytes = 32L * 1024 * 1024;
 
 class MediaFile {
 public:
@@ -51,8 +53,10 @@ public:
     const MediaInfo& info() const;
 
     // The next decoded frame, or End once the file and decoders are drained.
-    // Damaged packets are skipped.
-    Item next();
+    // Damaged packets are skipped. Without wantVideo, sound comes first: video
+    // packets read meanwhile wait, compressed, up to kMaxStashBytes, and a
+    // picture comes only when no sound is left or that limit is passed.
+    Item next(bool wantVideo = true);
 
     // Moves to the nearest key frame at or before the time and resets the
     // decoders. Returns false when the container cannot seek there.
