@@ -63,7 +63,8 @@ bool Reader::readDouble(double& v) {
     const std::uint8_t* p = nullptr;
     if (!take(8, p)) return false;
     std::uint64_t bits = 0;
-    for (int i = 0; i < 8; ++i) bits = (bits << 8) | p[i];
+    for (int i = 0; i < 8; ++i)
+        bits = (bits << 8) | p[i];
     v = std::bit_cast<double>(bits);
     return true;
 }

@@ -11,11 +11,11 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <cmath>
-#include <limits>
 #include <atomic>
+#include <cmath>
 #include <cstring>
 #include <deque>
+#include <limits>
 #include <mutex>
 
 namespace zimo::media {
@@ -138,7 +138,7 @@ struct SampleBuffer {
     double givenUs = 0;        // total length given to the device
     bool flowing = false;      // the device is playing samples with a media time
     bool failed = false;
-    double heardPts = 0;       // media time heard at heardAtUs
+    double heardPts = 0; // media time heard at heardAtUs
     std::int64_t heardAtUs = 0;
     std::atomic<int> volume{100};
 };
@@ -171,7 +171,8 @@ private:
             if (buffer_.paused) return;
             while (out.size() < room && !buffer_.chunks.empty()) {
                 Chunk& c = buffer_.chunks.front();
-                const qsizetype n = std::min<qsizetype>(room - out.size(), c.data.size() - c.offset);
+                const qsizetype n =
+                    std::min<qsizetype>(room - out.size(), c.data.size() - c.offset);
                 const double pts = c.pts + static_cast<double>(c.offset) * usPerByte / 1e6;
                 buffer_.given.push_back({buffer_.givenUs, static_cast<double>(n) * usPerByte, pts});
                 buffer_.givenUs += static_cast<double>(n) * usPerByte;
@@ -255,7 +256,8 @@ std::unique_ptr<AudioOutput> AudioOutput::create(const Clock& clock) {
         [p, device, &started] {
             p->sink = new QAudioSink(device, toQt(p->buffer.format), p->context);
             QObject::connect(p->sink, &QAudioSink::stateChanged, p->context, [p](QAudio::State) {
-                if (p->sink->error() == QAudio::OpenError || p->sink->error() == QAudio::FatalError) {
+                if (p->sink->error() == QAudio::OpenError ||
+                    p->sink->error() == QAudio::FatalError) {
                     std::lock_guard lock(p->buffer.mutex);
                     p->buffer.failed = true;
                 }
@@ -290,7 +292,9 @@ AudioOutput::~AudioOutput() {
     d->thread.wait();
 }
 
-const SoundFormat& AudioOutput::format() const { return d->buffer.format; }
+const SoundFormat& AudioOutput::format() const {
+    return d->buffer.format;
+}
 
 bool AudioOutput::hasRoom() const {
     std::lock_guard lock(d->buffer.mutex);
@@ -309,7 +313,8 @@ void AudioOutput::clear() {
     d->buffer.chunks.clear();
     d->buffer.bytes = 0;
     // What the device still holds belongs to the old position: not heard as time.
-    for (Segment& s : d->buffer.given) s.pts = std::numeric_limits<double>::quiet_NaN();
+    for (Segment& s : d->buffer.given)
+        s.pts = std::numeric_limits<double>::quiet_NaN();
     d->buffer.flowing = false;
 }
 
@@ -323,12 +328,16 @@ void AudioOutput::setPaused(bool paused) {
     Impl* p = d.get();
     QMetaObject::invokeMethod(p->context, [p, paused] {
         if (!p->sink) return;
-        if (paused) p->sink->suspend();
-        else p->sink->resume();
+        if (paused)
+            p->sink->suspend();
+        else
+            p->sink->resume();
     });
 }
 
-void AudioOutput::setVolume(int volume) { d->buffer.volume = std::clamp(volume, 0, 100); }
+void AudioOutput::setVolume(int volume) {
+    d->buffer.volume = std::clamp(volume, 0, 100);
+}
 
 std::optional<double> AudioOutput::position(std::int64_t nowUs) const {
     std::lock_guard lock(d->buffer.mutex);

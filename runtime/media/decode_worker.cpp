@@ -22,7 +22,8 @@ constexpr auto kPollInterval = std::chrono::milliseconds(10);
 // Metadata for containers other than Flash Video: what their headers give.
 Value headerMetadata(const MediaInfo& info) {
     Value obj = Value::object();
-    if (std::isfinite(info.duration)) obj.set(QStringLiteral("duration"), Value::number(info.duration));
+    if (std::isfinite(info.duration))
+        obj.set(QStringLiteral("duration"), Value::number(info.duration));
     if (info.width > 0 && info.height > 0) {
         obj.set(QStringLiteral("width"), Value::number(info.width));
         obj.set(QStringLiteral("height"), Value::number(info.height));
@@ -125,8 +126,10 @@ void DecodeWorker::openFile(const QString& path, double target) {
         if (metadata) s_.workerReportLocked(Report::metaData(std::move(*metadata)));
     }
     file_ = std::move(file);
-    if (audio_ && file_->info().hasAudio) sounds_.emplace(audio_->format());
-    else sounds_.reset();
+    if (audio_ && file_->info().hasAudio)
+        sounds_.emplace(audio_->format());
+    else
+        sounds_.reset();
     if (target > 0) file_->seek(target);
     startAt(target);
 }
@@ -217,7 +220,8 @@ void DecodeWorker::onAudio(MediaFile::Item item) {
     if (pts < due) {
         // Starts before the due time: cut the part already past.
         const int frameBytes = sounds_->format().bytesPerFrame();
-        const auto skip = static_cast<qsizetype>((due - pts) * sounds_->format().sampleRate) * frameBytes;
+        const auto skip =
+            static_cast<qsizetype>((due - pts) * sounds_->format().sampleRate) * frameBytes;
         samples.remove(0, std::min(skip, samples.size()));
         pts = due;
     }

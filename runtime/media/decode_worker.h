@@ -44,13 +44,13 @@ private:
 
     std::uint64_t fileGen_ = 0;
     std::uint64_t posGen_ = 0;
-    bool ended_ = true;     // the current file's input is used up
-    bool seeking_ = false;  // looking for the picture at target_
+    bool ended_ = true;    // the current file's input is used up
+    bool seeking_ = false; // looking for the picture at target_
     double target_ = 0;
     bool readySent_ = false;
-    FramePtr candidate_;    // newest picture not yet due for delivery
+    FramePtr candidate_; // newest picture not yet due for delivery
     double candidatePts_ = 0;
-    double maxEnd_ = 0;     // end time of the latest decoded frame since the last start
+    double maxEnd_ = 0; // end time of the latest decoded frame since the last start
     bool decodedSinceStart_ = false;
     bool wantPictures_ = true; // room in the picture queue
     bool wantSound_ = false;   // room in the sound buffer

@@ -20,7 +20,9 @@ std::uint32_t be24(const std::uint8_t* p) {
     return (std::uint32_t(p[0]) << 16) | (std::uint32_t(p[1]) << 8) | p[2];
 }
 
-std::uint32_t be32(const std::uint8_t* p) { return (std::uint32_t(p[0]) << 24) | be24(p + 1); }
+std::uint32_t be32(const std::uint8_t* p) {
+    return (std::uint32_t(p[0]) << 24) | be24(p + 1);
+}
 
 // Walks the tags through a reader of byte ranges; `fetch(offset, n, out)`
 // fills out with exactly n bytes or returns false.

@@ -17,7 +17,9 @@ extern "C" {
 
 namespace zimo::media {
 
-void FrameDeleter::operator()(AVFrame* frame) const { av_frame_free(&frame); }
+void FrameDeleter::operator()(AVFrame* frame) const {
+    av_frame_free(&frame);
+}
 
 namespace {
 
@@ -71,14 +73,14 @@ struct MediaFile::Impl {
     int videoIndex = -1;
     int audioIndex = -1;
     MediaInfo info;
-    bool inputEnded = false;  // demuxer at its end, decoders told to drain
+    bool inputEnded = false;        // demuxer at its end, decoders told to drain
     bool videoFlushPending = false; // the demuxer ended; the video decoder is yet to be told
     bool videoDrained = false;
     bool audioDrained = false;
     // Video packets read ahead while only sound was wanted.
     std::deque<std::unique_ptr<AVPacket, PacketFree>> stash;
     std::int64_t stashBytes = 0;
-    double nextVideoPts = 0;  // fallback times for frames without one
+    double nextVideoPts = 0; // fallback times for frames without one
     double nextAudioPts = 0;
 
     std::unique_ptr<AVCodecContext, CodecCloser> openDecoder(int index) {
@@ -132,7 +134,9 @@ struct MediaFile::Impl {
 MediaFile::MediaFile(std::unique_ptr<Impl> impl) : d(std::move(impl)) {}
 MediaFile::~MediaFile() = default;
 
-const MediaInfo& MediaFile::info() const { return d->info; }
+const MediaInfo& MediaFile::info() const {
+    return d->info;
+}
 
 std::unique_ptr<MediaFile> MediaFile::open(const QString& path) {
     const QFileInfo fi(path);
@@ -248,8 +252,9 @@ bool MediaFile::seek(double seconds) {
     if (!std::isfinite(seconds) || seconds < 0) seconds = 0;
     const auto ts = static_cast<std::int64_t>(seconds * AV_TIME_BASE);
     int ret = av_seek_frame(s.fmt.get(), -1, ts, AVSEEK_FLAG_BACKWARD);
-    if (ret < 0) ret = avformat_seek_file(s.fmt.get(), -1, std::numeric_limits<std::int64_t>::min(),
-                                          ts, ts, 0);
+    if (ret < 0)
+        ret = avformat_seek_file(s.fmt.get(), -1, std::numeric_limits<std::int64_t>::min(), ts, ts,
+                                 0);
     if (s.video) avcodec_flush_buffers(s.video.get());
     if (s.audio) avcodec_flush_buffers(s.audio.get());
     s.stash.clear();

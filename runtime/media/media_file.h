@@ -17,14 +17,14 @@ struct FrameDeleter {
 using FramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
 
 struct MediaInfo {
-    bool flv = false;          // the container is Flash Video
+    bool flv = false; // the container is Flash Video
     bool hasVideo = false;
     bool hasAudio = false;
     bool videoHasAlpha = false;
-    double duration = 0;       // seconds from the container; NaN when unknown
-    int width = 0;             // of the video stream, 0 without one
+    double duration = 0; // seconds from the container; NaN when unknown
+    int width = 0;       // of the video stream, 0 without one
     int height = 0;
-    QString videoCodec;        // FFmpeg decoder names, empty without the stream
+    QString videoCodec; // FFmpeg decoder names, empty without the stream
     QString audioCodec;
 };
 
@@ -38,8 +38,8 @@ public:
     struct Item {
         enum class Kind { Video, Audio, End };
         Kind kind = Kind::End;
-        double pts = 0;       // seconds
-        double duration = 0;  // seconds; 0 when unknown
+        double pts = 0;      // seconds
+        double duration = 0; // seconds; 0 when unknown
         FramePtr frame;
     };
 

@@ -104,11 +104,13 @@ struct PlaybackState {
 
     // Drops pictures whose successor is already due; they would never show.
     void dropSupersededLocked(double position) {
-        while (frames.size() >= 2 && frames[1].pts <= position) popFrameLocked();
+        while (frames.size() >= 2 && frames[1].pts <= position)
+            popFrameLocked();
     }
 
     bool frameRoomLocked() const {
-        return frames.empty() || (frames.size() < kMaxQueuedFrames && queuedBytes < kMaxQueuedBytes);
+        return frames.empty() ||
+               (frames.size() < kMaxQueuedFrames && queuedBytes < kMaxQueuedBytes);
     }
 };
 

@@ -30,7 +30,9 @@ int SoundFormat::bytesPerFrame() const {
     return channels * av_get_bytes_per_sample(toAv(sample));
 }
 
-SoundConverter::~SoundConverter() { swr_free(&swr_); }
+SoundConverter::~SoundConverter() {
+    swr_free(&swr_);
+}
 
 QByteArray SoundConverter::convert(const AVFrame* frame) {
     if (!frame || frame->nb_samples <= 0 || frame->sample_rate <= 0) return {};
@@ -63,9 +65,8 @@ QByteArray SoundConverter::convert(const AVFrame* frame) {
     if (capacity <= 0) return {};
     QByteArray out(static_cast<qsizetype>(capacity) * out_.bytesPerFrame(), Qt::Uninitialized);
     uint8_t* dst[1] = {reinterpret_cast<uint8_t*>(out.data())};
-    const int got = swr_convert(swr_, dst, capacity,
-                                const_cast<const uint8_t**>(frame->extended_data),
-                                frame->nb_samples);
+    const int got = swr_convert(
+        swr_, dst, capacity, const_cast<const uint8_t**>(frame->extended_data), frame->nb_samples);
     if (got < 0) return {};
     out.truncate(static_cast<qsizetype>(got) * out_.bytesPerFrame());
     return out;

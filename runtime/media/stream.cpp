@@ -123,7 +123,9 @@ void Stream::close() {
     d->commandLocked(PlaybackState::Command::Close);
 }
 
-void Stream::pause() { pause(!isPaused()); }
+void Stream::pause() {
+    pause(!isPaused());
+}
 
 void Stream::pause(bool paused) {
     std::lock_guard lock(d->state.mutex);
@@ -176,7 +178,9 @@ void Stream::setVolume(double volume) {
     if (d->audio) d->audio->setVolume(static_cast<int>(std::lround(d->volume)));
 }
 
-double Stream::volume() const { return d->volume; }
+double Stream::volume() const {
+    return d->volume;
+}
 
 QImage Stream::currentFrame() {
     d->refresh();
@@ -212,6 +216,8 @@ bool Stream::waitForDecoder(std::chrono::milliseconds timeout) {
     });
 }
 
-bool Stream::hasSoundOutput() const { return d->audio != nullptr; }
+bool Stream::hasSoundOutput() const {
+    return d->audio != nullptr;
+}
 
 } // namespace zimo::media

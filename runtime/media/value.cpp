@@ -40,7 +40,8 @@ Value Value::date(double milliseconds, int timeZoneMinutes) {
 Value Value::object(Members members) {
     Value v;
     v.type_ = Type::Object;
-    for (auto& m : members) v.set(m.name, std::move(m.value));
+    for (auto& m : members)
+        v.set(m.name, std::move(m.value));
     return v;
 }
 

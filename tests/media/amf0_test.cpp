@@ -26,7 +26,8 @@ TEST(Amf0, ScalarsKeepTheirExactValues) {
     EXPECT_TRUE(std::isnan(parse(AmfWriter().number(NAN).bytes).toNumber()));
     EXPECT_EQ(parse(AmfWriter().boolean(true).bytes), Value::boolean(true));
     EXPECT_EQ(parse(AmfWriter().boolean(false).bytes), Value::boolean(false));
-    EXPECT_EQ(parse(AmfWriter().string("héllo 中文").bytes), Value::string(QStringLiteral("héllo 中文")));
+    EXPECT_EQ(parse(AmfWriter().string("héllo 中文").bytes),
+              Value::string(QStringLiteral("héllo 中文")));
     EXPECT_EQ(parse(AmfWriter().longString("long").bytes), Value::string(QStringLiteral("long")));
     EXPECT_EQ(parse(AmfWriter().null().bytes).type(), Value::Type::Null);
     EXPECT_EQ(parse(AmfWriter().undefined().bytes).type(), Value::Type::Undefined);
@@ -39,13 +40,22 @@ TEST(Amf0, ScalarsKeepTheirExactValues) {
 TEST(Amf0, ContainersKeepOrderAndNesting) {
     AmfWriter w;
     w.beginEcmaArray(99) // the count is only a hint
-        .name("duration").number(59.5)
-        .name("zeta").string("z")
-        .name("alpha").boolean(true)
-        .name("keyframes").beginObject()
-            .name("times").strictArray(3).number(0).number(1).number(2)
+        .name("duration")
+        .number(59.5)
+        .name("zeta")
+        .string("z")
+        .name("alpha")
+        .boolean(true)
+        .name("keyframes")
+        .beginObject()
+        .name("times")
+        .strictArray(3)
+        .number(0)
+        .number(1)
+        .number(2)
         .end()
-        .name("duration").number(60) // a repeated name keeps its place, takes the last value
+        .name("duration")
+        .number(60) // a repeated name keeps its place, takes the last value
         .end();
     bool failed = true;
     const Value v = parse(w.bytes, &failed);
@@ -88,7 +98,8 @@ TEST(Amf0, HostileLengthsAndDepthAreRefused) {
     EXPECT_TRUE(failed);
     // Objects nested far deeper than any metadata.
     AmfWriter deep;
-    for (int i = 0; i < 10000; ++i) deep.beginObject().name("a");
+    for (int i = 0; i < 10000; ++i)
+        deep.beginObject().name("a");
     parse(deep.bytes, &failed);
     EXPECT_TRUE(failed);
     // An unknown marker.
@@ -100,10 +111,12 @@ TEST(Amf0, RandomBytesNeverCrash) {
     std::mt19937 rng(1234);
     for (int round = 0; round < 2000; ++round) {
         QByteArray bytes(static_cast<qsizetype>(rng() % 200), Qt::Uninitialized);
-        for (auto& c : bytes) c = static_cast<char>(rng() % 16); // mostly valid markers
+        for (auto& c : bytes)
+            c = static_cast<char>(rng() % 16); // mostly valid markers
         amf0::Reader r(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
                                  static_cast<std::size_t>(bytes.size())));
-        while (!r.failed() && !r.atEnd()) r.read();
+        while (!r.failed() && !r.atEnd())
+            r.read();
         EXPECT_LE(r.position(), static_cast<std::size_t>(bytes.size()));
     }
 }

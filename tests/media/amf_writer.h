@@ -18,8 +18,12 @@ public:
         return *this;
     }
     AmfWriter& u16(int v) { return u8(v >> 8).u8(v); }
-    AmfWriter& u24(std::uint32_t v) { return u8(static_cast<int>(v >> 16)).u16(static_cast<int>(v & 0xffff)); }
-    AmfWriter& u32(std::uint32_t v) { return u16(static_cast<int>(v >> 16)).u16(static_cast<int>(v & 0xffff)); }
+    AmfWriter& u24(std::uint32_t v) {
+        return u8(static_cast<int>(v >> 16)).u16(static_cast<int>(v & 0xffff));
+    }
+    AmfWriter& u32(std::uint32_t v) {
+        return u16(static_cast<int>(v >> 16)).u16(static_cast<int>(v & 0xffff));
+    }
     AmfWriter& raw(std::string_view s) {
         bytes.append(s.data(), static_cast<qsizetype>(s.size()));
         return *this;
@@ -28,12 +32,15 @@ public:
     AmfWriter& number(double d) {
         u8(0);
         const auto bits = std::bit_cast<std::uint64_t>(d);
-        for (int i = 7; i >= 0; --i) u8(static_cast<int>((bits >> (8 * i)) & 0xff));
+        for (int i = 7; i >= 0; --i)
+            u8(static_cast<int>((bits >> (8 * i)) & 0xff));
         return *this;
     }
     AmfWriter& boolean(bool b) { return u8(1).u8(b ? 1 : 0); }
     AmfWriter& string(std::string_view s) { return u8(2).name(s); }
-    AmfWriter& longString(std::string_view s) { return u8(12).u32(static_cast<std::uint32_t>(s.size())).raw(s); }
+    AmfWriter& longString(std::string_view s) {
+        return u8(12).u32(static_cast<std::uint32_t>(s.size())).raw(s);
+    }
     AmfWriter& null() { return u8(5); }
     AmfWriter& undefined() { return u8(6); }
     AmfWriter& beginObject() { return u8(3); }
@@ -43,7 +50,8 @@ public:
     AmfWriter& date(double ms, int zone) {
         u8(11);
         const auto bits = std::bit_cast<std::uint64_t>(ms);
-        for (int i = 7; i >= 0; --i) u8(static_cast<int>((bits >> (8 * i)) & 0xff));
+        for (int i = 7; i >= 0; --i)
+            u8(static_cast<int>((bits >> (8 * i)) & 0xff));
         return u16(zone);
     }
 };

@@ -24,37 +24,78 @@ QStringList arguments(Clip clip, const QString& out) {
     QStringList a{"-hide_banner", "-loglevel", "error", "-y"};
     switch (clip) {
     case Clip::Flv1Mp3:
-        a << video << tone << "-c:v" << "flv" << "-c:a" << "libmp3lame";
+        a << video << tone << "-c:v"
+          << "flv"
+          << "-c:a"
+          << "libmp3lame";
         break;
     case Clip::H264Aac:
-        a << video << tone << "-c:v" << "libx264" << "-pix_fmt" << "yuv420p" << "-c:a" << "aac";
+        a << video << tone << "-c:v"
+          << "libx264"
+          << "-pix_fmt"
+          << "yuv420p"
+          << "-c:a"
+          << "aac";
         break;
     case Clip::FlashSvAdpcm:
-        a << video << tone << "-c:v" << "flashsv" << "-c:a" << "adpcm_swf";
+        a << video << tone << "-c:v"
+          << "flashsv"
+          << "-c:a"
+          << "adpcm_swf";
         break;
     case Clip::Flv1Nellymoser:
-        a << video << tone << "-c:v" << "flv" << "-c:a" << "nellymoser";
+        a << video << tone << "-c:v"
+          << "flv"
+          << "-c:a"
+          << "nellymoser";
         break;
     case Clip::Flv1Speex:
-        a << video << "-f" << "lavfi" << "-i" << "sine=frequency=440:sample_rate=16000:d=2"
-          << "-c:v" << "flv" << "-c:a" << "libspeex" << "-ac" << "1";
+        a << video << "-f"
+          << "lavfi"
+          << "-i"
+          << "sine=frequency=440:sample_rate=16000:d=2"
+          << "-c:v"
+          << "flv"
+          << "-c:a"
+          << "libspeex"
+          << "-ac"
+          << "1";
         break;
     case Clip::Flv1Pcm:
-        a << video << tone << "-c:v" << "flv" << "-c:a" << "pcm_s16le";
+        a << video << tone << "-c:v"
+          << "flv"
+          << "-c:a"
+          << "pcm_s16le";
         break;
     case Clip::Flv1NoMetadata:
-        a << video << tone << "-c:v" << "flv" << "-c:a" << "libmp3lame" << "-flvflags"
+        a << video << tone << "-c:v"
+          << "flv"
+          << "-c:a"
+          << "libmp3lame"
+          << "-flvflags"
           << "no_metadata";
         break;
     case Clip::Flv1VideoOnly:
-        a << "-f" << "lavfi" << "-i" << "testsrc=size=160x120:rate=25:d=4" << "-c:v" << "flv"
-          << "-g" << "25";
+        a << "-f"
+          << "lavfi"
+          << "-i"
+          << "testsrc=size=160x120:rate=25:d=4"
+          << "-c:v"
+          << "flv"
+          << "-g"
+          << "25";
         break;
     case Clip::Mp3Only:
-        a << tone << "-c:a" << "libmp3lame";
+        a << tone << "-c:a"
+          << "libmp3lame";
         break;
     case Clip::Mp4H264Aac:
-        a << video << tone << "-c:v" << "libx264" << "-pix_fmt" << "yuv420p" << "-c:a" << "aac";
+        a << video << tone << "-c:v"
+          << "libx264"
+          << "-pix_fmt"
+          << "yuv420p"
+          << "-c:a"
+          << "aac";
         break;
     }
     a << out;
@@ -63,7 +104,9 @@ QStringList arguments(Clip clip, const QString& out) {
 
 } // namespace
 
-QString scratchPath(const QString& name) { return folder().filePath(name); }
+QString scratchPath(const QString& name) {
+    return folder().filePath(name);
+}
 
 QString clipPath(Clip clip) {
     static std::map<Clip, QString> made;
@@ -73,8 +116,8 @@ QString clipPath(Clip clip) {
                                         .arg(clip == Clip::Mp4H264Aac ? "mp4" : "flv"));
     QProcess ffmpeg;
     ffmpeg.start(QStringLiteral(ZIMO_FFMPEG), arguments(clip, out));
-    const bool ok = ffmpeg.waitForFinished(120000) && ffmpeg.exitCode() == 0 &&
-                    QFileInfo(out).size() > 0;
+    const bool ok =
+        ffmpeg.waitForFinished(120000) && ffmpeg.exitCode() == 0 && QFileInfo(out).size() > 0;
     EXPECT_TRUE(ok) << "ffmpeg failed: " << ffmpeg.readAllStandardError().toStdString();
     made[clip] = out;
     return out;

@@ -71,7 +71,9 @@ struct CodecCase {
     const char* audio;
 };
 
-void PrintTo(const CodecCase& c, std::ostream* os) { *os << c.video << "+" << c.audio; }
+void PrintTo(const CodecCase& c, std::ostream* os) {
+    *os << c.video << "+" << c.audio;
+}
 
 class CodecDecode : public ::testing::TestWithParam<CodecCase> {};
 
@@ -94,15 +96,16 @@ TEST_P(CodecDecode, PicturesAndSoundComeOut) {
     EXPECT_GT(d.sampleFrames, 44100); // more than a second of sound
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    FlashVideoCodecs, CodecDecode,
-    ::testing::Values(CodecCase{Clip::Flv1Mp3, "flv", "mp3float"},
-                      CodecCase{Clip::H264Aac, "h264", "aac"},
-                      CodecCase{Clip::FlashSvAdpcm, "flashsv", "adpcm_swf"},
-                      CodecCase{Clip::Flv1Nellymoser, "flv", "nellymoser"},
-                      CodecCase{Clip::Flv1Speex, "flv", "speex"},
-                      CodecCase{Clip::Flv1Pcm, "flv", "pcm_s16le"}),
-    [](const auto& p) { return std::string(p.param.video) + "_" + p.param.audio; });
+INSTANTIATE_TEST_SUITE_P(FlashVideoCodecs, CodecDecode,
+                         ::testing::Values(CodecCase{Clip::Flv1Mp3, "flv", "mp3float"},
+                                           CodecCase{Clip::H264Aac, "h264", "aac"},
+                                           CodecCase{Clip::FlashSvAdpcm, "flashsv", "adpcm_swf"},
+                                           CodecCase{Clip::Flv1Nellymoser, "flv", "nellymoser"},
+                                           CodecCase{Clip::Flv1Speex, "flv", "speex"},
+                                           CodecCase{Clip::Flv1Pcm, "flv", "pcm_s16le"}),
+                         [](const auto& p) {
+                             return std::string(p.param.video) + "_" + p.param.audio;
+                         });
 
 TEST(Decode, Mp4HeadersGiveSizeAndDuration) {
     const MediaInfo* info = nullptr;
@@ -124,7 +127,8 @@ TEST(Decode, Vp6aSampleKeepsItsAlpha) {
     EXPECT_TRUE(file->info().videoHasAlpha);
     EXPECT_FALSE(file->info().hasAudio);
     MediaFile::Item item;
-    do item = file->next();
+    do
+        item = file->next();
     while (item.kind == MediaFile::Item::Kind::Audio);
     ASSERT_EQ(item.kind, MediaFile::Item::Kind::Video);
     PictureConverter pictures;

@@ -80,7 +80,8 @@ protected:
     }
     // Steps the clock until the stream reports its end; the time then.
     double playToEnd(int stepMs = 100, int maxSteps = 400) {
-        for (int i = 0; i < maxSteps && count(status::PlayStop) == 0; ++i) advance(stepMs);
+        for (int i = 0; i < maxSteps && count(status::PlayStop) == 0; ++i)
+            advance(stepMs);
         EXPECT_EQ(count(status::PlayStop), 1);
         return stream.time();
     }
@@ -320,7 +321,8 @@ TEST_F(StreamTest, DamagedFilesNeverCrashOrHang) {
     const QByteArray good = readFile(clipPath(Clip::Flv1Mp3));
     std::mt19937 rng(99);
     std::vector<QByteArray> damaged;
-    for (qsizetype cut : {13, 40, 200, 1000, 20000, 50000}) damaged.push_back(good.left(cut));
+    for (qsizetype cut : {13, 40, 200, 1000, 20000, 50000})
+        damaged.push_back(good.left(cut));
     for (int i = 0; i < 8; ++i) {
         QByteArray flipped = good;
         for (int n = 0; n < 40; ++n) {
@@ -343,7 +345,8 @@ TEST_F(StreamTest, DamagedFilesNeverCrashOrHang) {
         if (count(status::StreamNotFound) == 1) continue;
         ++played;
         EXPECT_EQ(count(status::PlayStart), 1);
-        for (int step = 0; step < 100 && count(status::PlayStop) == 0; ++step) advance(250);
+        for (int step = 0; step < 100 && count(status::PlayStop) == 0; ++step)
+            advance(250);
         EXPECT_EQ(count(status::PlayStop), 1) << "file " << i;
         EXPECT_LE(stream.time(), 2.2);
     }
