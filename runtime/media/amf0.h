@@ -1,0 +1,48 @@
+// Reader for AMF0, the value encoding of Flash Video script-data tags.
+#pragma once
+
+#include "media/value.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+namespace zimo::media::amf0 {
+
+// Limits that keep hostile data from costing more than the bytes it occupies.
+inline constexpr int kMaxDepth = 32;
+inline constexpr std::size_t kMaxValues = 1u << 16;
+
+class Reader {
+public:
+    explicit Reader(std::span<const std::uint8_t> data) : data_(data) {}
+
+    // Reads one value. On bad or truncated data it returns what it could read
+    // (an object or array keeps the members before the fault) and marks the
+    // reader failed; nothing is read after a failure.
+    Value read();
+    // Reads a bare UTF-8 string with a 16-bit length, as used for names.
+    bool readName(QString& out);
+
+    bool failed() const { return failed_; }
+    bool atEnd() const { return pos_ >= data_.size(); }
+    std::size_t position() const { return pos_; }
+
+private:
+    Value readValue(int depth);
+    void readMembers(Value& target, int depth);
+    bool take(std::size_t n, const std::uint8_t*& out);
+    bool readU8(std::uint8_t& v);
+    bool readU16(std::uint16_t& v);
+    bool readU32(std::uint32_t& v);
+    bool readDouble(double& v);
+    bool readUtf8(std::size_t length, QString& out);
+    Value fail();
+
+    std::span<const std::uint8_t> data_;
+    std::size_t pos_ = 0;
+    std::size_t values_ = 0;
+    bool failed_ = false;
+};
+
+} // namespace zimo::media::amf0

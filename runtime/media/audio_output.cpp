@@ -1,0 +1,350 @@
+#include "media/audio_output.h"
+
+#include "media/clock.h"
+
+#include <QAudioDevice>
+#include <QAudioSink>
+#include <QCoreApplication>
+#include <QIODevice>
+#include <QMediaDevices>
+#include <QThread>
+#include <QTimer>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstring>
+#include <deque>
+#include <limits>
+#include <mutex>
+
+namespace zimo::media {
+
+namespace {
+
+// Decoded sound is kept at most this far ahead of what is heard.
+constexpr double kBufferSeconds = 1.0;
+// How often samples move to the device and its progress is read.
+constexpr int kPumpIntervalMs = 10;
+// A device whose played time stands still this long is taken to have stalled.
+constexpr std::int64_t kStallUs = 1'000'000;
+// The heard time is carried forward from the last reading by at most this much.
+constexpr double kMaxExtrapolationSeconds = 0.05;
+
+SoundFormat fromQt(const QAudioFormat& f) {
+    SoundFormat out;
+    out.sampleRate = f.sampleRate() > 0 ? f.sampleRate() : 44100;
+    out.channels = std::clamp(f.channelCount(), 1, 8);
+    switch (f.sampleFormat()) {
+    case QAudioFormat::UInt8:
+        out.sample = SoundFormat::Sample::U8;
+        break;
+    case QAudioFormat::Int32:
+        out.sample = SoundFormat::Sample::S32;
+        break;
+    case QAudioFormat::Float:
+        out.sample = SoundFormat::Sample::Float;
+        break;
+    default:
+        out.sample = SoundFormat::Sample::S16;
+        break;
+    }
+    return out;
+}
+
+QAudioFormat toQt(const SoundFormat& f) {
+    QAudioFormat q;
+    q.setSampleRate(f.sampleRate);
+    q.setChannelCount(f.channels);
+    switch (f.sample) {
+    case SoundFormat::Sample::U8:
+        q.setSampleFormat(QAudioFormat::UInt8);
+        break;
+    case SoundFormat::Sample::S16:
+        q.setSampleFormat(QAudioFormat::Int16);
+        break;
+    case SoundFormat::Sample::S32:
+        q.setSampleFormat(QAudioFormat::Int32);
+        break;
+    case SoundFormat::Sample::Float:
+        q.setSampleFormat(QAudioFormat::Float);
+        break;
+    }
+    return q;
+}
+
+void applyVolume(char* data, qint64 bytes, SoundFormat::Sample sample, int volume) {
+    if (volume >= 100) return;
+    const double gain = volume / 100.0;
+    switch (sample) {
+    case SoundFormat::Sample::U8:
+        for (qint64 i = 0; i < bytes; ++i) {
+            const int v = static_cast<unsigned char>(data[i]) - 128;
+            data[i] = static_cast<char>(static_cast<int>(v * gain) + 128);
+        }
+        break;
+    case SoundFormat::Sample::S16:
+        for (qint64 i = 0; i + 1 < bytes; i += 2) {
+            std::int16_t v;
+            std::memcpy(&v, data + i, 2);
+            v = static_cast<std::int16_t>(v * gain);
+            std::memcpy(data + i, &v, 2);
+        }
+        break;
+    case SoundFormat::Sample::S32:
+        for (qint64 i = 0; i + 3 < bytes; i += 4) {
+            std::int32_t v;
+            std::memcpy(&v, data + i, 4);
+            v = static_cast<std::int32_t>(v * gain);
+            std::memcpy(data + i, &v, 4);
+        }
+        break;
+    case SoundFormat::Sample::Float:
+        for (qint64 i = 0; i + 3 < bytes; i += 4) {
+            float v;
+            std::memcpy(&v, data + i, 4);
+            v = static_cast<float>(v * gain);
+            std::memcpy(data + i, &v, 4);
+        }
+        break;
+    }
+}
+
+struct Chunk {
+    double pts = 0;
+    QByteArray data;
+    qsizetype offset = 0;
+};
+
+// A stretch of what the device was given, in microseconds of its stream, and
+// the media time it starts at (not a number for samples of an earlier position).
+struct Segment {
+    double startUs = 0;
+    double lengthUs = 0;
+    double pts = 0;
+};
+
+} // namespace
+
+// The buffered samples and the heard-time bookkeeping, shared by the decoder,
+// the owner and the device thread.
+struct SampleBuffer {
+    SoundFormat format;
+    mutable std::mutex mutex;
+    std::deque<Chunk> chunks;
+    qsizetype bytes = 0;
+    bool paused = false;
+    std::deque<Segment> given; // what the device has and has not yet played
+    double givenUs = 0;        // total length given to the device
+    bool flowing = false;      // the device is playing samples with a media time
+    bool failed = false;
+    double heardPts = 0; // media time heard at heardAtUs
+    std::int64_t heardAtUs = 0;
+    std::atomic<int> volume{100};
+};
+
+namespace {
+
+// Moves samples from the buffer into the device as room appears, and reads
+// back how far the device has played. Lives on the device thread.
+class Pump {
+public:
+    Pump(SampleBuffer& buffer, const Clock& clock, QAudioSink& sink, QIODevice& device)
+        : buffer_(buffer), clock_(clock), sink_(sink), device_(device) {}
+
+    void run() {
+        fill();
+        sample();
+    }
+
+private:
+    void fill() {
+        const SoundFormat& f = buffer_.format;
+        const int frameBytes = f.bytesPerFrame();
+        const double usPerByte = 1e6 / (static_cast<double>(f.sampleRate) * frameBytes);
+        qint64 room = sink_.bytesFree();
+        room -= room % frameBytes;
+        if (room <= 0) return;
+        QByteArray out;
+        {
+            std::lock_guard lock(buffer_.mutex);
+            if (buffer_.paused) return;
+            while (out.size() < room && !buffer_.chunks.empty()) {
+                Chunk& c = buffer_.chunks.front();
+                const qsizetype n =
+                    std::min<qsizetype>(room - out.size(), c.data.size() - c.offset);
+                const double pts = c.pts + static_cast<double>(c.offset) * usPerByte / 1e6;
+                buffer_.given.push_back({buffer_.givenUs, static_cast<double>(n) * usPerByte, pts});
+                buffer_.givenUs += static_cast<double>(n) * usPerByte;
+                out.append(c.data.constData() + c.offset, n);
+                c.offset += n;
+                buffer_.bytes -= n;
+                if (c.offset >= c.data.size()) buffer_.chunks.pop_front();
+            }
+        }
+        if (out.isEmpty()) return;
+        applyVolume(out.data(), out.size(), f.sample, buffer_.volume.load());
+        device_.write(out);
+    }
+
+    // Notes which media time the device is playing now.
+    void sample() {
+        const auto played = static_cast<double>(sink_.processedUSecs());
+        const std::int64_t now = clock_.nowUs();
+        std::lock_guard lock(buffer_.mutex);
+        auto& given = buffer_.given;
+        while (!given.empty() && given.front().startUs + given.front().lengthUs <= played)
+            given.pop_front();
+        if (played != lastPlayed_) {
+            lastPlayed_ = played;
+            lastProgressUs_ = now;
+        }
+        // A device that stops playing for long no longer keeps the time, so
+        // the pictures go on rather than freeze with it.
+        const bool stalled = now - lastProgressUs_ > kStallUs;
+        if (stalled || given.empty() || given.front().startUs > played ||
+            std::isnan(given.front().pts)) {
+            buffer_.flowing = false;
+            return;
+        }
+        buffer_.flowing = true;
+        buffer_.heardPts = given.front().pts + (played - given.front().startUs) / 1e6;
+        buffer_.heardAtUs = now;
+    }
+
+    SampleBuffer& buffer_;
+    const Clock& clock_;
+    QAudioSink& sink_;
+    QIODevice& device_;
+    double lastPlayed_ = -1;
+    std::int64_t lastProgressUs_ = 0;
+};
+
+} // namespace
+
+struct AudioOutput::Impl {
+    const Clock& clock;
+    SampleBuffer buffer;
+    QThread thread;
+    QObject* context = nullptr; // lives on the device thread
+    QAudioSink* sink = nullptr; // owned by context
+    std::unique_ptr<Pump> pump;
+    qsizetype maxBytes = 0;
+
+    explicit Impl(const Clock& c) : clock(c) {}
+};
+
+AudioOutput::AudioOutput(std::unique_ptr<Impl> impl) : d(std::move(impl)) {}
+
+std::unique_ptr<AudioOutput> AudioOutput::create(const Clock& clock) {
+    if (!QCoreApplication::instance()) return nullptr;
+    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
+    if (device.isNull()) return nullptr;
+    auto impl = std::make_unique<Impl>(clock);
+    impl->buffer.format = fromQt(device.preferredFormat());
+    const SoundFormat& f = impl->buffer.format;
+    impl->maxBytes = static_cast<qsizetype>(kBufferSeconds * f.sampleRate) * f.bytesPerFrame();
+
+    impl->thread.setObjectName(QStringLiteral("zimo-sound"));
+    impl->thread.start();
+    impl->context = new QObject;
+    impl->context->moveToThread(&impl->thread);
+    bool started = false;
+    Impl* p = impl.get();
+    QMetaObject::invokeMethod(
+        p->context,
+        [p, device, &started] {
+            p->sink = new QAudioSink(device, toQt(p->buffer.format), p->context);
+            QObject::connect(p->sink, &QAudioSink::stateChanged, p->context, [p](QAudio::State) {
+                if (p->sink->error() == QAudio::OpenError ||
+                    p->sink->error() == QAudio::FatalError) {
+                    std::lock_guard lock(p->buffer.mutex);
+                    p->buffer.failed = true;
+                }
+            });
+            QIODevice* io = p->sink->start();
+            started = io && p->sink->error() == QAudio::NoError;
+            if (!started) return;
+            p->pump = std::make_unique<Pump>(p->buffer, p->clock, *p->sink, *io);
+            auto* timer = new QTimer(p->context);
+            QObject::connect(timer, &QTimer::timeout, p->context, [p] { p->pump->run(); });
+            timer->start(kPumpIntervalMs);
+        },
+        Qt::BlockingQueuedConnection);
+    auto out = std::unique_ptr<AudioOutput>(new AudioOutput(std::move(impl)));
+    if (!started) return nullptr; // the destructor tidies the thread
+    return out;
+}
+
+AudioOutput::~AudioOutput() {
+    if (d->context) {
+        Impl* p = d.get();
+        QMetaObject::invokeMethod(
+            p->context,
+            [p] {
+                if (p->sink) p->sink->stop();
+                p->pump.reset();
+                delete p->context;
+            },
+            Qt::BlockingQueuedConnection);
+    }
+    d->thread.quit();
+    d->thread.wait();
+}
+
+const SoundFormat& AudioOutput::format() const {
+    return d->buffer.format;
+}
+
+bool AudioOutput::hasRoom() const {
+    std::lock_guard lock(d->buffer.mutex);
+    return d->buffer.failed || d->buffer.bytes < d->maxBytes;
+}
+
+void AudioOutput::push(double pts, QByteArray samples) {
+    std::lock_guard lock(d->buffer.mutex);
+    if (d->buffer.failed) return;
+    d->buffer.bytes += samples.size();
+    d->buffer.chunks.push_back({pts, std::move(samples), 0});
+}
+
+void AudioOutput::clear() {
+    std::lock_guard lock(d->buffer.mutex);
+    d->buffer.chunks.clear();
+    d->buffer.bytes = 0;
+    // What the device still holds belongs to the old position: not heard as time.
+    for (Segment& s : d->buffer.given)
+        s.pts = std::numeric_limits<double>::quiet_NaN();
+    d->buffer.flowing = false;
+}
+
+void AudioOutput::setPaused(bool paused) {
+    {
+        std::lock_guard lock(d->buffer.mutex);
+        if (d->buffer.paused == paused) return;
+        d->buffer.paused = paused;
+        d->buffer.flowing = false;
+    }
+    Impl* p = d.get();
+    QMetaObject::invokeMethod(p->context, [p, paused] {
+        if (!p->sink) return;
+        if (paused)
+            p->sink->suspend();
+        else
+            p->sink->resume();
+    });
+}
+
+void AudioOutput::setVolume(int volume) {
+    d->buffer.volume = std::clamp(volume, 0, 100);
+}
+
+std::optional<double> AudioOutput::position(std::int64_t nowUs) const {
+    std::lock_guard lock(d->buffer.mutex);
+    const SampleBuffer& b = d->buffer;
+    if (b.failed || b.paused || !b.flowing) return std::nullopt;
+    const double since = static_cast<double>(nowUs - b.heardAtUs) / 1e6;
+    return b.heardPts + std::clamp(since, 0.0, kMaxExtrapolationSeconds);
+}
+
+} // namespace zimo::media

@@ -1,0 +1,49 @@
+// Sound out through the default audio device. The device is driven from a
+// thread of its own; decoded samples wait in a bounded buffer, each run of
+// them stamped with its media time, so the output can tell which time is
+// being heard. All methods are thread-safe.
+#pragma once
+
+#include "media/sound_converter.h"
+
+#include <QByteArray>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+namespace zimo::media {
+
+class Clock;
+
+class AudioOutput {
+public:
+    // Null when there is no application object, no output device, or the
+    // device refuses to start.
+    static std::unique_ptr<AudioOutput> create(const Clock& clock);
+    ~AudioOutput();
+    AudioOutput(const AudioOutput&) = delete;
+    AudioOutput& operator=(const AudioOutput&) = delete;
+
+    const SoundFormat& format() const;
+
+    // The decoder's side.
+    bool hasRoom() const;
+    void push(double pts, QByteArray samples);
+    // Forgets every buffered sample (open, seek, close).
+    void clear();
+
+    // The owner's side.
+    void setPaused(bool paused);
+    void setVolume(int volume); // 0..100
+    // The media time being heard now, while sound is flowing; nothing when the
+    // buffer has run dry, the device failed, or output is paused.
+    std::optional<double> position(std::int64_t nowUs) const;
+
+private:
+    struct Impl;
+    explicit AudioOutput(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> d;
+};
+
+} // namespace zimo::media

@@ -1,0 +1,265 @@
+#include "media/decode_worker.h"
+
+#include "media/audio_output.h"
+#include "media/clock.h"
+#include "media/flv_metadata.h"
+
+extern "C" {
+#include <libavutil/frame.h>
+}
+
+#include <chrono>
+#include <cmath>
+
+namespace zimo::media {
+
+namespace {
+
+// While waiting for room, the worker looks again this often, since the clock
+// moves on without telling it.
+constexpr auto kPollInterval = std::chrono::milliseconds(10);
+
+// Metadata for containers other than Flash Video: what their headers give.
+Value headerMetadata(const MediaInfo& info) {
+    Value obj = Value::object();
+    if (std::isfinite(info.duration))
+        obj.set(QStringLiteral("duration"), Value::number(info.duration));
+    if (info.width > 0 && info.height > 0) {
+        obj.set(QStringLiteral("width"), Value::number(info.width));
+        obj.set(QStringLiteral("height"), Value::number(info.height));
+    }
+    return obj;
+}
+
+} // namespace
+
+DecodeWorker::DecodeWorker(PlaybackState& state, const Clock& clock, AudioOutput* audio)
+    : s_(state), clock_(clock), audio_(audio) {}
+
+void DecodeWorker::run() {
+    std::unique_lock lock(s_.mutex);
+    for (;;) {
+        if (s_.quit) return;
+        if (s_.command != PlaybackState::Command::None) {
+            const auto command = s_.command;
+            const QString path = s_.path;
+            const double target = s_.target;
+            s_.command = PlaybackState::Command::None;
+            fileGen_ = s_.fileGen;
+            posGen_ = s_.posGen;
+            const std::uint64_t reportsBefore = s_.workerReports;
+            lock.unlock();
+            handle(command, path, target);
+            lock.lock();
+            notifyReports(lock, reportsBefore);
+            continue;
+        }
+        if (file_ && !ended_ && canProduceLocked()) {
+            const std::uint64_t reportsBefore = s_.workerReports;
+            lock.unlock();
+            step();
+            lock.lock();
+            notifyReports(lock, reportsBefore);
+            continue;
+        }
+        s_.workerFileGen = fileGen_;
+        s_.workerPosGen = posGen_;
+        s_.workerKicks = s_.kicks;
+        s_.workerWaiting = true;
+        s_.workerIdle.notify_all();
+        s_.wakeWorker.wait_for(lock, kPollInterval, [&] {
+            return s_.quit || s_.command != PlaybackState::Command::None ||
+                   s_.kicks != s_.workerKicks;
+        });
+        s_.workerWaiting = false;
+    }
+}
+
+void DecodeWorker::notifyReports(std::unique_lock<std::mutex>& lock, std::uint64_t before) {
+    if (s_.workerReports == before || !s_.notifier) return;
+    const auto notifier = s_.notifier;
+    lock.unlock();
+    notifier();
+    lock.lock();
+}
+
+void DecodeWorker::handle(PlaybackState::Command command, const QString& path, double target) {
+    switch (command) {
+    case PlaybackState::Command::Open:
+        openFile(path, target);
+        break;
+    case PlaybackState::Command::Seek:
+        if (file_) {
+            if (std::isfinite(file_->info().duration) && target > file_->info().duration)
+                target = file_->info().duration;
+            file_->seek(target);
+            startAt(target);
+        }
+        break;
+    case PlaybackState::Command::Close:
+        file_.reset();
+        candidate_.reset();
+        if (audio_) audio_->clear();
+        break;
+    case PlaybackState::Command::None:
+        break;
+    }
+}
+
+void DecodeWorker::openFile(const QString& path, double target) {
+    file_.reset();
+    candidate_.reset();
+    if (audio_) audio_->clear();
+    std::unique_ptr<MediaFile> file = MediaFile::open(path);
+    std::optional<Value> metadata;
+    if (file) metadata = file->info().flv ? readFlvMetadata(path) : headerMetadata(file->info());
+    {
+        std::lock_guard lock(s_.mutex);
+        if (s_.fileGen != fileGen_) return; // replaced meanwhile; the next command decides
+        if (!file) {
+            s_.open = false;
+            s_.workerReportLocked(Report::status(status::StreamNotFound, QStringLiteral("error")));
+            return;
+        }
+        s_.duration = file->info().duration;
+        s_.workerReportLocked(Report::status(status::PlayStart));
+        if (metadata) s_.workerReportLocked(Report::metaData(std::move(*metadata)));
+    }
+    file_ = std::move(file);
+    if (audio_ && file_->info().hasAudio)
+        sounds_.emplace(audio_->format());
+    else
+        sounds_.reset();
+    if (target > 0) file_->seek(target);
+    startAt(target);
+}
+
+// Begins decoding towards the picture at target, after an open or a seek.
+void DecodeWorker::startAt(double target) {
+    if (audio_) audio_->clear();
+    candidate_.reset();
+    ended_ = false;
+    seeking_ = true;
+    target_ = target;
+    readySent_ = false;
+    maxEnd_ = 0;
+    decodedSinceStart_ = false;
+    std::lock_guard lock(s_.mutex);
+    if (s_.posGen == posGen_) s_.base = target;
+}
+
+bool DecodeWorker::canProduceLocked() {
+    s_.dropSupersededLocked(s_.positionLocked(clock_.nowUs()));
+    wantPictures_ = s_.frameRoomLocked();
+    // Sound for the device runs ahead of the pictures by the device's latency,
+    // so it may be decoded while the picture queue is full.
+    wantSound_ = audio_ && sounds_ && audio_->hasRoom();
+    return wantPictures_ || wantSound_;
+}
+
+double DecodeWorker::duePositionLocked() const {
+    return seeking_ ? target_ : s_.positionLocked(clock_.nowUs());
+}
+
+void DecodeWorker::step() {
+    MediaFile::Item item = file_->next(wantPictures_ || !wantSound_);
+    switch (item.kind) {
+    case MediaFile::Item::Kind::Video:
+        onVideo(std::move(item));
+        break;
+    case MediaFile::Item::Kind::Audio:
+        onAudio(std::move(item));
+        break;
+    case MediaFile::Item::Kind::End:
+        onEnd();
+        break;
+    }
+}
+
+void DecodeWorker::onVideo(MediaFile::Item item) {
+    decodedSinceStart_ = true;
+    maxEnd_ = std::max(maxEnd_, item.pts + item.duration);
+    double due = 0;
+    {
+        std::lock_guard lock(s_.mutex);
+        due = duePositionLocked();
+    }
+    // A picture whose successor is due as well would never show: keep it only
+    // as the stand-in for the moment, unconverted.
+    if (item.duration > 0 ? item.pts + item.duration <= due : item.pts <= due) {
+        candidate_ = std::move(item.frame);
+        candidatePts_ = item.pts;
+        return;
+    }
+    if (candidate_ && item.pts > due) deliver(candidatePts_, candidate_.get());
+    candidate_.reset();
+    deliver(item.pts, item.frame.get());
+    seeking_ = false;
+    markReady();
+}
+
+void DecodeWorker::onAudio(MediaFile::Item item) {
+    decodedSinceStart_ = true;
+    maxEnd_ = std::max(maxEnd_, item.pts + item.duration);
+    const bool videoLeads = file_->info().hasVideo;
+    if (!audio_ || !sounds_) {
+        if (!videoLeads && seeking_ && item.pts + item.duration > target_) {
+            seeking_ = false;
+            markReady();
+        }
+        return;
+    }
+    double due = 0;
+    {
+        std::lock_guard lock(s_.mutex);
+        due = duePositionLocked();
+    }
+    if (item.pts + item.duration <= due) return; // already past
+    QByteArray samples = sounds_->convert(item.frame.get());
+    double pts = item.pts;
+    if (pts < due) {
+        // Starts before the due time: cut the part already past.
+        const int frameBytes = sounds_->format().bytesPerFrame();
+        const auto skip =
+            static_cast<qsizetype>((due - pts) * sounds_->format().sampleRate) * frameBytes;
+        samples.remove(0, std::min(skip, samples.size()));
+        pts = due;
+    }
+    if (!samples.isEmpty()) audio_->push(pts, std::move(samples));
+    if (!videoLeads && seeking_) {
+        seeking_ = false;
+        markReady();
+    }
+}
+
+void DecodeWorker::onEnd() {
+    if (candidate_) deliver(candidatePts_, candidate_.get());
+    candidate_.reset();
+    ended_ = true;
+    seeking_ = false;
+    markReady();
+    std::lock_guard lock(s_.mutex);
+    if (s_.posGen != posGen_) return;
+    s_.inputDone = true;
+    s_.endPos = decodedSinceStart_ ? std::max(maxEnd_, 0.0) : target_;
+}
+
+void DecodeWorker::deliver(double pts, const AVFrame* frame) {
+    QImage image = pictures_.convert(frame);
+    if (image.isNull()) return;
+    std::lock_guard lock(s_.mutex);
+    if (s_.posGen != posGen_) return;
+    s_.pushFrameLocked({pts, std::move(image), posGen_});
+}
+
+void DecodeWorker::markReady() {
+    if (readySent_) return;
+    readySent_ = true;
+    std::lock_guard lock(s_.mutex);
+    if (s_.posGen != posGen_ || s_.ready) return;
+    s_.ready = true;
+    s_.anchorUs = clock_.nowUs();
+    s_.workerReportLocked(Report::status(status::BufferFull));
+}
+
+} // namespace zimo::media

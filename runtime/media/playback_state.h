@@ -1,0 +1,117 @@
+// The state a stream shares between its owner's thread and its decoding
+// thread, and the clock arithmetic both sides use. Every field is guarded by
+// `mutex`.
+#pragma once
+
+#include "media/report.h"
+
+#include <QImage>
+#include <QString>
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <limits>
+#include <mutex>
+#include <vector>
+
+namespace zimo::media {
+
+struct QueuedFrame {
+    double pts = 0;
+    QImage image;
+    std::uint64_t posGen = 0;
+};
+
+// Decoded pictures waiting for their time: at most this many, and at most this
+// many bytes (but always room for one).
+inline constexpr std::size_t kMaxQueuedFrames = 4;
+inline constexpr qsizetype kMaxQueuedBytes = 48 * 1024 * 1024;
+
+struct PlaybackState {
+    std::mutex mutex;
+    std::condition_variable wakeWorker;
+    std::condition_variable workerIdle;
+
+    // Requests to the worker; a newer request replaces an unhandled one.
+    enum class Command { None, Open, Seek, Close };
+    Command command = Command::None;
+    QString path;
+    double target = 0; // seconds; for Open, where playback starts
+    bool quit = false;
+    std::uint64_t fileGen = 0; // bumped by play and close
+    std::uint64_t posGen = 0;  // bumped by play, close and seek
+    std::uint64_t kicks = 0;   // bumped when the owner asks the worker to look again
+
+    // What the worker has caught up with, and whether it is waiting.
+    std::uint64_t workerFileGen = 0;
+    std::uint64_t workerPosGen = 0;
+    std::uint64_t workerKicks = 0;
+    bool workerWaiting = false;
+
+    // The file.
+    bool open = false; // a file is being opened or played
+    double duration = std::numeric_limits<double>::quiet_NaN();
+
+    // Pictures decoded for the current position generation, in time order.
+    std::deque<QueuedFrame> frames;
+    qsizetype queuedBytes = 0;
+
+    // The media clock. While not ready (opening, seeking) or paused the
+    // position stands at `base`; otherwise it runs from `anchorUs`.
+    bool ready = false;
+    bool paused = false;
+    double base = 0;
+    std::int64_t anchorUs = 0;
+    bool inputDone = false; // everything up to the end is decoded
+    double endPos = 0;      // where the file ends, once inputDone
+    bool stopReported = false;
+
+    std::vector<Report> reports;
+    std::uint64_t workerReports = 0; // reports queued by the worker, ever
+    std::function<void()> notifier;  // told when the worker queues a report
+
+    double positionLocked(std::int64_t nowUs) const {
+        if (!open) return base;
+        double p = base;
+        if (ready && !paused) p += static_cast<double>(nowUs - anchorUs) / 1e6;
+        if (inputDone && p > endPos) p = endPos;
+        return p < 0 ? 0 : p;
+    }
+
+    void workerReportLocked(Report r) {
+        reports.push_back(std::move(r));
+        ++workerReports;
+    }
+
+    void pushFrameLocked(QueuedFrame f) {
+        queuedBytes += f.image.sizeInBytes();
+        frames.push_back(std::move(f));
+    }
+
+    QueuedFrame popFrameLocked() {
+        QueuedFrame f = std::move(frames.front());
+        frames.pop_front();
+        queuedBytes -= f.image.sizeInBytes();
+        return f;
+    }
+
+    void clearFramesLocked() {
+        frames.clear();
+        queuedBytes = 0;
+    }
+
+    // Drops pictures whose successor is already due; they would never show.
+    void dropSupersededLocked(double position) {
+        while (frames.size() >= 2 && frames[1].pts <= position)
+            popFrameLocked();
+    }
+
+    bool frameRoomLocked() const {
+        return frames.empty() ||
+               (frames.size() < kMaxQueuedFrames && queuedBytes < kMaxQueuedBytes);
+    }
+};
+
+} // namespace zimo::media

@@ -1,0 +1,223 @@
+#include "media/stream.h"
+
+#include "media/audio_output.h"
+#include "media/clock.h"
+#include "media/decode_worker.h"
+#include "media/playback_state.h"
+
+#include <cmath>
+#include <thread>
+
+namespace zimo::media {
+
+namespace {
+
+// Sound and clock may disagree by this much before the clock follows the sound.
+constexpr double kMaxDrift = 0.015;
+
+} // namespace
+
+struct Stream::Impl {
+    SystemClock systemClock;
+    Clock* clock = nullptr;
+    std::unique_ptr<AudioOutput> audio;
+    PlaybackState state;
+    std::unique_ptr<DecodeWorker> worker;
+    std::thread thread;
+
+    double volume = 100;
+    double position = 0;
+    QImage current;
+    std::uint64_t currentPosGen = 0;
+    std::uint64_t serial = 0;
+
+    // Starts a new request for the worker. Called with the lock held.
+    void commandLocked(PlaybackState::Command command) {
+        state.command = command;
+        state.wakeWorker.notify_one();
+    }
+
+    // Makes the clock follow the sound while sound is being heard.
+    void followSoundLocked(std::int64_t now) {
+        if (!audio || !state.ready || state.paused) return;
+        const auto heard = audio->position(now);
+        if (!heard) return;
+        if (std::abs(*heard - state.positionLocked(now)) > kMaxDrift) {
+            state.base = *heard;
+            state.anchorUs = now;
+        }
+    }
+
+    // Brings the position, picture and end-of-file check up to the clock.
+    void refresh() {
+        std::lock_guard lock(state.mutex);
+        const std::int64_t now = clock->nowUs();
+        followSoundLocked(now);
+        position = state.positionLocked(now);
+        while (!state.frames.empty()) {
+            const QueuedFrame& f = state.frames.front();
+            // The first picture after an open or a seek shows at once.
+            const bool first = f.posGen != currentPosGen;
+            if (!first && f.pts > position + 1e-9) break;
+            QueuedFrame shown = state.popFrameLocked();
+            current = std::move(shown.image);
+            currentPosGen = shown.posGen;
+            ++serial;
+        }
+        if (state.open && state.ready && state.inputDone && !state.stopReported &&
+            position >= state.endPos) {
+            state.stopReported = true;
+            state.reports.push_back(Report::status(status::PlayStop));
+            state.reports.push_back(Report::status(status::BufferEmpty));
+        }
+    }
+
+    // Forgets the position and pictures of the previous request.
+    void restartLocked(double base) {
+        ++state.posGen;
+        state.clearFramesLocked();
+        state.ready = false;
+        state.inputDone = false;
+        state.stopReported = false;
+        state.base = base;
+        position = base;
+    }
+};
+
+Stream::Stream() : Stream(Options{}) {}
+
+Stream::Stream(Options options) : d(std::make_unique<Impl>()) {
+    d->clock = options.clock ? options.clock : &d->systemClock;
+    if (options.soundOutput) d->audio = AudioOutput::create(*d->clock);
+    d->worker = std::make_unique<DecodeWorker>(d->state, *d->clock, d->audio.get());
+    d->thread = std::thread([w = d->worker.get()] { w->run(); });
+}
+
+Stream::~Stream() {
+    {
+        std::lock_guard lock(d->state.mutex);
+        d->state.quit = true;
+        d->state.wakeWorker.notify_all();
+    }
+    d->thread.join();
+}
+
+void Stream::play(const QString& path) {
+    std::lock_guard lock(d->state.mutex);
+    ++d->state.fileGen;
+    d->restartLocked(0);
+    d->state.open = true;
+    d->state.paused = false;
+    d->state.duration = std::numeric_limits<double>::quiet_NaN();
+    d->state.path = path;
+    d->state.target = 0;
+    if (d->audio) d->audio->setPaused(false);
+    d->commandLocked(PlaybackState::Command::Open);
+}
+
+void Stream::close() {
+    std::lock_guard lock(d->state.mutex);
+    ++d->state.fileGen;
+    d->restartLocked(0);
+    d->state.open = false;
+    d->commandLocked(PlaybackState::Command::Close);
+}
+
+void Stream::pause() {
+    pause(!isPaused());
+}
+
+void Stream::pause(bool paused) {
+    std::lock_guard lock(d->state.mutex);
+    if (d->state.paused == paused) return;
+    const std::int64_t now = d->clock->nowUs();
+    if (paused) {
+        d->state.base = d->state.positionLocked(now);
+    } else {
+        d->state.anchorUs = now;
+    }
+    d->state.paused = paused;
+    if (d->audio) d->audio->setPaused(paused);
+    if (d->state.open)
+        d->state.reports.push_back(
+            Report::status(paused ? status::PauseNotify : status::UnpauseNotify));
+}
+
+bool Stream::isPaused() const {
+    std::lock_guard lock(d->state.mutex);
+    return d->state.paused;
+}
+
+void Stream::seek(double seconds) {
+    if (std::isnan(seconds)) return;
+    std::lock_guard lock(d->state.mutex);
+    if (!d->state.open) return;
+    if (seconds < 0) seconds = 0;
+    if (std::isfinite(d->state.duration) && seconds > d->state.duration)
+        seconds = d->state.duration;
+    if (std::isinf(seconds)) return; // no known end to clamp to
+    d->restartLocked(seconds);
+    d->state.reports.push_back(Report::status(status::SeekNotify));
+    if (d->state.command == PlaybackState::Command::Open) {
+        // Still opening: start there instead.
+        d->state.target = seconds;
+        return;
+    }
+    d->state.target = seconds;
+    d->commandLocked(PlaybackState::Command::Seek);
+}
+
+double Stream::time() {
+    d->refresh();
+    return d->position;
+}
+
+void Stream::setVolume(double volume) {
+    if (std::isnan(volume)) return;
+    d->volume = std::clamp(volume, 0.0, 100.0);
+    if (d->audio) d->audio->setVolume(static_cast<int>(std::lround(d->volume)));
+}
+
+double Stream::volume() const {
+    return d->volume;
+}
+
+QImage Stream::currentFrame() {
+    d->refresh();
+    return d->current;
+}
+
+std::uint64_t Stream::frameSerial() {
+    d->refresh();
+    return d->serial;
+}
+
+std::vector<Report> Stream::pollReports() {
+    d->refresh();
+    std::lock_guard lock(d->state.mutex);
+    std::vector<Report> out;
+    out.swap(d->state.reports);
+    return out;
+}
+
+void Stream::setReportNotifier(std::function<void()> notifier) {
+    std::lock_guard lock(d->state.mutex);
+    d->state.notifier = std::move(notifier);
+}
+
+bool Stream::waitForDecoder(std::chrono::milliseconds timeout) {
+    std::unique_lock lock(d->state.mutex);
+    PlaybackState& s = d->state;
+    const std::uint64_t kick = ++s.kicks;
+    s.wakeWorker.notify_one();
+    return s.workerIdle.wait_for(lock, timeout, [&] {
+        return s.command == PlaybackState::Command::None && s.workerWaiting &&
+               s.workerKicks >= kick && s.workerFileGen == s.fileGen && s.workerPosGen == s.posGen;
+    });
+}
+
+bool Stream::hasSoundOutput() const {
+    return d->audio != nullptr;
+}
+
+} // namespace zimo::media

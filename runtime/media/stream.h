@@ -1,0 +1,94 @@
+// A media stream: plays one local file at a time, with picture, sound, a
+// position in seconds and status/metadata reports, in the manner of a Flash
+// NetStream.
+//
+// All methods are called from the owner's (user-interface) thread. Decoding
+// runs on a thread of the stream's own; reports wait in a queue until the
+// owner collects them with pollReports(), so they always arrive on the
+// owner's thread, in order.
+//
+// Tests pass a ManualClock and no sound output: the media clock then moves
+// only when the test advances it, and waitForDecoder() blocks until the
+// decoding thread has done all it can for the current position.
+#pragma once
+
+#include "media/report.h"
+
+#include <QImage>
+#include <QString>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace zimo::media {
+
+class Clock;
+
+class Stream {
+public:
+    struct Options {
+        // The time source; null for the system clock. Not owned; must outlive the stream.
+        Clock* clock = nullptr;
+        // Send sound to the default output device. Without one, or when it
+        // cannot be opened, playback runs silently on the clock alone.
+        bool soundOutput = true;
+    };
+
+    Stream();
+    explicit Stream(Options options);
+    ~Stream();
+    Stream(const Stream&) = delete;
+    Stream& operator=(const Stream&) = delete;
+
+    // Opens a local file and plays it from the start, replacing whatever was
+    // open, also when it is the same file. Reports "NetStream.Play.Start" and
+    // the metadata, or "NetStream.Play.StreamNotFound".
+    void play(const QString& path);
+    // Stops and releases the file. The last picture stays in currentFrame().
+    void close();
+    // Toggles pausing; pause(bool) pauses or resumes.
+    void pause();
+    void pause(bool paused);
+    bool isPaused() const;
+    // Moves to the time: below 0 means 0, beyond the end means the end, and a
+    // value that is not a number is ignored. The picture and time() become
+    // those of the target once the decoder has reached it.
+    void seek(double seconds);
+    // The position of what is shown and heard, in seconds; 0 before anything played.
+    double time();
+
+    // Sound volume, 0 to 100 (clamped; not-a-number ignored). Default 100.
+    void setVolume(double volume);
+    double volume() const;
+
+    // The latest decoded picture due at time(): Format_RGB32, or
+    // Format_ARGB32 for video with alpha. Null before the first picture.
+    QImage currentFrame();
+    // Changes whenever currentFrame() does.
+    std::uint64_t frameSerial();
+
+    // Reports queued since the last call, oldest first. Also brings the
+    // picture and the end-of-file check up to the clock.
+    std::vector<Report> pollReports();
+
+    // Called from the decoding thread whenever it queues a report, so a host
+    // can schedule a pollReports() (for example with a queued invocation).
+    void setReportNotifier(std::function<void()> notifier);
+
+    // Blocks until the decoding thread has handled every request and decoded
+    // as far as it may for the present clock, or the timeout passes. Returns
+    // false on timeout. Meant for tests running on a ManualClock.
+    bool waitForDecoder(std::chrono::milliseconds timeout = std::chrono::seconds(20));
+
+    // Whether sound actually goes to a device.
+    bool hasSoundOutput() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+} // namespace zimo::media

@@ -1,0 +1,38 @@
+// Test clips made with the ffmpeg command-line tool into a temporary folder
+// that lives as long as the test program.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace zimo::media::test {
+
+// The kinds of clip the tests use: two seconds of testsrc at 160x120, 25
+// frames a second, with a 440 Hz tone where the clip has sound.
+enum class Clip {
+    Flv1Mp3,        // Sorenson H.263 + MP3
+    H264Aac,        // H.264 + AAC in FLV
+    FlashSvAdpcm,   // Screen Video + ADPCM
+    Flv1Nellymoser, // Sorenson H.263 + Nellymoser
+    Flv1Speex,      // Sorenson H.263 + Speex
+    Flv1Pcm,        // Sorenson H.263 + PCM
+    Flv1NoMetadata, // as Flv1Mp3 without onMetaData
+    Flv1VideoOnly,  // Sorenson H.263, no sound, 4 s with a key frame each second
+    Mp3Only,        // MP3 in FLV, no picture
+    Mp4H264Aac,     // H.264 + AAC in MP4
+};
+
+// Makes the clip on first use; the path of the file. Fails the test when
+// ffmpeg cannot make it.
+QString clipPath(Clip clip);
+
+// A fresh path in the temporary folder (the file is not created).
+QString scratchPath(const QString& name);
+
+QByteArray readFile(const QString& path);
+bool writeFile(const QString& path, const QByteArray& bytes);
+
+// The real VP6 with alpha sample, or empty when it is not on this machine.
+QString vp6aSamplePath();
+
+} // namespace zimo::media::test

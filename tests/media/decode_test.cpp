@@ -1,0 +1,168 @@
+// Decoding alone, without a stream: each codec a Flash Video file may carry
+// gives pictures and sound.
+#include "media/media_file.h"
+#include "media/picture_converter.h"
+#include "media/sound_converter.h"
+
+#include "clips.h"
+
+#include <gtest/gtest.h>
+
+extern "C" {
+#include <libavutil/frame.h>
+}
+
+#include <cstring>
+
+namespace zimo::media {
+namespace {
+
+using namespace test;
+
+// Share of pixels that are clearly not black.
+double litShare(const QImage& image) {
+    qint64 lit = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if (qRed(row[x]) + qGreen(row[x]) + qBlue(row[x]) > 60) ++lit;
+    }
+    return static_cast<double>(lit) / (static_cast<double>(image.width()) * image.height());
+}
+
+struct Decoded {
+    QImage firstPicture;
+    int pictures = 0;
+    int peak = 0; // largest absolute 16-bit sample
+    qint64 sampleFrames = 0;
+};
+
+Decoded decodeAll(const QString& path, const MediaInfo** infoOut = nullptr) {
+    Decoded out;
+    auto file = MediaFile::open(path);
+    EXPECT_TRUE(file) << path.toStdString();
+    if (!file) return out;
+    static MediaInfo info;
+    info = file->info();
+    if (infoOut) *infoOut = &info;
+    PictureConverter pictures;
+    SoundConverter sounds(SoundFormat{44100, 2, SoundFormat::Sample::S16});
+    for (int guard = 0; guard < 100000; ++guard) {
+        MediaFile::Item item = file->next();
+        if (item.kind == MediaFile::Item::Kind::End) break;
+        if (item.kind == MediaFile::Item::Kind::Video) {
+            if (out.pictures++ == 0) out.firstPicture = pictures.convert(item.frame.get());
+        } else {
+            const QByteArray pcm = sounds.convert(item.frame.get());
+            out.sampleFrames += pcm.size() / 4;
+            for (qsizetype i = 0; i + 1 < pcm.size(); i += 2) {
+                std::int16_t v;
+                std::memcpy(&v, pcm.constData() + i, 2);
+                out.peak = std::max(out.peak, std::abs(static_cast<int>(v)));
+            }
+        }
+    }
+    return out;
+}
+
+struct CodecCase {
+    Clip clip;
+    const char* video;
+    const char* audio;
+};
+
+void PrintTo(const CodecCase& c, std::ostream* os) {
+    *os << c.video << "+" << c.audio;
+}
+
+class CodecDecode : public ::testing::TestWithParam<CodecCase> {};
+
+TEST_P(CodecDecode, PicturesAndSoundComeOut) {
+    const CodecCase c = GetParam();
+    const MediaInfo* info = nullptr;
+    const Decoded d = decodeAll(clipPath(c.clip), &info);
+    ASSERT_NE(info, nullptr);
+    EXPECT_TRUE(info->flv);
+    EXPECT_EQ(info->videoCodec, c.video);
+    EXPECT_EQ(info->audioCodec, c.audio);
+    EXPECT_EQ(info->width, 160);
+    EXPECT_EQ(info->height, 120);
+    EXPECT_GE(d.pictures, 45); // two seconds at 25 a second, give or take
+    ASSERT_FALSE(d.firstPicture.isNull());
+    EXPECT_EQ(d.firstPicture.format(), QImage::Format_RGB32);
+    EXPECT_EQ(d.firstPicture.size(), QSize(160, 120));
+    EXPECT_GT(litShare(d.firstPicture), 0.5); // testsrc is mostly bright colour
+    EXPECT_GT(d.peak, 1000) << "sound is silent";
+    EXPECT_GT(d.sampleFrames, 44100); // more than a second of sound
+}
+
+INSTANTIATE_TEST_SUITE_P(FlashVideoCodecs, CodecDecode,
+                         ::testing::Values(CodecCase{Clip::Flv1Mp3, "flv", "mp3float"},
+                                           CodecCase{Clip::H264Aac, "h264", "aac"},
+                                           CodecCase{Clip::FlashSvAdpcm, "flashsv", "adpcm_swf"},
+                                           CodecCase{Clip::Flv1Nellymoser, "flv", "nellymoser"},
+                                           CodecCase{Clip::Flv1Speex, "flv", "speex"},
+                                           CodecCase{Clip::Flv1Pcm, "flv", "pcm_s16le"}),
+                         [](const auto& p) {
+                             return std::string(p.param.video) + "_" + p.param.audio;
+                         });
+
+TEST(Decode, Mp4HeadersGiveSizeAndDuration) {
+    const MediaInfo* info = nullptr;
+    const Decoded d = decodeAll(clipPath(Clip::Mp4H264Aac), &info);
+    ASSERT_NE(info, nullptr);
+    EXPECT_FALSE(info->flv);
+    EXPECT_EQ(info->width, 160);
+    EXPECT_NEAR(info->duration, 2.0, 0.1);
+    EXPECT_GT(litShare(d.firstPicture), 0.5);
+    EXPECT_GT(d.peak, 1000);
+}
+
+TEST(Decode, Vp6aSampleKeepsItsAlpha) {
+    const QString path = vp6aSamplePath();
+    if (path.isEmpty()) GTEST_SKIP() << "sample not present";
+    auto file = MediaFile::open(path);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->info().videoCodec, "vp6a");
+    EXPECT_TRUE(file->info().videoHasAlpha);
+    EXPECT_FALSE(file->info().hasAudio);
+    MediaFile::Item item;
+    do
+        item = file->next();
+    while (item.kind == MediaFile::Item::Kind::Audio);
+    ASSERT_EQ(item.kind, MediaFile::Item::Kind::Video);
+    PictureConverter pictures;
+    const QImage image = pictures.convert(item.frame.get());
+    ASSERT_EQ(image.format(), QImage::Format_ARGB32);
+    EXPECT_EQ(image.size(), QSize(1920, 1080));
+    int transparent = 0, opaque = 0;
+    for (int y = 0; y < image.height(); y += 8) {
+        for (int x = 0; x < image.width(); x += 8) {
+            const int a = qAlpha(image.pixel(x, y));
+            transparent += a < 16;
+            opaque += a > 240;
+        }
+    }
+    EXPECT_GT(transparent, 0);
+    EXPECT_GT(opaque, 0);
+}
+
+TEST(Decode, RefusesWhatIsNotPlayable) {
+    EXPECT_FALSE(MediaFile::open(scratchPath("missing.flv")));
+    EXPECT_FALSE(MediaFile::open(scratchPath(""))); // the folder itself
+    const QString text = scratchPath("notes.txt");
+    ASSERT_TRUE(writeFile(text, "Just some words.\nNothing to play here.\n"));
+    EXPECT_FALSE(MediaFile::open(text));
+    const QString empty = scratchPath("empty.flv");
+    ASSERT_TRUE(writeFile(empty, QByteArray()));
+    EXPECT_FALSE(MediaFile::open(empty));
+    const QString headerOnly = scratchPath("header-only.flv");
+    ASSERT_TRUE(writeFile(headerOnly, QByteArray("FLV\x01\x05\0\0\0\x09\0\0\0\0", 13)));
+    auto file = MediaFile::open(headerOnly);
+    if (file) {
+        EXPECT_EQ(file->next().kind, MediaFile::Item::Kind::End);
+    }
+}
+
+} // namespace
+} // namespace zimo::media
