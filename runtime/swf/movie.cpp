@@ -110,7 +110,8 @@ bool MovieParser::defineTag(const TagHeader& tag) {
             return false;
         }
         sprite->timeline = std::move(timeline);
-        addCharacter(sprite->id, std::move(sprite));
+        const auto id = sprite->id;
+        addCharacter(id, std::move(sprite));
         return true;
     }
     default:

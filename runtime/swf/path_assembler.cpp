@@ -2,6 +2,8 @@
 
 #include <QPainterPathStroker>
 
+#include <algorithm>
+
 namespace zimo::swf {
 
 void PathAssembler::beginGroup(std::vector<FillStyle> fills, std::vector<LineStyle> lines) {
@@ -67,28 +69,41 @@ void PathAssembler::appendEdge(QPainterPath& path, const Edge& e) const {
 QPainterPath PathAssembler::contours(const std::vector<Edge>& edges) const {
     QPainterPath path;
     path.setFillRule(rule_);
-    // Edges by start point, each list consumed front to back.
-    std::map<Point, std::vector<std::size_t>> byStart;
-    for (std::size_t i = 0; i < edges.size(); ++i) byStart[edges[i].from].push_back(i);
-    std::map<Point, std::size_t> cursor;
+    // Edges by start and by end point, each list consumed front to back.
+    std::map<Point, std::vector<std::size_t>> byStart, byEnd;
+    for (std::size_t i = 0; i < edges.size(); ++i) {
+        byStart[edges[i].from].push_back(i);
+        byEnd[edges[i].to].push_back(i);
+    }
     std::vector<bool> used(edges.size(), false);
-    auto nextFrom = [&](Point p) -> std::size_t {
-        auto it = byStart.find(p);
-        if (it == byStart.end()) return edges.size();
-        auto& c = cursor[p];
-        while (c < it->second.size() && used[it->second[c]]) ++c;
-        return c < it->second.size() ? it->second[c] : edges.size();
+    auto take = [&](std::map<Point, std::vector<std::size_t>>& index, Point p) {
+        auto it = index.find(p);
+        if (it == index.end()) return edges.size();
+        auto& list = it->second;
+        while (!list.empty() && used[list.back()]) list.pop_back();
+        return list.empty() ? edges.size() : list.back();
     };
+    for (auto& [p, list] : byStart) std::reverse(list.begin(), list.end());
+    for (auto& [p, list] : byEnd) std::reverse(list.begin(), list.end());
     for (std::size_t first = 0; first < edges.size(); ++first) {
         if (used[first]) continue;
         const Point start = edges[first].from;
         path.moveTo(toF(start));
-        std::size_t cur = first;
-        while (cur < edges.size()) {
-            used[cur] = true;
-            appendEdge(path, edges[cur]);
-            if (edges[cur].to == start) break;
-            cur = nextFrom(edges[cur].to);
+        Edge e = edges[first];
+        used[first] = true;
+        while (true) {
+            appendEdge(path, e);
+            if (e.to == start) break;
+            std::size_t next = take(byStart, e.to);
+            if (next < edges.size()) {
+                e = edges[next];
+            } else {
+                // Badly oriented data: follow an edge that ends here, backwards.
+                next = take(byEnd, e.to);
+                if (next >= edges.size()) break;
+                e = edges[next].reversed();
+            }
+            used[next] = true;
         }
         path.closeSubpath();
     }
