@@ -25,7 +25,7 @@ ItemPtr DisplayContext::instantiate(std::uint16_t characterId, int nesting) {
     auto self = shared_from_this();
     ItemPtr item = std::visit(
         [&](const auto& def) -> ItemPtr {
-            using T = typename std::decay_t<decltype(def)>::element_type;
+            using T = std::remove_const_t<typename std::decay_t<decltype(def)>::element_type>;
             if constexpr (std::is_same_v<T, swf::ShapeDef>) {
                 return std::make_shared<ShapeItem>(def);
             } else if constexpr (std::is_same_v<T, swf::SpriteDef>) {
