@@ -12,7 +12,12 @@ public:
         : DisplayObject(ItemKind::Shape, def->id), def_(std::move(def)) {}
 
     const swf::ShapeDef& def() const { return *def_; }
-    QRectF contentBounds() const override { return def_->geometry.bounds; }
+    // The box the shape declares (strokes included), as the movie's author computed it;
+    // the outline's own box when the declared one is missing.
+    QRectF contentBounds() const override {
+        if (!def_->declaredBounds.isNull() || def_->geometry.empty()) return def_->declaredBounds;
+        return def_->geometry.bounds;
+    }
     bool contentCovers(QPointF local) const override { return def_->geometry.contains(local); }
 
 private:

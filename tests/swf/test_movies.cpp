@@ -101,7 +101,20 @@ int ShapeBuilder::radial(std::vector<std::pair<int, Color>> stops, Place m) {
     return static_cast<int>(fills_.size());
 }
 
+void ShapeBuilder::extend(int x, int y) {
+    if (!any_) {
+        minX_ = maxX_ = x;
+        minY_ = maxY_ = y;
+        any_ = true;
+    }
+    minX_ = std::min(minX_, x);
+    maxX_ = std::max(maxX_, x);
+    minY_ = std::min(minY_, y);
+    maxY_ = std::max(maxY_, y);
+}
+
 int ShapeBuilder::line(LineSpec spec) {
+    lineWidths_.push_back(twips(spec.width));
     SwfWriter w;
     w.u16(static_cast<std::uint16_t>(twips(spec.width)));
     if (version_ >= 4) {
@@ -135,6 +148,8 @@ ShapeBuilder& ShapeBuilder::moveTo(double x, double y) {
 ShapeBuilder& ShapeBuilder::lineTo(double x, double y) {
     const int tx = twips(x), ty = twips(y);
     ops_.push_back({Op::Line, tx - penX_, ty - penY_});
+    extend(penX_, penY_);
+    extend(tx, ty);
     penX_ = tx;
     penY_ = ty;
     return *this;
@@ -143,6 +158,8 @@ ShapeBuilder& ShapeBuilder::lineTo(double x, double y) {
 ShapeBuilder& ShapeBuilder::curveTo(double cx, double cy, double x, double y) {
     const int tcx = twips(cx), tcy = twips(cy), tx = twips(x), ty = twips(y);
     ops_.push_back({Op::Curve, tcx - penX_, tcy - penY_, tx - tcx, ty - tcy});
+    extend(penX_, penY_);
+    extend(tx, ty); // the control point is left out: curves here stay inside their ends
     penX_ = tx;
     penY_ = ty;
     return *this;
@@ -153,11 +170,14 @@ ShapeBuilder& ShapeBuilder::rect(double x0, double y0, double x1, double y1) {
 }
 
 Bytes ShapeBuilder::tag(std::uint16_t id) const {
+    // The declared box: the edges, widened by half the widest line.
+    int half = 0;
+    for (int width : lineWidths_) half = std::max(half, width / 2);
     SwfWriter w;
     w.u16(id);
-    w.rect(0, 2000, 0, 2000);
+    w.rect(minX_ - half, maxX_ + half, minY_ - half, maxY_ + half);
     if (version_ >= 4) {
-        w.rect(0, 2000, 0, 2000);
+        w.rect(minX_, maxX_, minY_, maxY_);
         w.u8(0x01); // uses scaling strokes
     }
     w.u8(static_cast<std::uint8_t>(fills_.size()));

@@ -67,6 +67,10 @@ private:
     std::vector<Bytes> fills_, lines_;
     std::vector<Op> ops_;
     int penX_ = 0, penY_ = 0;
+    std::vector<int> lineWidths_; // twips
+    int minX_ = 0, maxX_ = 0, minY_ = 0, maxY_ = 0;
+    bool any_ = false;
+    void extend(int x, int y);
 };
 
 // Tag bodies and tags.

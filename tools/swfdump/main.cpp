@@ -31,6 +31,16 @@ void printTags(swf::Reader& r, int version, int indent) {
         swf::Reader b(tag->body);
         if (swf::definesCharacter(tag->code)) std::printf(" id %u", b.u16());
         switch (tag->code) {
+        case swf::kTagDefineShape:
+        case swf::kTagDefineShape2:
+        case swf::kTagDefineShape3:
+        case swf::kTagDefineShape4:
+        case swf::kTagDefineEditText: {
+            const QRectF box = swf::readRect(b);
+            std::printf(" bounds %g..%g x %g..%g", box.left(), box.right(), box.top(),
+                        box.bottom());
+            break;
+        }
         case swf::kTagPlaceObject:
         case swf::kTagPlaceObject2:
         case swf::kTagPlaceObject3: {
