@@ -1,4 +1,4 @@
-#include "container.h"
+#include "swf/container.h"
 
 #include <zlib.h>
 
