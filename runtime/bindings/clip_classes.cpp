@@ -1,0 +1,235 @@
+#include "clip_classes.h"
+
+#include "clip_object.h"
+#include "convert.h"
+#include "media_objects.h"
+#include "movie_runtime.h"
+
+#include "display/hit_test.h"
+#include "display/movie_clip.h"
+#include "display/video_surface.h"
+
+#include <cmath>
+
+namespace zimo::bindings {
+
+using script::NativeCall;
+using script::Value;
+
+namespace {
+
+// Depth 0 for the scripts is where the display list keeps script-made items.
+constexpr int kScriptDepthBase = display::Container::kScriptDepthBase;
+
+ClipObject* self(NativeCall& call) { return dynamic_cast<ClipObject*>(call.thisObject()); }
+
+display::MovieClip* clipOf(NativeCall& call) {
+    auto* object = self(call);
+    auto item = object ? object->item() : nullptr;
+    return dynamic_cast<display::MovieClip*>(item.get());
+}
+
+// gotoAndStop(3) and gotoAndStop("label").
+void gotoFrame(NativeCall& call, bool stop) {
+    auto* clip = clipOf(call);
+    if (!clip) return;
+    const Value& frame = call.arg(0);
+    if (frame.isString()) {
+        const double n = script::stringToNumber(frame.string());
+        if (std::isnan(n)) {
+            clip->gotoLabel(toQString(frame.string()), stop);
+            return;
+        }
+    }
+    const double n = call.engine.toNumber(frame);
+    if (!std::isfinite(n)) return;
+    const int f = static_cast<int>(n);
+    stop ? clip->gotoAndStop(f) : clip->gotoAndPlay(f);
+}
+
+void defineTimelineMethods(script::Engine& engine, script::Object* proto) {
+    engine.defineMethod(proto, "play", [](NativeCall& call) {
+        if (auto* clip = clipOf(call)) clip->play();
+        return Value();
+    });
+    engine.defineMethod(proto, "stop", [](NativeCall& call) {
+        if (auto* clip = clipOf(call)) clip->stop();
+        return Value();
+    });
+    engine.defineMethod(proto, "gotoAndStop", [](NativeCall& call) {
+        gotoFrame(call, true);
+        return Value();
+    });
+    engine.defineMethod(proto, "gotoAndPlay", [](NativeCall& call) {
+        gotoFrame(call, false);
+        return Value();
+    });
+    engine.defineMethod(proto, "nextFrame", [](NativeCall& call) {
+        if (auto* clip = clipOf(call)) clip->nextFrame();
+        return Value();
+    });
+    engine.defineMethod(proto, "prevFrame", [](NativeCall& call) {
+        if (auto* clip = clipOf(call)) clip->prevFrame();
+        return Value();
+    });
+}
+
+void defineDisplayMethods(MovieRuntime& runtime, script::Object* proto) {
+    script::Engine& engine = runtime.engine();
+    engine.defineMethod(proto, "hitTest", [&runtime](NativeCall& call) {
+        auto* object = self(call);
+        auto item = object ? object->item() : nullptr;
+        if (!item) return Value(false);
+        if (auto* other = dynamic_cast<ClipObject*>(call.arg(0).asObject())) {
+            auto otherItem = other->item();
+            if (!otherItem) return Value(false);
+            const QRectF a = item->worldTransform().mapRect(item->contentBounds());
+            const QRectF b = otherItem->worldTransform().mapRect(otherItem->contentBounds());
+            return Value(a.intersects(b));
+        }
+        const QPointF point(call.engine.toNumber(call.arg(0)), call.engine.toNumber(call.arg(1)));
+        const bool shape = script::toBoolean(call.engine.toPrimitive(call.arg(2)));
+        (void)runtime;
+        return Value(shape ? display::hitTestShape(*item, point)
+                           : display::hitTestBox(*item, point));
+    });
+    engine.defineMethod(proto, "startDrag", [&runtime](NativeCall& call) {
+        auto* object = self(call);
+        if (!object) return Value();
+        const bool lock = script::toBoolean(call.engine.toPrimitive(call.arg(0)));
+        if (call.args.size() >= 5) {
+            script::DragRect r{call.engine.toNumber(call.arg(1)), call.engine.toNumber(call.arg(2)),
+                               call.engine.toNumber(call.arg(3)), call.engine.toNumber(call.arg(4))};
+            runtime.startDrag(object, lock, &r);
+        } else {
+            runtime.startDrag(object, lock, nullptr);
+        }
+        return Value();
+    });
+    engine.defineMethod(proto, "stopDrag", [&runtime](NativeCall&) {
+        runtime.stopDrag();
+        return Value();
+    });
+    engine.defineMethod(proto, "getDepth", [](NativeCall& call) {
+        auto* object = self(call);
+        auto item = object ? object->item() : nullptr;
+        return item ? Value(item->depth() - kScriptDepthBase) : Value();
+    });
+}
+
+} // namespace
+
+ItemPrototypes defineItemClasses(MovieRuntime& runtime) {
+    script::Engine& engine = runtime.engine();
+    ItemPrototypes protos;
+
+    auto* movieClip = engine.defineClass("MovieClip", [](NativeCall&) { return Value(); });
+    protos.movieClip = engine.prototypeOf(movieClip);
+    defineTimelineMethods(engine, protos.movieClip);
+    defineDisplayMethods(runtime, protos.movieClip);
+    engine.defineMethod(protos.movieClip, "createEmptyMovieClip", [&runtime](NativeCall& call) {
+        auto* clip = clipOf(call);
+        if (!clip) return Value();
+        const double depth = call.engine.toNumber(call.arg(1));
+        if (!std::isfinite(depth)) return Value();
+        auto* made = clip->createEmptyMovieClip(toQString(call.engine.toString(call.arg(0))),
+                                                static_cast<int>(depth) + kScriptDepthBase);
+        return made ? Value(runtime.objectFor(*made)) : Value();
+    });
+    engine.defineMethod(protos.movieClip, "getNextHighestDepth", [](NativeCall& call) {
+        auto* clip = clipOf(call);
+        return clip ? Value(clip->nextHighestDepth() - kScriptDepthBase) : Value();
+    });
+    engine.defineMethod(protos.movieClip, "attachAudio", [](NativeCall& call) {
+        if (auto* object = self(call))
+            object->audioStream = dynamic_cast<StreamObject*>(call.arg(0).asObject());
+        return Value();
+    });
+    // The whole movie is in memory once loaded: loaded and total bytes agree.
+    engine.defineMethod(protos.movieClip, "getBytesLoaded", [&runtime](NativeCall&) {
+        return Value(double(runtime.movieSize()));
+    });
+    engine.defineMethod(protos.movieClip, "getBytesTotal", [&runtime](NativeCall&) {
+        return Value(double(runtime.movieSize()));
+    });
+
+    auto* video = engine.defineClass("Video", [](NativeCall&) { return Value(); });
+    protos.video = engine.prototypeOf(video);
+    defineDisplayMethods(runtime, protos.video);
+    engine.defineMethod(protos.video, "attachVideo", [](NativeCall& call) {
+        if (auto* object = self(call)) {
+            object->videoStream = dynamic_cast<StreamObject*>(call.arg(0).asObject());
+            object->shownSerial = 0;
+            if (!object->videoStream) {
+                if (auto* surface = dynamic_cast<display::VideoSurface*>(object->item().get()))
+                    surface->clear();
+            }
+        }
+        return Value();
+    });
+    engine.defineMethod(protos.video, "clear", [](NativeCall& call) {
+        if (auto* object = self(call)) {
+            if (auto* surface = dynamic_cast<display::VideoSurface*>(object->item().get()))
+                surface->clear();
+        }
+        return Value();
+    });
+
+    auto* textField = engine.defineClass("TextField", [](NativeCall&) { return Value(); });
+    protos.textField = engine.prototypeOf(textField);
+    auto* button = engine.defineClass("Button", [](NativeCall&) { return Value(); });
+    protos.button = engine.prototypeOf(button);
+    defineDisplayMethods(runtime, protos.button);
+    return protos;
+}
+
+namespace {
+
+class StageObject final : public script::Object {
+public:
+    StageObject(script::Object* proto, MovieRuntime& runtime)
+        : script::Object(proto), runtime_(&runtime) {}
+
+    std::optional<Value> hostGet(script::Engine&, const std::string& name) override {
+        player::Player& player = runtime_->player();
+        if (name == "width") return Value(player.stageSize().width());
+        if (name == "height") return Value(player.stageSize().height());
+        if (name == "scaleMode")
+            return Value(player.scaleMode() == player::ScaleMode::NoScale ? "noScale" : "showAll");
+        if (name == "align") return Value(align_);
+        return std::nullopt;
+    }
+
+    bool hostSet(script::Engine& engine, const std::string& name, const Value& value) override {
+        if (name == "scaleMode") {
+            const std::string mode = engine.toString(value);
+            runtime_->player().setScaleMode(mode == "noScale" ? player::ScaleMode::NoScale
+                                                              : player::ScaleMode::ShowAll);
+            return true;
+        }
+        if (name == "align") {
+            align_ = engine.toString(value);
+            return true;
+        }
+        return name == "width" || name == "height"; // read-only
+    }
+
+private:
+    MovieRuntime* runtime_;
+    std::string align_;
+};
+
+} // namespace
+
+script::Object* defineStage(MovieRuntime& runtime) {
+    script::Engine& engine = runtime.engine();
+    auto* stage = engine.make<StageObject>(engine.objectPrototype(), runtime);
+    engine.globals()->define("Stage", Value(stage), script::DontEnum);
+    // addListener, removeListener and broadcastMessage, as every broadcaster has.
+    Value broadcaster = engine.get(Value(engine.globals()), "AsBroadcaster");
+    const Value args[] = {Value(stage)};
+    engine.callMethod(broadcaster, "initialize", args);
+    return stage;
+}
+
+} // namespace zimo::bindings

@@ -1,0 +1,318 @@
+#include "movie_runtime.h"
+
+#include "clip_classes.h"
+#include "clip_object.h"
+#include "convert.h"
+#include "media_objects.h"
+
+#include "display/button_item.h"
+#include "display/edit_text.h"
+#include "display/movie_clip.h"
+#include "display/video_surface.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace zimo::bindings {
+
+using script::Value;
+
+namespace {
+
+// Enough ticks for a loading check to reach the main frame and run its script.
+constexpr int kSettleTicks = 8;
+
+// Visits every item below (and including) item, parents before children.
+template <class F> void forEachItem(display::DisplayObject& item, F&& visit) {
+    visit(item);
+    if (auto* container = dynamic_cast<display::Container*>(&item)) {
+        // A snapshot: handlers may change the list while we walk it.
+        std::vector<std::shared_ptr<display::DisplayObject>> children;
+        for (const auto& [depth, child] : container->children()) children.push_back(child);
+        for (const auto& child : children)
+            if (!child->removed()) forEachItem(*child, visit);
+    }
+}
+
+const char* handlerName(display::PointerEvent event) {
+    switch (event) {
+    case display::PointerEvent::Press: return "onPress";
+    case display::PointerEvent::Release: return "onRelease";
+    case display::PointerEvent::ReleaseOutside: return "onReleaseOutside";
+    case display::PointerEvent::RollOver: return "onRollOver";
+    case display::PointerEvent::RollOut: return "onRollOut";
+    }
+    return "";
+}
+
+display::MovieClip* clipFor(script::Object* target) {
+    auto* object = dynamic_cast<ClipObject*>(target);
+    return object ? dynamic_cast<display::MovieClip*>(object->item().get()) : nullptr;
+}
+
+} // namespace
+
+MovieRuntime::MovieRuntime(Options options)
+    : options_(options), engine_(std::make_unique<script::Engine>(this)) {
+    player_.setActionSink(this);
+    player_.setStageResizeHandler([this] {
+        if (stage_) engine_->broadcast(stage_, "onResize");
+    });
+    defineClasses();
+}
+
+MovieRuntime::~MovieRuntime() {
+    // The display list goes first, without telling anyone; then the script objects, whose
+    // streams stop as they go.
+    player_.setActionSink(nullptr);
+    objects_.clear();
+    movieClipProtoPin_ = {};
+    videoProtoPin_ = {};
+    textFieldProtoPin_ = {};
+    buttonProtoPin_ = {};
+    stagePin_ = {};
+    engine_.reset();
+}
+
+void MovieRuntime::defineClasses() {
+    const ItemPrototypes protos = defineItemClasses(*this);
+    movieClipProto_ = protos.movieClip;
+    videoProto_ = protos.video;
+    textFieldProto_ = protos.textField;
+    buttonProto_ = protos.button;
+    movieClipProtoPin_ = script::Pinned(*engine_, movieClipProto_);
+    videoProtoPin_ = script::Pinned(*engine_, videoProto_);
+    textFieldProtoPin_ = script::Pinned(*engine_, textFieldProto_);
+    buttonProtoPin_ = script::Pinned(*engine_, buttonProto_);
+    defineMediaClasses(*this);
+    stage_ = defineStage(*this);
+    stagePin_ = script::Pinned(*engine_, stage_);
+}
+
+bool MovieRuntime::load(std::span<const std::uint8_t> file) {
+    objects_.clear();
+    if (!player_.load(file)) return false;
+    movieBytes_ = file.size();
+    return true;
+}
+
+void MovieRuntime::settle() {
+    for (int i = 0; i < kSettleTicks; ++i) {
+        auto* root = player_.root();
+        if (!root || !root->playing()) {
+            // Stopped: one more tick lets an enter-frame check move it on.
+            const int before = root ? root->currentFrame() : 0;
+            tick(frameIntervalMs());
+            if (!player_.root() || player_.root()->currentFrame() == before) return;
+        } else {
+            tick(frameIntervalMs());
+        }
+    }
+}
+
+double MovieRuntime::frameIntervalMs() const {
+    const double rate = player_.frameRate();
+    return rate > 0 ? 1000.0 / rate : 1000.0 / 12;
+}
+
+void MovieRuntime::tick(double elapsedMs) {
+    engine_->advanceTime(elapsedMs);
+    deliverStreamReports();
+    refreshPressTakers();
+    player_.tick(); // timelines, frame actions, then tickDone()
+    showStreamPictures();
+}
+
+void MovieRuntime::tickDone() {
+    runEnterFrameHandlers();
+    updateTextFields();
+}
+
+void MovieRuntime::setVariable(const QString& name, const QString& value) {
+    if (auto* r = root()) engine_->setVariable(r, toUtf8(name), Value(toUtf8(value)));
+    player_.runActions(); // timeline moves the watchers made
+}
+
+QString MovieRuntime::getVariable(const QString& path) {
+    auto* r = root();
+    if (!r) return {};
+    const Value v = engine_->getVariable(r, toUtf8(path));
+    if (v.isUndefined()) return {};
+    return toQString(engine_->toString(v));
+}
+
+void MovieRuntime::pointerMove(QPointF stagePoint) { player_.pointerMove(stagePoint); }
+
+void MovieRuntime::pointerPress(QPointF stagePoint) {
+    refreshPressTakers();
+    player_.pointerPress(stagePoint);
+}
+
+void MovieRuntime::pointerRelease(QPointF stagePoint) { player_.pointerRelease(stagePoint); }
+
+ClipObject* MovieRuntime::objectFor(display::DisplayObject& item) {
+    if (auto it = objects_.find(&item); it != objects_.end())
+        return static_cast<ClipObject*>(it->second.get());
+    script::Object* proto = nullptr;
+    switch (item.kind()) {
+    case display::ItemKind::MovieClip: proto = movieClipProto_; break;
+    case display::ItemKind::Video: proto = videoProto_; break;
+    case display::ItemKind::EditText: proto = textFieldProto_; break;
+    case display::ItemKind::Button: proto = buttonProto_; break;
+    default: return nullptr;
+    }
+    auto* object = engine_->make<ClipObject>(proto, *this, item.weak_from_this());
+    objects_.emplace(&item, script::Pinned(*engine_, object));
+    return object;
+}
+
+void MovieRuntime::removeStream(StreamObject* stream) {
+    streams_.erase(std::remove(streams_.begin(), streams_.end(), stream), streams_.end());
+}
+
+void MovieRuntime::frameActions(display::MovieClip& clip, std::span<const std::uint8_t> actions) {
+    if (auto* object = objectFor(clip)) engine_->runActions(actions, object);
+}
+
+void MovieRuntime::itemRemoved(display::DisplayObject& item) { objects_.erase(&item); }
+
+void MovieRuntime::pointerEvent(display::DisplayObject& target, display::PointerEvent event) {
+    if (auto* object = objectFor(target)) engine_->callMethod(Value(object), handlerName(event));
+}
+
+// Only items whose scripts handle presses take them; the rest let presses through.
+void MovieRuntime::refreshPressTakers() {
+    static const char* const kHandlers[] = {"onPress", "onRelease", "onReleaseOutside"};
+    for (auto& [item, pinned] : objects_) {
+        auto* object = static_cast<ClipObject*>(pinned.get());
+        auto live = object->item();
+        if (!live) continue;
+        bool takes = false;
+        for (const char* name : kHandlers) {
+            const auto* p = object->findOwn(name);
+            if (p && p->value.isObject() && p->value.object()->isFunction()) takes = true;
+        }
+        live->setTakesPresses(takes);
+    }
+}
+
+void MovieRuntime::runEnterFrameHandlers() {
+    auto* rootClip = player_.root();
+    if (!rootClip) return;
+    std::vector<script::Pinned> targets;
+    forEachItem(*rootClip, [&](display::DisplayObject& item) {
+        if (item.kind() != display::ItemKind::MovieClip) return;
+        auto it = objects_.find(&item);
+        if (it == objects_.end()) return;
+        const auto* p = it->second.get()->findOwn("onEnterFrame");
+        if (p && p->value.isObject()) targets.emplace_back(*engine_, it->second.get());
+    });
+    for (auto& target : targets) engine_->callMethod(Value(target.get()), "onEnterFrame");
+}
+
+// A text field bound to a variable shows its value on the field's timeline.
+void MovieRuntime::updateTextFields() {
+    auto* rootClip = player_.root();
+    if (!rootClip) return;
+    forEachItem(*rootClip, [&](display::DisplayObject& item) {
+        auto* field = dynamic_cast<display::EditText*>(&item);
+        if (!field || field->variableName().isEmpty() || !field->parent()) return;
+        auto* timeline = objectFor(*field->parent());
+        if (!timeline) return;
+        const Value v = engine_->getVariable(timeline, toUtf8(field->variableName()));
+        if (v.isUndefined()) return;
+        const QString text = toQString(engine_->toString(v));
+        if (text != field->text()) field->setText(text);
+    });
+}
+
+void MovieRuntime::deliverStreamReports() {
+    // Reports may open or close streams, so work on a copy of the list.
+    const std::vector<StreamObject*> streams = streams_;
+    for (StreamObject* stream : streams) {
+        if (std::find(streams_.begin(), streams_.end(), stream) == streams_.end()) continue;
+        script::Pinned keep(*engine_, stream);
+        for (const media::Report& report : stream->stream().pollReports()) {
+            if (report.kind == media::Report::Kind::Status) {
+                script::Object* info = engine_->newObject();
+                script::Pinned keepInfo(*engine_, info);
+                engine_->set(info, "code", Value(toUtf8(report.code)));
+                engine_->set(info, "level", Value(toUtf8(report.level)));
+                const Value args[] = {Value(info)};
+                engine_->callMethod(Value(stream), "onStatus", args);
+            } else {
+                const Value metadata = fromMedia(*engine_, report.metadata);
+                script::Pinned keepData(*engine_, metadata.asObject());
+                const Value args[] = {metadata};
+                engine_->callMethod(Value(stream), "onMetaData", args);
+            }
+        }
+    }
+}
+
+void MovieRuntime::showStreamPictures() {
+    for (auto& [item, pinned] : objects_) {
+        auto* object = static_cast<ClipObject*>(pinned.get());
+        if (!object->videoStream) continue;
+        auto live = object->item();
+        auto* surface = dynamic_cast<display::VideoSurface*>(live.get());
+        if (!surface) continue;
+        media::Stream& stream = object->videoStream->stream();
+        const std::uint64_t serial = stream.frameSerial();
+        if (serial == object->shownSerial) continue;
+        object->shownSerial = serial;
+        surface->setPicture(stream.currentFrame());
+    }
+}
+
+script::Object* MovieRuntime::root() {
+    auto* rootClip = player_.root();
+    return rootClip ? objectFor(*rootClip) : nullptr;
+}
+
+void MovieRuntime::play(script::Object* target) {
+    if (auto* clip = clipFor(target)) clip->play();
+}
+
+void MovieRuntime::stop(script::Object* target) {
+    if (auto* clip = clipFor(target)) clip->stop();
+}
+
+void MovieRuntime::nextFrame(script::Object* target) {
+    if (auto* clip = clipFor(target)) clip->nextFrame();
+}
+
+void MovieRuntime::prevFrame(script::Object* target) {
+    if (auto* clip = clipFor(target)) clip->prevFrame();
+}
+
+void MovieRuntime::gotoFrame(script::Object* target, int frame, bool play) {
+    auto* clip = clipFor(target);
+    if (!clip) return;
+    play ? clip->gotoAndPlay(frame + 1) : clip->gotoAndStop(frame + 1);
+}
+
+void MovieRuntime::gotoLabel(script::Object* target, const std::string& label, bool play) {
+    if (auto* clip = clipFor(target)) clip->gotoLabel(toQString(label), !play);
+}
+
+void MovieRuntime::startDrag(script::Object* target, bool lockCenter,
+                             const script::DragRect* limits) {
+    auto* object = dynamic_cast<ClipObject*>(target);
+    auto item = object ? object->item() : nullptr;
+    if (!item) return;
+    std::optional<QRectF> bounds;
+    if (limits) {
+        const double l = std::min(limits->left, limits->right);
+        const double r = std::max(limits->left, limits->right);
+        const double t = std::min(limits->top, limits->bottom);
+        const double b = std::max(limits->top, limits->bottom);
+        if (std::isfinite(l) && std::isfinite(r) && std::isfinite(t) && std::isfinite(b))
+            bounds = QRectF(QPointF(l, t), QPointF(r, b));
+    }
+    player_.startDrag(*item, lockCenter, bounds);
+}
+
+void MovieRuntime::stopDrag() { player_.stopDrag(); }
+
+} // namespace zimo::bindings

@@ -1,0 +1,117 @@
+// A movie running in the player component: the display list and its stage, the script
+// engine with the classes the movie uses (MovieClip, Video, TextField, Stage, NetStream,
+// Sound, ...), and the media streams it opens. The control drives it with frame ticks,
+// pointer events and variable assignments; tests drive it the same way, stepping the
+// ticks and the media clock by hand.
+#pragma once
+
+#include "display/action_sink.h"
+#include "media/clock.h"
+#include "player/player.h"
+#include "script/engine.h"
+#include "script/host.h"
+
+#include <QString>
+
+#include <memory>
+#include <span>
+#include <unordered_map>
+#include <vector>
+
+namespace zimo::bindings {
+
+class ClipObject;
+class StreamObject;
+
+class MovieRuntime final : public display::ActionSink, public script::Host {
+public:
+    struct Options {
+        // The media clock of every stream; null for the system clock.
+        media::Clock* clock = nullptr;
+        // False to play streams silently (tests, machines without sound).
+        bool soundOutput = true;
+    };
+
+    explicit MovieRuntime(Options options);
+    ~MovieRuntime() override;
+    MovieRuntime(const MovieRuntime&) = delete;
+    MovieRuntime& operator=(const MovieRuntime&) = delete;
+
+    // Loads a movie file and enters its first frame (running that frame's actions).
+    bool load(std::span<const std::uint8_t> file);
+    // Ticks until the root timeline stops moving on its own (the loading check has taken
+    // the movie to its main frame and its script has run), at most a few ticks.
+    void settle();
+    // One frame: timers due by now fire, stream reports and pictures arrive, the
+    // timelines move on, frame actions and onEnterFrame handlers run, and text fields
+    // show their variables.
+    void tick(double elapsedMs);
+    double frameIntervalMs() const;
+
+    // Variables on the root, as the host sets and reads them. Setting runs the watchers
+    // before it returns. Reading takes a path ("Ff", "controlpanel._alpha",
+    // "controlpanel.timer.seek_time"); undefined reads as an empty string.
+    void setVariable(const QString& name, const QString& value);
+    QString getVariable(const QString& path);
+
+    // The pointer, in stage coordinates.
+    void pointerMove(QPointF stagePoint);
+    void pointerPress(QPointF stagePoint);
+    void pointerRelease(QPointF stagePoint);
+
+    player::Player& player() { return player_; }
+    script::Engine& engine() { return *engine_; }
+    // The script object of an item (created on first use); null for items the scripts
+    // cannot reach (shapes, static text).
+    ClipObject* objectFor(display::DisplayObject& item);
+    // A stream's options for a new NetStream.
+    const Options& options() const { return options_; }
+    // Called by streams as they come and go.
+    void addStream(StreamObject* stream) { streams_.push_back(stream); }
+    void removeStream(StreamObject* stream);
+    std::size_t movieSize() const { return movieBytes_; }
+    // Prototypes of the item classes.
+    script::Object* movieClipPrototype() const { return movieClipProto_; }
+
+    // ActionSink.
+    void frameActions(display::MovieClip& clip, std::span<const std::uint8_t> actions) override;
+    void itemRemoved(display::DisplayObject& item) override;
+    void pointerEvent(display::DisplayObject& target, display::PointerEvent event) override;
+    void tickDone() override;
+
+    // Host.
+    script::Object* root() override;
+    void play(script::Object* target) override;
+    void stop(script::Object* target) override;
+    void nextFrame(script::Object* target) override;
+    void prevFrame(script::Object* target) override;
+    void gotoFrame(script::Object* target, int frame, bool play) override;
+    void gotoLabel(script::Object* target, const std::string& label, bool play) override;
+    void startDrag(script::Object* target, bool lockCenter,
+                   const script::DragRect* limits) override;
+    void stopDrag() override;
+
+private:
+    void defineClasses();
+    void deliverStreamReports();
+    void showStreamPictures();
+    void refreshPressTakers();
+    void runEnterFrameHandlers();
+    void updateTextFields();
+
+    Options options_;
+    std::unique_ptr<script::Engine> engine_;
+    player::Player player_;
+    std::unordered_map<const display::DisplayObject*, script::Pinned> objects_;
+    std::vector<StreamObject*> streams_;
+    script::Pinned movieClipProtoPin_, videoProtoPin_, textFieldProtoPin_, buttonProtoPin_,
+        stagePin_;
+    script::Object* movieClipProto_ = nullptr;
+    script::Object* videoProto_ = nullptr;
+    script::Object* textFieldProto_ = nullptr;
+    script::Object* buttonProto_ = nullptr;
+    script::Object* stage_ = nullptr;
+    std::size_t movieBytes_ = 0;
+};
+
+} // namespace zimo::bindings

@@ -1,0 +1,27 @@
+// The player movie running on a stepped clock, for tests.
+#pragma once
+
+#include "bindings/movie_runtime.h"
+#include "media/clock.h"
+
+#include <QString>
+#include <gtest/gtest.h>
+
+class MovieFixture : public ::testing::Test {
+protected:
+    MovieFixture();
+    void SetUp() override;
+
+    // Loads the player movie without running its first ticks.
+    void loadOnly();
+    // Loads it and lets it reach its main frame.
+    void start();
+    // n frame ticks, the media clock moving with them.
+    void ticks(int n);
+    QString var(const QString& path) { return runtime.getVariable(path); }
+    double num(const QString& path) { return runtime.getVariable(path).toDouble(); }
+    void set(const QString& name, const QString& value) { runtime.setVariable(name, value); }
+
+    zimo::media::ManualClock clock;
+    zimo::bindings::MovieRuntime runtime;
+};
