@@ -115,6 +115,13 @@ double MovieRuntime::frameIntervalMs() const {
     return rate > 0 ? 1000.0 / rate : 1000.0 / 12;
 }
 
+bool MovieRuntime::waitForStreams(int timeoutMs) {
+    bool all = true;
+    for (StreamObject* stream : streams_)
+        all = stream->stream().waitForDecoder(std::chrono::milliseconds(timeoutMs)) && all;
+    return all;
+}
+
 void MovieRuntime::tick(double elapsedMs) {
     engine_->advanceTime(elapsedMs);
     deliverStreamReports();

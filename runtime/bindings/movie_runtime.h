@@ -47,6 +47,9 @@ public:
     // show their variables.
     void tick(double elapsedMs);
     double frameIntervalMs() const;
+    // Waits until every stream's decoder has done what it can for the present media time
+    // (for tests that step the media clock); false when one did not within the limit.
+    bool waitForStreams(int timeoutMs = 5000);
 
     // Variables on the root, as the host sets and reads them. Setting runs the watchers
     // before it returns. Reading takes a path ("Ff", "controlpanel._alpha",

@@ -22,6 +22,7 @@ void MovieFixture::start() {
 void MovieFixture::ticks(int n) {
     for (int i = 0; i < n; ++i) {
         clock.advanceUs(33333);
+        runtime.waitForStreams();
         runtime.tick(1000.0 / 30);
     }
 }

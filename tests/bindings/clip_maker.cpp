@@ -1,0 +1,59 @@
+#include "clip_maker.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace {
+
+QTemporaryDir& folder() {
+    static QTemporaryDir dir;
+    return dir;
+}
+
+// Renames a metadata key to another of the same length, so the file no longer has it.
+void renameKey(QByteArray& file, const QByteArray& key, const QByteArray& other) {
+    QByteArray needle;
+    needle.append(char(0)).append(char(key.size())).append(key).append(char(0));
+    const qsizetype at = file.indexOf(needle);
+    if (at >= 0) file.replace(at + 2, key.size(), other);
+}
+
+} // namespace
+
+QString scratchPath(const QString& name) { return folder().filePath(name); }
+
+QString makeClip(const ClipSpec& spec) {
+    const QString name = QString("clip-%1x%2-%3s-%4-%5.flv")
+                             .arg(spec.width)
+                             .arg(spec.height)
+                             .arg(spec.seconds)
+                             .arg(spec.sound ? "av" : "v")
+                             .arg(spec.sizeInMetadata ? "sized" : "unsized");
+    const QString path = scratchPath(name);
+    if (QFile::exists(path)) return path;
+    QStringList args = {"-v", "error", "-y", "-f", "lavfi", "-i",
+                        QString("testsrc=size=%1x%2:rate=25:duration=%3")
+                            .arg(spec.width)
+                            .arg(spec.height)
+                            .arg(spec.seconds)};
+    if (spec.sound)
+        args << "-f" << "lavfi" << "-i" << QString("sine=frequency=440:duration=%1").arg(spec.seconds);
+    args << "-c:v" << "flv1" << "-g" << "25";
+    if (spec.sound) args << "-c:a" << "libmp3lame" << "-ar" << "44100";
+    args << path;
+    QProcess ffmpeg;
+    ffmpeg.start("ffmpeg", args);
+    if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0) return {};
+    if (!spec.sizeInMetadata) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadWrite)) return {};
+        QByteArray bytes = file.readAll();
+        renameKey(bytes, "width", "wxdth");
+        renameKey(bytes, "height", "hxight");
+        file.seek(0);
+        file.write(bytes);
+    }
+    return path;
+}

@@ -1,0 +1,100 @@
+// The movie plays the file it is sent: opening, restarting, stopping, repeating, a
+// missing file, and the picture's proportions from the file's metadata.
+#include "clip_maker.h"
+#include "movie_fixture.h"
+
+#include <QDir>
+
+namespace {
+
+class Playback : public MovieFixture {
+protected:
+    void SetUp() override {
+        MovieFixture::SetUp();
+        start();
+    }
+    // Ticks until the condition holds, at most n ticks; whether it held.
+    template <class F> bool tickUntil(F&& condition, int n = 300) {
+        for (int i = 0; i < n; ++i) {
+            if (condition()) return true;
+            ticks(1);
+        }
+        return condition();
+    }
+};
+
+TEST_F(Playback, PlaysAFileAndTakesItsProportionsFromTheMetadata) {
+    const QString clip = makeClip({640, 360, 2});
+    ASSERT_FALSE(clip.isEmpty());
+    set("Ff", clip);
+    EXPECT_EQ(var("fName"), clip);
+    ASSERT_TRUE(tickUntil([&] { return var("flv_width") == "640"; }));
+    EXPECT_EQ(var("flv_height"), "360");
+    EXPECT_NEAR(num("totaltime"), 2.0, 0.1);
+    EXPECT_NEAR(num("vidscale"), 640.0 / 360, 1e-9);
+    // The picture keeps its proportions on the 480 x 360 stage.
+    EXPECT_NEAR(num("vidplayer._width"), 480, 0.01);
+    EXPECT_NEAR(num("vidplayer._height"), 270, 0.01);
+    EXPECT_NEAR(num("vidplayer._y"), 45, 0.01);
+    EXPECT_EQ(var("vidplayer._visible"), "true");
+    ASSERT_TRUE(tickUntil([&] { return num("ns.time") > 0.5; }));
+    EXPECT_EQ(var("controlpanel.timer.seek_total_time"), "00:02");
+}
+
+TEST_F(Playback, SamePathTwiceRestartsFromTheBeginning) {
+    const QString clip = makeClip({160, 120, 2});
+    set("Ff", clip);
+    ASSERT_TRUE(tickUntil([&] { return num("ns.time") > 1.0; }));
+    set("Ff", clip);
+    ticks(1);
+    EXPECT_LT(num("ns.time"), 0.2);
+}
+
+TEST_F(Playback, EmptyFileStopsAndBlanksAndALaterFilePlays) {
+    const QString clip = makeClip({160, 120, 2});
+    set("Ff", clip);
+    ASSERT_TRUE(tickUntil([&] { return num("ns.time") > 0.3; }));
+    set("Ff", "");
+    ticks(2);
+    EXPECT_EQ(var("vidplayer._visible"), "false");
+    EXPECT_EQ(num("ns.time"), 0);
+    set("Ff", clip);
+    EXPECT_EQ(var("vidplayer._visible"), "true");
+    EXPECT_TRUE(tickUntil([&] { return num("ns.time") > 0.3; }));
+}
+
+TEST_F(Playback, RepeatLoopsUntilItIsSwitchedOff) {
+    const QString clip = makeClip({160, 120, 1, false});
+    set("Ff", clip);
+    set("Rpt", "1");
+    ASSERT_TRUE(tickUntil([&] { return num("ns.time") > 0.8; }));
+    // Past the end it starts again.
+    ASSERT_TRUE(tickUntil([&] { return num("ns.time") < 0.3; }, 90));
+    set("Rpt", "0");
+    ASSERT_TRUE(tickUntil([&] { return num("ns.time") > 0.8; }));
+    ticks(60);
+    EXPECT_GT(num("ns.time"), 0.8); // stays on the last picture
+}
+
+TEST_F(Playback, MissingFileBlanksAndKeepsThePreviousTotalTime) {
+    const QString clip = makeClip({160, 120, 2});
+    set("Ff", clip);
+    ASSERT_TRUE(tickUntil([&] { return !var("totaltime").isEmpty() && var("totaltime") != "NaN"; }));
+    const QString total = var("totaltime");
+    set("Ff", scratchPath("no such file.flv"));
+    ticks(10);
+    EXPECT_EQ(var("totaltime"), total);
+    EXPECT_EQ(var("fName"), scratchPath("no such file.flv"));
+}
+
+TEST_F(Playback, FileWithoutSizeFillsTheStage) {
+    const QString clip = makeClip({320, 180, 2, true, false});
+    set("Ff", clip);
+    ASSERT_TRUE(tickUntil([&] { return var("totaltime") != "" && var("totaltime") != "NaN"; }));
+    ticks(2);
+    EXPECT_EQ(var("flv_width"), "0");
+    EXPECT_NEAR(num("vidplayer._width"), 480, 0.01);
+    EXPECT_NEAR(num("vidplayer._height"), 360, 0.01);
+}
+
+} // namespace
