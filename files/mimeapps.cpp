@@ -44,7 +44,7 @@ QString FirstDesktopId(const QString& entry) {
 }
 
 QString WithDefaultApplication(const QString& text, const QString& mimeType, const QString& entry) {
-    QStringList lines = text.split(QLatin1Char('\n'));
+    QStringList lines = text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
     // A text ending in a line break splits into a last empty piece; it comes back on joining.
     const bool endsWithBreak = !text.isEmpty() && text.endsWith(QLatin1Char('\n'));
     if (endsWithBreak) lines.removeLast();

@@ -7,6 +7,11 @@
 #include <QPair>
 #include <QString>
 
+#include <ostream>
+
+// Readable strings in test failures.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+
 class RecordingControl final : public zimo::PlayerControl {
 public:
     QWidget* window() override { return nullptr; }
