@@ -44,6 +44,10 @@ void SetMainWindowFlag(Qt::WindowType flag, bool on) {
     }
 }
 
+// The window's place and size before full screen, as the window system's restore
+// gives it back: the client area of the last normal (not maximised) presentation.
+QRect NormalPlacement;
+
 QMargins FrameMargins() {
     const QWindow* handle = MainWindow->windowHandle();
     return handle ? handle->frameMargins() : QMargins();
@@ -92,6 +96,7 @@ void SetCaptionVisible(bool show) {
 }
 
 void EnterFullScreen() {
+    NormalPlacement = MainWindow->normalGeometry();
     SetCaptionVisible(false);
     SetMenuBarVisible(false);
     MainWindow->showFullScreen();
@@ -105,6 +110,9 @@ void LeaveFullScreen() {
         SetCaptionVisible(true);
         SetMenuBarVisible(true);
     }
+    // Whatever the window manager remembered across the frame's changes, the window
+    // goes back to its normal placement, also when it was maximised before.
+    if (NormalPlacement.isValid()) MainWindow->setGeometry(NormalPlacement);
     SetScreenSaverActive(true);
     SetCursorVisible(true);
 }

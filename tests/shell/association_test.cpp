@@ -175,8 +175,8 @@ TEST_F(Association, UnwritableConfigLeavesMarkAndFlagAsTheyWere) {
 }
 
 TEST_F(Association, DefaultsTooLongToReadDoNotCount) {
-    WriteText(mimeApps(), "[Default Applications]\nvideo/x-flv=zimoFLV.desktop;" +
-                              QString(600, 'x') + "\n");
+    WriteText(mimeApps(),
+              "[Default Applications]\nvideo/x-flv=zimoFLV.desktop;" + QString(600, 'x') + "\n");
     EXPECT_FALSE(IsAssociated());
 }
 

@@ -170,7 +170,8 @@ TEST_F(Shell, RepeatFromBothMenusAgreesAndIsStored) {
 }
 
 TEST_F(Shell, MuteAlternatesAndVolumeStepsDoNotDisturbIt) {
-    for (int id : {8, 6, 7, 8, 3, 4}) DispatchCommand(id);
+    for (int id : {8, 6, 7, 8, 3, 4})
+        DispatchCommand(id);
     EXPECT_EQ(control.log(),
               QStringList({"Vlm=1000", "Vlm=1001", "Vlm=999", "Vlm=1002", "RTo=-1", "RTo=0"}));
     EXPECT_FALSE(IsMenuItemChecked(window->menuBar(), 8));
@@ -178,7 +179,8 @@ TEST_F(Shell, MuteAlternatesAndVolumeStepsDoNotDisturbIt) {
 
 TEST_F(Shell, UnknownCommandsAndNonMenuSourcesDoNothing) {
     window->show();
-    for (int id : {0, 15, 100, 65535}) DispatchCommand(id);
+    for (int id : {0, 15, 100, 65535})
+        DispatchCommand(id);
     QCoreApplication::postEvent(window, new CommandEvent(2, CommandSource::Accelerator));
     QCoreApplication::sendPostedEvents(window);
     EXPECT_TRUE(window->isVisible());

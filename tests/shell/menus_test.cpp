@@ -66,14 +66,29 @@ TEST(MenuResources, ContextMenuHasItsItemsInOrder) {
 
 TEST(MenuResources, MenuBarHasItsFourPopups) {
     const QStringList expected = {
-        "[文件]",         "  1 打开...",         "  -",
-        "  12 设置为默认FLV播放器", "  -",            "  2 退出     (Esc)",
-        "[查看]",         "  [旋转]",            "    3 左     (L)",
-        "    4 右     (R)",    "  5 重复",            "  -",
-        "  [音量]",        "    6 增大     (\u2191)", "    7 减小     (\u2193)",
-        "    8 静音     (M)",  "  -",               "  9 全屏幕     (F)",
-        "  10 总在最前",      "[更多]",             "  11 我们的其它产品...",
-        "[帮助]",         "  13 关于...",
+        "[文件]",
+        "  1 打开...",
+        "  -",
+        "  12 设置为默认FLV播放器",
+        "  -",
+        "  2 退出     (Esc)",
+        "[查看]",
+        "  [旋转]",
+        "    3 左     (L)",
+        "    4 右     (R)",
+        "  5 重复",
+        "  -",
+        "  [音量]",
+        "    6 增大     (\u2191)",
+        "    7 减小     (\u2193)",
+        "    8 静音     (M)",
+        "  -",
+        "  9 全屏幕     (F)",
+        "  10 总在最前",
+        "[更多]",
+        "  11 我们的其它产品...",
+        "[帮助]",
+        "  13 关于...",
     };
     EXPECT_EQ(Describe("T"), expected);
 }
@@ -98,9 +113,11 @@ TEST(MenuResources, MalformedResourcesGiveNothing) {
     EXPECT_FALSE(ParseMenuResource(R"({"T": [7]})", "T"));
     // Popups nested beyond any usable depth.
     QByteArray deep = R"({"id": 1, "text": "x"})";
-    for (int i = 0; i < 10; ++i) deep = R"({"popup": "p", "items": [)" + deep + "]}";
+    for (int i = 0; i < 10; ++i)
+        deep = R"({"popup": "p", "items": [)" + deep + "]}";
     EXPECT_FALSE(ParseMenuResource(R"({"T": [)" + deep + "]}", "T"));
-    EXPECT_TRUE(ParseMenuResource(R"({"T": [{"separator": true}, {"id": 65535, "text": ""}]})", "T"));
+    EXPECT_TRUE(
+        ParseMenuResource(R"({"T": [{"separator": true}, {"id": 65535, "text": ""}]})", "T"));
 }
 
 class CheckMarks : public ::testing::Test {
@@ -140,8 +157,10 @@ TEST_F(CheckMarks, MissingItemsChangeNothing) {
     EXPECT_FALSE(ToggleMenuCheck(nullptr, 5));
     EXPECT_EQ(FindMenuItem(ContextMenu, 12), nullptr);
     EXPECT_EQ(FindMenuItem(bar(), 14), nullptr);
-    for (int id : {11, 13}) EXPECT_EQ(FindMenuItem(ContextMenu, id), nullptr);
-    for (int id = 1; id <= 13; ++id) EXPECT_NE(FindMenuItem(bar(), id), nullptr) << id;
+    for (int id : {11, 13})
+        EXPECT_EQ(FindMenuItem(ContextMenu, id), nullptr);
+    for (int id = 1; id <= 13; ++id)
+        EXPECT_NE(FindMenuItem(bar(), id), nullptr) << id;
 }
 
 TEST_F(CheckMarks, ChoosingAnItemNeverFlipsItsMarkButPostsItsCommand) {

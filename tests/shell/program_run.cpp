@@ -22,8 +22,8 @@ bool ProgramRun::install(const QString& program, const QString& playerLibrary) {
         return false;
     for (const char* sub : {"home", "config", "data", "cache", "runtime", "tmp"})
         QDir(home.path()).mkpath(sub);
-    QFile::setPermissions(home.path() + "/runtime", QFile::ReadOwner | QFile::WriteOwner |
-                                                        QFile::ExeOwner);
+    QFile::setPermissions(home.path() + "/runtime",
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     return true;
 }
 
@@ -42,8 +42,9 @@ void ProgramRun::start(const QStringList& arguments, const QString& tmpdir) {
 }
 
 QStringList ProgramRun::windowsNamed(const QString& title) {
-    const QString out = RunTool("xdotool", {"search", "--all", "--pid", QString::number(process.processId()),
-                                            "--name", "^" + QRegularExpression::escape(title) + "$"});
+    const QString out =
+        RunTool("xdotool", {"search", "--all", "--pid", QString::number(process.processId()),
+                            "--name", "^" + QRegularExpression::escape(title) + "$"});
     QStringList shown;
     if (out.isEmpty()) return shown;
     // Only windows that are actually on the screen count.

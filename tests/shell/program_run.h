@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 
 struct ProgramRun {
-    QTemporaryDir home;      // HOME, XDG folders and TMPDIR of the run
+    QTemporaryDir home; // HOME, XDG folders and TMPDIR of the run
     QTemporaryDir programDir;
 
     // Copies the program into programDir, with playerLibrary (if any) beside it under

@@ -8,7 +8,8 @@
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     QTemporaryDir home;
-    for (const char* sub : {"home", "config", "data", "cache", "runtime"}) QDir(home.path()).mkpath(sub);
+    for (const char* sub : {"home", "config", "data", "cache", "runtime"})
+        QDir(home.path()).mkpath(sub);
     qputenv("HOME", (home.path() + "/home").toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toLocal8Bit());
     qputenv("XDG_DATA_HOME", (home.path() + "/data").toLocal8Bit());
