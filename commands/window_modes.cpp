@@ -147,7 +147,7 @@ void CursorTimerProc(int timerId) {
     if (timerId != CursorTimerId) return;
     KillCursorTimer();
     if (!MainWindow) return;
-    const QRect frame = MainWindow->frameGeometry();
+    const QRect frame = MainWindowRect();
     const int y = QCursor::pos().y() - frame.top();
     // A cursor resting on the control panel's band stays visible.
     if (IsZoomed() && !HasCaption() && y < frame.height() - ControlBandHeight)
@@ -158,7 +158,7 @@ void ToggleCompactMode() {
     if (IsZoomed()) return;
     const bool compact = ToggleMenuCheck(ContextMenu, 14);
     // The frame as it is before the bars go or come back.
-    const QRect frame = MainWindow->frameGeometry();
+    const QRect frame = MainWindowRect();
     const QMargins margins = FrameMargins();
     SetMenuBarVisible(!compact);
     SetCaptionVisible(!compact);
@@ -177,6 +177,13 @@ void ToggleCompactMode() {
         MainWindow->setGeometry(frame.left(), frame.top() - ScreenMetrics.menuBarHeight,
                                 frame.width(), frame.height() + ScreenMetrics.menuBarHeight);
     }
+}
+
+QRect MainWindowRect() {
+    // The window system's frame as it is now; the widget's own idea of its frame may
+    // lag behind a change of the window flags.
+    if (const QWindow* handle = MainWindow->windowHandle()) return handle->frameGeometry();
+    return MainWindow->frameGeometry();
 }
 
 void SetFrameGeometry(const QRect& frame) {

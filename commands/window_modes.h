@@ -28,6 +28,8 @@ void StartCursorTimer();
 void CursorTimerProc(int timerId);
 void ToggleCompactMode();
 
+// The main window's outer rectangle on the screen, title bar and borders included.
+QRect MainWindowRect();
 // Places the main window so that its outer frame, title bar and borders included,
 // covers frame on the screen.
 void SetFrameGeometry(const QRect& frame);

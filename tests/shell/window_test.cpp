@@ -50,7 +50,7 @@ bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 4000) {
 }
 
 QRect Frame() {
-    return MainWindow->frameGeometry();
+    return MainWindowRect();
 }
 QRect Picture() {
     return QRect(PlayerWindow->mapToGlobal(QPoint(0, 0)), PlayerWindow->size());
@@ -72,6 +72,15 @@ QString Marks(int id) {
 }
 
 QRect NormalFrame;
+
+// What the window manager says about the main window, for failure messages.
+QString XProps() {
+    QProcess p;
+    p.start("xprop", {"-id", QString::number(MainWindow->winId()), "_NET_FRAME_EXTENTS",
+                      "_MOTIF_WM_HINTS", "_NET_WM_STATE"});
+    p.waitForFinished(5000);
+    return QString::fromLatin1(p.readAllStandardOutput());
+}
 
 class Window : public ::testing::Test {
 protected:
@@ -95,7 +104,8 @@ protected:
         MainWindow->setGeometry(
             NormalFrame.marginsRemoved(MainWindow->windowHandle()->frameMargins()));
         EXPECT_TRUE(WaitUntil([] { return Frame() == NormalFrame; }))
-            << "not back to normal: " << ::testing::PrintToString(Frame());
+            << "not back to normal: " << ::testing::PrintToString(Frame())
+            << XProps().toStdString();
     }
     void press(Qt::Key key) { QTest::keyClick(PlayerWindow, key); }
 };
