@@ -21,6 +21,8 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <optional>
+
 namespace {
 
 // Qt delivers a window's events to filter objects; these two hand them to the
@@ -38,6 +40,11 @@ public:
     using QObject::QObject;
     bool eventFilter(QObject*, QEvent* event) override { return PlayerWindowProc(event); }
 };
+
+// Where the left button went down on the picture above the band, while the window
+// may still be dragged from there. The system's move starts with the first movement,
+// so that a click, and the second click of a double click, reach the shell as usual.
+std::optional<QPointF> DragStart;
 
 // Whether a point of the player window lies above the control panel's band.
 bool AboveControlBand(const QPointF& position) {
@@ -80,7 +87,14 @@ bool HandleKeyPress(QKeyEvent* event) {
     return true;
 }
 
-bool HandleMouseMove(QEvent* event) {
+bool HandleMouseMove(QMouseEvent* event) {
+    if (DragStart && event->buttons().testFlag(Qt::LeftButton) && event->position() != *DragStart) {
+        DragStart.reset();
+        if (!IsZoomed() && MainWindow->windowHandle()) {
+            MainWindow->windowHandle()->startSystemMove();
+            return true;
+        }
+    }
     if (IsZoomed() && !HasCaption()) {
         SetCursorVisible(true);
         StartCursorTimer();
@@ -99,11 +113,12 @@ bool HandleButtonPress(QMouseEvent* event) {
     // Clicks on the control panel's band belong to the movie.
     if (!AboveControlBand(event->position())) return CallPreviousPlayerProc(event);
     // Above it the picture is a handle that moves the window.
-    if (!IsZoomed() && MainWindow->windowHandle()) MainWindow->windowHandle()->startSystemMove();
+    if (!IsZoomed()) DragStart = event->position();
     return true;
 }
 
 bool HandleDoubleClick(QMouseEvent* event) {
+    DragStart.reset();
     if (event->button() == Qt::LeftButton && AboveControlBand(event->position()))
         ToggleFullScreen();
     return true;
@@ -148,7 +163,10 @@ bool PlayerWindowProc(QEvent* event) {
     case QEvent::KeyPress:
         return HandleKeyPress(static_cast<QKeyEvent*>(event));
     case QEvent::MouseMove:
-        return HandleMouseMove(event);
+        return HandleMouseMove(static_cast<QMouseEvent*>(event));
+    case QEvent::MouseButtonRelease:
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) DragStart.reset();
+        return false;
     case QEvent::MouseButtonPress:
         return HandleButtonPress(static_cast<QMouseEvent*>(event));
     case QEvent::MouseButtonDblClick:
