@@ -351,6 +351,38 @@ TEST_F(Window, KeysAllEndInTheShellAndReachTheMovieAsVariables) {
     EXPECT_FALSE(IsZoomed());
 }
 
+TEST_F(Window, HeldKeyRepeats) {
+    // A held key arrives as a press followed by auto-repeated presses; each one acts.
+    const int before = RotationIndex;
+    for (int i = 0; i < 3; ++i) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_R, Qt::NoModifier, QString("r"), i > 0);
+        QApplication::sendEvent(PlayerWindow, &press);
+    }
+    EXPECT_EQ(RotationIndex, (before + 3) % 4);
+}
+
+TEST_F(Window, OpenInFullScreenShowsTheCursorBeforeTheDialog) {
+    press(Qt::Key_F);
+    ASSERT_TRUE(WaitUntil([] { return MainWindow->isFullScreen(); }));
+    SetCursorVisible(false);
+    bool shownAtDialog = false;
+    QString title;
+    QTimer::singleShot(0, [&] {
+        std::function<void()> look = [&] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            if (!dialog) return void(QTimer::singleShot(10, look));
+            shownAtDialog = CursorShown && QGuiApplication::overrideCursor() == nullptr;
+            title = dialog->windowTitle();
+            dialog->close();
+        };
+        look();
+    });
+    DispatchCommand(1);
+    EXPECT_EQ(title, "Select FLV file");
+    EXPECT_TRUE(shownAtDialog);
+    EXPECT_EQ(CursorTimerId, 0);
+}
+
 TEST_F(Window, ClicksInTheBandGoToTheMovieAndAboveItDoNot) {
     ControlSpy spy;
     const int band = PlayerWindow->height() - ControlBandHeight;
