@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMainWindow>
 #include <QMenuBar>
@@ -72,6 +73,11 @@ TEST_F(StartUpOnX, PlayerWindowFillsTheClientAreaAndFollowsIt) {
     EXPECT_EQ(PlayerWindow, MainWindow->centralWidget());
     EXPECT_TRUE(PlayerWindow->acceptDrops());
     MainWindow->resize(600, 400);
+    // The window manager answers the resize in its own time.
+    QElapsedTimer waited;
+    waited.start();
+    while (MainWindow->size() != QSize(600, 400) && waited.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     QCoreApplication::processEvents();
     const int bar = MainWindow->menuWidget() ? MainWindow->menuWidget()->height() : 0;
     EXPECT_EQ(PlayerWindow->size(), QSize(600, 400 - bar));
