@@ -87,7 +87,11 @@ protected:
     static void SetUpTestSuite() {
         if (!MainWindow) {
             ASSERT_TRUE(StartUp());
-            ASSERT_TRUE(WaitUntil([] { return MainWindow->isActiveWindow(); }));
+            // The window manager gives new windows the focus; ask for it too, in case it
+            // is slow to on a busy machine.
+            MainWindow->raise();
+            MainWindow->activateWindow();
+            ASSERT_TRUE(WaitUntil([] { return MainWindow->isActiveWindow(); }, 15000));
             NormalFrame = Frame();
         }
     }
