@@ -123,7 +123,9 @@ QImage Player::renderImage(QSize view) {
     return image;
 }
 
-DisplayObject* Player::pressedItem() const { return pressed_.lock().get(); }
+DisplayObject* Player::pressedItem() const {
+    return pressed_.lock().get();
+}
 
 DisplayObject* Player::dragTarget() const {
     return drag_ ? drag_->item.lock().get() : nullptr;
@@ -214,7 +216,9 @@ void Player::startDrag(DisplayObject& item, bool lockCenter, std::optional<QRect
     updateDrag();
 }
 
-void Player::stopDrag() { drag_.reset(); }
+void Player::stopDrag() {
+    drag_.reset();
+}
 
 void Player::updateDrag() {
     if (!drag_) return;

@@ -41,8 +41,8 @@ std::shared_ptr<const swf::Movie> timelineMovie() {
 class Recorder : public display::ActionSink {
 public:
     void frameActions(display::MovieClip& clip, std::span<const std::uint8_t> actions) override {
-        log.push_back(clip.name().toStdString() + ":" + std::to_string(clip.currentFrame()) +
-                      ":" + std::to_string(actions[0]));
+        log.push_back(clip.name().toStdString() + ":" + std::to_string(clip.currentFrame()) + ":" +
+                      std::to_string(actions[0]));
     }
     void itemRemoved(display::DisplayObject& item) override {
         log.push_back("removed " + item.name().toStdString());

@@ -38,7 +38,9 @@ std::unique_ptr<Rendered> render(const MovieMaker& m, QSize size = {100, 100},
            << actual.name().toStdString() << " instead of " << expected.name().toStdString();
 }
 
-QColor px(const Rendered& r, int x, int y) { return r.image.pixelColor(x, y); }
+QColor px(const Rendered& r, int x, int y) {
+    return r.image.pixelColor(x, y);
+}
 
 TEST(RenderShapes, SharedEdgeFillsBothSides) {
     ShapeBuilder s;
@@ -133,8 +135,8 @@ TEST(RenderStrokes, NonScalingWidthUnderStretching) {
     };
     MovieMaker m;
     m.add(lineShape(true).tag(1)).add(lineShape(false).tag(2));
-    m.add(placeTag(1, 1, Place{8, 0, 0, 1, -15, 0}));  // the line lands at x 25
-    m.add(placeTag(2, 2, Place{8, 0, 0, 1, 35, 0}));   // and at x 75
+    m.add(placeTag(1, 1, Place{8, 0, 0, 1, -15, 0})); // the line lands at x 25
+    m.add(placeTag(2, 2, Place{8, 0, 0, 1, 35, 0}));  // and at x 75
     m.showFrame();
     auto r = render(m);
     const int thin = inkedRun(r->image, 50, 0, 50);
@@ -247,9 +249,8 @@ TEST(RenderStage, ScaleModes) {
     EXPECT_TRUE(near(px(*fit, 71, 21), Qt::black));
     EXPECT_EQ(fit->player.stageSize(), QSizeF(100, 100));
     EXPECT_EQ(fit->player.viewToStage({150, 100}), QPointF(50, 50));
-    auto plain = render(m, {300, 200}, [](player::Player& p) {
-        p.setScaleMode(player::ScaleMode::NoScale);
-    });
+    auto plain = render(m, {300, 200},
+                        [](player::Player& p) { p.setScaleMode(player::ScaleMode::NoScale); });
     EXPECT_TRUE(near(px(*plain, 5, 5), Qt::red));
     EXPECT_TRUE(near(px(*plain, 12, 12), Qt::black));
     EXPECT_EQ(plain->player.stageSize(), QSizeF(300, 200));

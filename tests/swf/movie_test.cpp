@@ -19,7 +19,8 @@ TEST(MovieLoad, ReadsHeaderDefinitionsAndTimeline) {
     m.add(shape.tag(1));
     Bytes spriteTags = placeTag(1, 1);
     const Bytes show = showFrameTag();
-    for (int i = 0; i < 2; ++i) spriteTags.insert(spriteTags.end(), show.begin(), show.end());
+    for (int i = 0; i < 2; ++i)
+        spriteTags.insert(spriteTags.end(), show.begin(), show.end());
     m.add(spriteTag(2, 2, spriteTags));
     m.add(fontTag(3, {{u'1', 0, -700, 500, 0, 570}}, 927, 217, 120));
     FieldSpec field;
@@ -185,9 +186,9 @@ TEST(MovieLoad, SkipsUnknownTagsIdsAndDuplicates) {
     a.styles(0, a.solid({255, 0, 0}), 0).rect(0, 0, 10, 10);
     b.styles(0, b.solid({0, 255, 0}), 0).rect(0, 0, 20, 20);
     MovieMaker m;
-    m.add(movie::tag(200, {1, 2, 3}));       // unknown tag
-    m.add(a.tag(1)).add(b.tag(1));            // duplicate id: the first stays
-    m.add(placeTag(1, 99));                   // unknown character
+    m.add(movie::tag(200, {1, 2, 3})); // unknown tag
+    m.add(a.tag(1)).add(b.tag(1));     // duplicate id: the first stays
+    m.add(placeTag(1, 99));            // unknown character
     m.add(placeTag(2, 1));
     m.showFrame();
     // A sprite placing itself is refused at parse time, so nothing can recurse.
