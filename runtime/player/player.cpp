@@ -197,6 +197,7 @@ void Player::pointerRelease(QPointF stagePoint) {
         buttonEvent(*target, over ? swf::kCondOverDownToOverUp : swf::kCondOutDownToIdle);
         deliver(*target,
                 over ? display::PointerEvent::Release : display::PointerEvent::ReleaseOutside);
+        if (!over && hovered_.lock() == target) hovered_.reset(); // it was left while held
     }
     updateHover();
     runActions();
