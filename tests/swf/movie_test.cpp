@@ -202,6 +202,47 @@ TEST(MovieLoad, SkipsUnknownTagsIdsAndDuplicates) {
     EXPECT_GE(movie->warnings.size(), 3u);
 }
 
+TEST(MovieLoad, PlaceObject3WithFiltersAndVisibility) {
+    ShapeBuilder box;
+    box.styles(0, box.solid({0, 0, 0}), 0).rect(0, 0, 10, 10);
+    movie::SwfWriter w;
+    w.u8(0x02 | 0x20 | 0x80); // character, name, clip actions
+    w.u8(0x01 | 0x02 | 0x20); // filters, blend mode, visibility
+    w.u16(4);
+    w.u16(1);
+    w.string("boxed");
+    w.u8(1); // one filter: a blur
+    w.u8(1);
+    w.bytes(Bytes(9, 0));
+    w.u8(3);           // blend mode
+    w.u8(0);           // not visible
+    w.u32(0);          // background
+    w.u16(0);          // clip actions: reserved
+    w.u32(0x00000402); // all events
+    w.u32(0x00000400); // on press:
+    w.u32(2);
+    w.bytes({0x07, 0x00});
+    w.u32(0x00020000); // on a key press, with its key code:
+    w.u32(3);
+    w.bytes({13, 0x06, 0x00});
+    w.u32(0);
+    MovieMaker m;
+    m.add(box.tag(1)).add(movie::tag(70, w.data())).showFrame();
+    auto movie = m.load();
+    ASSERT_TRUE(movie);
+    const auto& p = std::get<swf::PlaceObject>(movie->timeline->frames[0].tags[0]);
+    EXPECT_EQ(p.version, 3);
+    EXPECT_EQ(p.depth, 4);
+    EXPECT_EQ(*p.name, "boxed");
+    EXPECT_EQ(*p.blendMode, 3);
+    EXPECT_FALSE(*p.visible);
+    ASSERT_EQ(p.clipActions.size(), 2u);
+    EXPECT_EQ(p.clipActions[0].events, swf::kClipPress);
+    EXPECT_EQ(p.clipActions[0].actions, (Bytes{0x07, 0x00}));
+    EXPECT_EQ(p.clipActions[1].keyCode, 13);
+    EXPECT_EQ(p.clipActions[1].actions, (Bytes{0x06, 0x00}));
+}
+
 TEST(MovieLoad, RefusesBadContainers) {
     MovieMaker m;
     Bytes f = m.file();
