@@ -187,4 +187,22 @@ MovieClip* MovieClip::createEmptyMovieClip(const QString& name, int depth) {
     return raw;
 }
 
+DisplayObject* MovieClip::duplicateChild(const DisplayObject& source, const QString& name,
+                                         int depth) {
+    if (source.parent() != this || !context() || source.characterId() == 0) return nullptr;
+    ItemPtr copy = create(source.characterId());
+    if (!copy) return nullptr;
+    copy->setMatrix(source.matrix());
+    copy->setColorTransform(source.colorTransform());
+    copy->setClipDepth(source.clipDepth());
+    copy->setVisible(source.visible());
+    copy->setName(name);
+    copy->setClipActions(source.clipActionsShared());
+    DisplayObject* raw = copy.get();
+    insertChild(depth, copy);
+    if (auto* clip = dynamic_cast<MovieClip*>(raw)) clip->enterFirstFrame();
+    context()->notifyPlaced(*raw);
+    return raw;
+}
+
 } // namespace zimo::display

@@ -105,6 +105,17 @@ TEST(Timeline, ScriptsWinOverTheTimeline) {
     clip->gotoAndStop(3);
     clip->gotoAndStop(1);
     EXPECT_EQ(clip->childByName(u"made"), made);
+    // A duplicate is a script's item too, a copy of its source's placement.
+    auto* copy = clip->duplicateChild(*clip->childByName(u"a"), "copy", 20000);
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(copy->characterId(), 1);
+    EXPECT_EQ(copy->placedInFrame(), 0);
+    clip->gotoAndStop(2);
+    clip->gotoAndStop(1);
+    EXPECT_EQ(clip->childByName(u"copy"), copy);
+    EXPECT_FALSE(clip->duplicateChild(*copy, "again", 20000) == nullptr);
+    EXPECT_EQ(clip->childAt(20000)->name(), "again");
+    EXPECT_EQ(s.root->duplicateChild(*copy, "elsewhere", 5), nullptr);
 }
 
 TEST(Timeline, PlaysLoopsAndReportsActionsInOrder) {
