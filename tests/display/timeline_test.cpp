@@ -115,7 +115,8 @@ TEST(Timeline, ScriptsWinOverTheTimeline) {
     EXPECT_EQ(clip->childByName(u"copy"), copy);
     EXPECT_FALSE(clip->duplicateChild(*copy, "again", 20000) == nullptr);
     EXPECT_EQ(clip->childAt(20000)->name(), "again");
-    EXPECT_EQ(s.root->duplicateChild(*copy, "elsewhere", 5), nullptr);
+    // (`copy` itself was replaced at its depth by "again".)
+    EXPECT_EQ(s.root->duplicateChild(*clip->childAt(20000), "elsewhere", 5), nullptr);
 }
 
 TEST(Timeline, PlaysLoopsAndReportsActionsInOrder) {

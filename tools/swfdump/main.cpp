@@ -76,7 +76,8 @@ void printTags(swf::Reader& r, int version, int indent) {
             break;
         case swf::kTagDefineSprite: {
             std::printf(" frames %u\n", b.u16());
-            printTags(b, version, indent + 1);
+            // Sprites do not nest in a sound movie; a bad one is not followed far.
+            if (indent < 4) printTags(b, version, indent + 1);
             continue;
         }
         default:
