@@ -1,9 +1,13 @@
-// The player control: the child widget the shell hosts.
+// The player control: the child widget the shell hosts. It runs the movie on a timer at
+// the movie's frame rate and shows its stage over the whole widget.
 #pragma once
+
+#include "player/player.h"
 
 #include <zimo/player_control.h>
 
 #include <QHash>
+#include <QTimer>
 #include <QWidget>
 
 namespace zimo {
@@ -19,10 +23,21 @@ public:
     QString getVariable(const QString& path) override;
     QByteArray loadedMovie() const override { return movieBytes_; }
 
+    // The engine, for the script layer and tests.
+    player::Player& player() { return player_; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    void onTick();
+
+    player::Player player_;
+    QTimer timer_;
     QByteArray movieBytes_;
     QHash<QString, QString> rootVariables_;
 };

@@ -1,0 +1,154 @@
+#include "render/renderer.h"
+
+#include "display/button_item.h"
+#include "display/context.h"
+#include "display/edit_text.h"
+#include "display/shape_item.h"
+#include "display/static_text_item.h"
+#include "display/video_surface.h"
+#include "render/paint_styles.h"
+#include "render/text_painter.h"
+
+#include <vector>
+
+namespace zimo::render {
+
+using display::DisplayObject;
+using display::ItemKind;
+
+void Renderer::render(QPainter& painter, const display::Container& root, const QTransform& base,
+                      const swf::ColorTransform& cx) {
+    movie_ = root.context() ? &root.context()->movie() : nullptr;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    drawChildren(painter, root, base, cx);
+    painter.restore();
+}
+
+void Renderer::drawChildren(QPainter& painter, const display::Container& container,
+                            const QTransform& world, const swf::ColorTransform& cx) {
+    std::vector<int> openMasks; // clip depths of the masks in force, innermost last
+    for (const auto& [depth, child] : container.children()) {
+        while (!openMasks.empty() && depth > openMasks.back()) {
+            painter.restore();
+            openMasks.pop_back();
+        }
+        const QTransform childWorld = child->matrix().toQTransform() * world;
+        if (child->isMask()) {
+            painter.save();
+            painter.setTransform(QTransform());
+            painter.setClipPath(maskArea(*child, childWorld), Qt::IntersectClip);
+            openMasks.push_back(child->clipDepth());
+            continue;
+        }
+        if (!child->visible()) continue;
+        const swf::ColorTransform childCx = cx.after(child->colorTransform());
+        if (childCx.hidesEverything()) continue;
+        draw(painter, *child, childWorld, childCx);
+    }
+    for (std::size_t i = 0; i < openMasks.size(); ++i)
+        painter.restore();
+}
+
+void Renderer::draw(QPainter& painter, const DisplayObject& item, const QTransform& world,
+                    const swf::ColorTransform& cx) {
+    switch (item.kind()) {
+    case ItemKind::Shape:
+        drawShape(painter, static_cast<const display::ShapeItem&>(item).def().geometry, world, cx);
+        break;
+    case ItemKind::MovieClip:
+    case ItemKind::Button:
+        drawChildren(painter, static_cast<const display::Container&>(item), world, cx);
+        break;
+    case ItemKind::EditText:
+        drawEditText(painter, static_cast<const display::EditText&>(item), world, cx);
+        break;
+    case ItemKind::StaticText:
+        if (movie_)
+            drawStaticText(painter, static_cast<const display::StaticTextItem&>(item), *movie_,
+                           world, cx);
+        break;
+    case ItemKind::Video: {
+        const auto& video = static_cast<const display::VideoSurface&>(item);
+        if (video.picture().isNull()) break;
+        painter.save();
+        painter.setTransform(world);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, video.smoothing());
+        painter.setOpacity(std::clamp(cx.am + cx.aa / 255.0, 0.0, 1.0));
+        painter.drawImage(video.contentBounds(), video.picture());
+        painter.restore();
+        break;
+    }
+    }
+}
+
+void Renderer::drawShape(QPainter& painter, const swf::ShapeGeometry& shape,
+                         const QTransform& world, const swf::ColorTransform& cx) {
+    for (const auto& group : shape.groups) {
+        if (!group.fills.empty()) {
+            painter.setTransform(world);
+            for (const auto& fill : group.fills) {
+                const QBrush brush =
+                    fillBrush(group.fillStyles[static_cast<std::size_t>(fill.style)], cx);
+                if (brush.style() != Qt::NoBrush) painter.fillPath(fill.path, brush);
+            }
+        }
+        if (!group.strokes.empty()) {
+            // Strokes are drawn in device units so that their width follows the scaling
+            // rules of their style rather than the item's matrix.
+            painter.setTransform(QTransform());
+            painter.setBrush(Qt::NoBrush);
+            for (const auto& stroke : group.strokes) {
+                const auto& style = group.lineStyles[static_cast<std::size_t>(stroke.style)];
+                painter.strokePath(world.map(stroke.path), strokePen(style, world, cx));
+            }
+        }
+    }
+}
+
+namespace {
+
+void collectMask(const DisplayObject& item, const QTransform& world,
+                 std::vector<QPainterPath>& out) {
+    switch (item.kind()) {
+    case ItemKind::Shape:
+        for (const auto& g : static_cast<const display::ShapeItem&>(item).def().geometry.groups)
+            for (const auto& f : g.fills)
+                out.push_back(world.map(f.path));
+        break;
+    case ItemKind::MovieClip:
+    case ItemKind::Button:
+        for (const auto& [depth, child] : static_cast<const display::Container&>(item).children()) {
+            if (child->isMask()) continue;
+            collectMask(*child, child->matrix().toQTransform() * world, out);
+        }
+        break;
+    case ItemKind::EditText:
+    case ItemKind::StaticText:
+    case ItemKind::Video: {
+        QPainterPath p;
+        p.addRect(item.contentBounds());
+        out.push_back(world.map(p));
+        break;
+    }
+    }
+}
+
+} // namespace
+
+QPainterPath maskArea(const DisplayObject& item, const QTransform& world) {
+    std::vector<QPainterPath> parts;
+    collectMask(item, world, parts);
+    if (parts.empty()) return {};
+    QPainterPath area = parts.front();
+    for (std::size_t i = 1; i < parts.size(); ++i) {
+        // Parts apart from each other simply add up; overlapping ones are united.
+        if (area.boundingRect().intersects(parts[i].boundingRect()))
+            area = area.united(parts[i]);
+        else
+            area.addPath(parts[i]);
+    }
+    return area;
+}
+
+} // namespace zimo::render

@@ -1,0 +1,35 @@
+// Draws a display list with QPainter, anti-aliased: shapes with their fills and strokes,
+// text, video pictures and buttons, through the items' placements and colour
+// transforms, with masks clipping the depths they cover.
+#pragma once
+
+#include "display/container.h"
+#include "swf/movie.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+namespace zimo::render {
+
+class Renderer {
+public:
+    // Draws the items inside `root` (not its own placement) through `base`, which maps
+    // the root's units to the painter's device.
+    void render(QPainter& painter, const display::Container& root, const QTransform& base,
+                const swf::ColorTransform& cx = {});
+
+private:
+    void draw(QPainter& painter, const display::DisplayObject& item, const QTransform& world,
+              const swf::ColorTransform& cx);
+    void drawChildren(QPainter& painter, const display::Container& container,
+                      const QTransform& world, const swf::ColorTransform& cx);
+    void drawShape(QPainter& painter, const swf::ShapeGeometry& shape, const QTransform& world,
+                   const swf::ColorTransform& cx);
+
+    const swf::Movie* movie_ = nullptr;
+};
+
+// The area an item covers as a mask, in device units: the filled areas of its content.
+QPainterPath maskArea(const display::DisplayObject& item, const QTransform& world);
+
+} // namespace zimo::render
