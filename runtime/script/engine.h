@@ -13,6 +13,18 @@
 // wrong in it (a runaway loop, too deep a recursion, malformed actions, an uncaught throw)
 // ends that turn only. Nothing escapes as a C++ exception.
 //
+// Native classes derive from Object and override the host hooks (hostGet/hostSet for
+// built-in properties such as `_x`, hostKeys, trace, stringForm, typeOf):
+//
+//   FunctionObject* ctor = engine.defineClass("NetStream", construct,
+//       [](Engine& e) -> Object* { return e.make<StreamObject>(nullptr); });
+//   engine.defineMethod(engine.prototypeOf(ctor), "play", play);   // NativeFn
+//   auto* clip = engine.make<ClipObject>(engine.prototypeOf(movieClipCtor), ...);
+//   engine.pin(clip);                                               // while on the stage
+//
+// Target paths ("/a/b", "_root.a", "../c") resolve through Host::root() and the clips' own
+// `_parent` and child-name properties, so a host only has to answer those.
+//
 // Objects belong to the engine's heap and are collected when unreachable. Objects the host
 // keeps between turns must be pinned (pin/unpin, or Pinned); values returned by an entry
 // point stay valid until the next entry point.
