@@ -1,6 +1,37 @@
-// How a file reaches the player.
+// How a file reaches the player: named on the command line, dropped on the picture,
+// or chosen in the open dialog. All three end in SendFile.
 #pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+class QDropEvent;
+class QWidget;
 
 // Called after each paint of the player window; on the second one the file named on
 // the command line, if any, goes to the movie.
 void TakeCommandLineFile();
+// The first argument after the program, whole as the system passed it (spaces, '!'
+// and all); empty when there is none.
+QString ParseFirstArgument(const QStringList& arguments);
+
+// The first local file among dropped addresses, percent-encoding decoded; empty when
+// none of them is a local file.
+QString FirstDroppedFile(const QList<QUrl>& urls);
+// Whether a drag carries something TakeDroppedFile would take.
+bool CarriesDroppedFile(const QDropEvent* event);
+// Plays the first local file of a drop; the others are ignored.
+void TakeDroppedFile(const QDropEvent* event);
+
+// The open dialog's title and its one filter.
+inline constexpr char OpenDialogTitle[] = "Select FLV file";
+inline constexpr char OpenDialogFilter[] = "FLV files (*.flv)";
+
+// Command 1: lets the user choose a file, plays it and remembers it as "Rec".
+void OpenFileCommand();
+// The modal open dialog over owner, starting in initialFolder with an empty file
+// name. Returns whether a file was chosen; its path is then in file.
+bool ShowOpenDialog(QWidget* owner, const QString& filter, QString& file, const QString& title,
+                    const QString& initialFolder);

@@ -1,5 +1,6 @@
 #include "main_window.h"
 
+#include "commands/menus.h"
 #include "globals.h"
 #include "window_procs.h"
 
@@ -24,8 +25,8 @@ QMargins WaitForFrameMargins() {
     QMargins margins;
     while (waited.elapsed() < kFrameWaitMs) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        margins = MainWindow->windowHandle() ? MainWindow->windowHandle()->frameMargins()
-                                             : QMargins();
+        margins =
+            MainWindow->windowHandle() ? MainWindow->windowHandle()->frameMargins() : QMargins();
         if (!margins.isNull()) break;
     }
     return margins;
@@ -33,9 +34,13 @@ QMargins WaitForFrameMargins() {
 
 } // namespace
 
-int InitialWindowLeft(int screenWidth) { return screenWidth / 2 - MainWindowWidth / 2; }
+int InitialWindowLeft(int screenWidth) {
+    return screenWidth / 2 - MainWindowWidth / 2;
+}
 
-int InitialWindowTop(int screenHeight) { return screenHeight / 2 - MainWindowHeight / 2; }
+int InitialWindowTop(int screenHeight) {
+    return screenHeight / 2 - MainWindowHeight / 2;
+}
 
 void ReadScreenMetrics() {
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -52,6 +57,7 @@ QMainWindow* CreateMainWindow() {
     window->move(InitialWindowLeft(ScreenMetrics.screenWidth),
                  InitialWindowTop(ScreenMetrics.screenHeight));
     window->resize(MainWindowWidth, MainWindowHeight);
+    window->setMenuBar(LoadMenuBar(QStringLiteral("T")));
     InstallMainWindowProc(window);
     return window;
 }
@@ -66,7 +72,9 @@ void ShowMainWindow() {
     MainWindow->resize(MainWindowWidth - margins.left() - margins.right(),
                        MainWindowHeight - margins.top() - margins.bottom());
     MainWindow->move(left, top);
-    ScreenMetrics.captionHeight = margins.top() - margins.bottom();
+    // The caption is everything the frame adds above the client area; it goes with
+    // the title bar in compact mode and full screen.
+    ScreenMetrics.captionHeight = margins.top();
     ScreenMetrics.menuBarHeight =
         MainWindow->menuWidget() ? MainWindow->menuWidget()->sizeHint().height() : 0;
 }

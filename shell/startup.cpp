@@ -1,6 +1,11 @@
 #include "startup.h"
 
 #include "channel/movie_channel.h"
+#include "commands/dispatch.h"
+#include "commands/menus.h"
+#include "commands/window_modes.h"
+#include "files/association.h"
+#include "files/settings.h"
 #include "globals.h"
 #include "main_window.h"
 #include "movie_deploy.h"
@@ -8,6 +13,7 @@
 
 #include <QCoreApplication>
 #include <QMainWindow>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QWidget>
 
@@ -28,6 +34,7 @@ bool StartUp() {
     QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
     ReadScreenMetrics();
     ResetShellState();
+    ContextMenu = LoadContextMenu(QStringLiteral("P"));
     MainWindow = CreateMainWindow();
     PlayerWindow = CreatePlayerControl(MainWindow);
     if (!PlayerWindow) {
@@ -35,7 +42,17 @@ bool StartUp() {
         return false;
     }
     if (!DeployMovie()) return false;
+    // Repeat as it was left last time.
+    if (ReadSetting(QStringLiteral("Rep"), PathBufferA) && PathBufferA.startsWith(QLatin1Char('1')))
+        ToggleRepeat();
+    if (IsAssociated()) {
+        AssociationFlag = !AssociationFlag;
+        ToggleMenuCheck(CurrentMenu(), 12);
+    }
     PlayerWindow->setAcceptDrops(true);
+    // The picture takes the keys and reports every movement of the mouse over it.
+    PlayerWindow->setMouseTracking(true);
+    PlayerWindow->setFocus();
     ShowMainWindow();
     return true;
 }
@@ -45,7 +62,10 @@ void Shutdown() {
         ShutdownDone = true;
         SendFile(QString());
         if (PlayerWindow) PlayerWindow->setAcceptDrops(false);
+        // The screen saver goes back to its own state.
+        SetScreenSaverActive(true);
         PlayerControl = nullptr;
     }
-    QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 }

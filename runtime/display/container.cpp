@@ -41,7 +41,8 @@ ItemPtr Container::removeChild(int depth) {
 }
 
 void Container::removeAll() {
-    while (!children_.empty()) removeChild(children_.begin()->first);
+    while (!children_.empty())
+        removeChild(children_.begin()->first);
 }
 
 int Container::nextHighestDepth() const {
@@ -95,7 +96,8 @@ bool Container::contentCovers(QPointF local) const {
 std::vector<ItemPtr> Container::snapshot() const {
     std::vector<ItemPtr> items;
     items.reserve(children_.size());
-    for (const auto& [depth, child] : children_) items.push_back(child);
+    for (const auto& [depth, child] : children_)
+        items.push_back(child);
     return items;
 }
 
@@ -106,6 +108,8 @@ void Container::advanceChildren(const std::vector<ItemPtr>& items) {
     }
 }
 
-void Container::advance() { advanceChildren(snapshot()); }
+void Container::advance() {
+    advanceChildren(snapshot());
+}
 
 } // namespace zimo::display

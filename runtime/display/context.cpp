@@ -10,7 +10,8 @@
 
 namespace zimo::display {
 
-DisplayContext::DisplayContext(std::shared_ptr<const swf::Movie> movie) : movie_(std::move(movie)) {}
+DisplayContext::DisplayContext(std::shared_ptr<const swf::Movie> movie)
+    : movie_(std::move(movie)) {}
 
 bool DisplayContext::admit(DisplayObject& item) {
     if (*live_ >= kMaxItems) return false;
@@ -31,9 +32,8 @@ ItemPtr DisplayContext::instantiate(std::uint16_t characterId, int nesting) {
             } else if constexpr (std::is_same_v<T, swf::SpriteDef>) {
                 return std::make_shared<MovieClip>(def->id, def->timeline, self, nesting);
             } else if constexpr (std::is_same_v<T, swf::EditTextDef>) {
-                return std::make_shared<EditText>(def, def->hasFont
-                                                           ? movie_->get<swf::FontDef>(def->fontId)
-                                                           : nullptr);
+                return std::make_shared<EditText>(
+                    def, def->hasFont ? movie_->get<swf::FontDef>(def->fontId) : nullptr);
             } else if constexpr (std::is_same_v<T, swf::StaticTextDef>) {
                 return std::make_shared<StaticTextItem>(def);
             } else if constexpr (std::is_same_v<T, swf::ButtonDef>) {

@@ -47,8 +47,8 @@ DisplayObject::Decomposed& DisplayObject::decomposed() const {
         d.xScale = std::hypot(m.a, m.b);
         d.yScale = std::hypot(m.c, m.d);
         if (m.a * m.d - m.b * m.c < 0) d.yScale = -d.yScale;
-        d.rotation = d.xScale != 0 ? std::atan2(m.b, m.a) / kRadians
-                                   : std::atan2(-m.c, m.d) / kRadians;
+        d.rotation =
+            d.xScale != 0 ? std::atan2(m.b, m.a) / kRadians : std::atan2(-m.c, m.d) / kRadians;
         decomposed_ = d;
     }
     return *decomposed_;
@@ -64,9 +64,15 @@ void DisplayObject::recompose() {
     matrix_.d = d.yScale * cs;
 }
 
-double DisplayObject::xScale() const { return decomposed().xScale; }
-double DisplayObject::yScale() const { return decomposed().yScale; }
-double DisplayObject::rotation() const { return decomposed().rotation; }
+double DisplayObject::xScale() const {
+    return decomposed().xScale;
+}
+double DisplayObject::yScale() const {
+    return decomposed().yScale;
+}
+double DisplayObject::rotation() const {
+    return decomposed().rotation;
+}
 
 void DisplayObject::setXScale(double s) {
     if (!std::isfinite(s)) return;

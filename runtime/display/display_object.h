@@ -92,6 +92,9 @@ public:
     void setClipActions(std::shared_ptr<const std::vector<swf::ClipAction>> a) {
         clipActions_ = std::move(a);
     }
+    const std::shared_ptr<const std::vector<swf::ClipAction>>& clipActionsShared() const {
+        return clipActions_;
+    }
 
     // Where the timeline placed the item: the frame of its placement, 0 when a script
     // created it.

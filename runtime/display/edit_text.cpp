@@ -41,7 +41,8 @@ QString plainText(const swf::EditTextDef& def, const QString& text) {
     out.replace(QLatin1String("&quot;"), QLatin1String("\""));
     out.replace(QLatin1String("&apos;"), QLatin1String("'"));
     out.replace(QLatin1String("&amp;"), QLatin1String("&"));
-    while (out.endsWith(QLatin1Char('\n'))) out.chop(1);
+    while (out.endsWith(QLatin1Char('\n')))
+        out.chop(1);
     return out;
 }
 

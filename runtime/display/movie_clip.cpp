@@ -48,7 +48,8 @@ void MovieClip::gotoFrame(int frame) {
     if (currentFrame_ == 0) enterFirstFrame();
     if (frame == currentFrame_) return;
     if (frame > currentFrame_) {
-        for (int f = currentFrame_ + 1; f <= frame; ++f) applyFrame(f);
+        for (int f = currentFrame_ + 1; f <= frame; ++f)
+            applyFrame(f);
     } else {
         rebuildTo(frame);
     }
@@ -79,8 +80,8 @@ void MovieClip::place(const swf::PlaceObject& tag, int frame) {
     modify(*item, tag);
     item->setPlacedInFrame(frame);
     if (!tag.clipActions.empty())
-        item->setClipActions(std::shared_ptr<const std::vector<swf::ClipAction>>(
-            timeline_, &tag.clipActions));
+        item->setClipActions(
+            std::shared_ptr<const std::vector<swf::ClipAction>>(timeline_, &tag.clipActions));
     insertChild(tag.depth, item);
     if (auto* clip = dynamic_cast<MovieClip*>(item.get())) clip->enterFirstFrame();
     if (context()) context()->notifyPlaced(*item);
@@ -95,8 +96,7 @@ void MovieClip::applyFrame(int frame) {
                     // Another character takes over the depth with the item's placement.
                     swf::PlaceObject merged = *p;
                     if (!merged.matrix) merged.matrix = existing->matrix();
-                    if (!merged.colorTransform)
-                        merged.colorTransform = existing->colorTransform();
+                    if (!merged.colorTransform) merged.colorTransform = existing->colorTransform();
                     if (!merged.name) merged.name = existing->name();
                     if (!merged.clipDepth && existing->clipDepth())
                         merged.clipDepth = static_cast<std::uint16_t>(existing->clipDepth());
@@ -157,8 +157,10 @@ void MovieClip::rebuildTo(int target) {
             gone.push_back(depth);
         }
     }
-    for (int depth : gone) removeChild(depth);
-    for (const auto& [depth, w] : wanted) place(w.tag, w.frame);
+    for (int depth : gone)
+        removeChild(depth);
+    for (const auto& [depth, w] : wanted)
+        place(w.tag, w.frame);
 }
 
 void MovieClip::queueActions(int frame) {
@@ -181,6 +183,24 @@ MovieClip* MovieClip::createEmptyMovieClip(const QString& name, int depth) {
     clip->currentFrame_ = 1;
     MovieClip* raw = clip.get();
     insertChild(depth, clip);
+    context()->notifyPlaced(*raw);
+    return raw;
+}
+
+DisplayObject* MovieClip::duplicateChild(const DisplayObject& source, const QString& name,
+                                         int depth) {
+    if (source.parent() != this || !context() || source.characterId() == 0) return nullptr;
+    ItemPtr copy = create(source.characterId());
+    if (!copy) return nullptr;
+    copy->setMatrix(source.matrix());
+    copy->setColorTransform(source.colorTransform());
+    copy->setClipDepth(source.clipDepth());
+    copy->setVisible(source.visible());
+    copy->setName(name);
+    copy->setClipActions(source.clipActionsShared());
+    DisplayObject* raw = copy.get();
+    insertChild(depth, copy);
+    if (auto* clip = dynamic_cast<MovieClip*>(raw)) clip->enterFirstFrame();
     context()->notifyPlaced(*raw);
     return raw;
 }

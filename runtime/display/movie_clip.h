@@ -39,6 +39,10 @@ public:
 
     // A new empty clip at a depth (replacing what is there); null past the item budget.
     MovieClip* createEmptyMovieClip(const QString& name, int depth);
+    // A copy of a child (same character, placement, colour transform and clip actions)
+    // under another name at another depth, starting on its first frame; null when the
+    // source is not a child of this clip or the budget is spent.
+    DisplayObject* duplicateChild(const DisplayObject& source, const QString& name, int depth);
 
 private:
     struct Placement;

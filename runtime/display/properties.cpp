@@ -59,15 +59,24 @@ constexpr double kRadians = std::numbers::pi / 180.0;
 PropertyValue getProperty(const DisplayObject& item, Property p, QPointF stageMouse) {
     const auto* clip = dynamic_cast<const MovieClip*>(&item);
     switch (p) {
-    case Property::X: return item.matrix().tx;
-    case Property::Y: return item.matrix().ty;
-    case Property::XScale: return item.xScale() * 100;
-    case Property::YScale: return item.yScale() * 100;
-    case Property::Rotation: return item.rotation();
-    case Property::Width: return item.boundsInParent().width();
-    case Property::Height: return item.boundsInParent().height();
-    case Property::Alpha: return item.colorTransform().am * 100;
-    case Property::Visible: return item.visible();
+    case Property::X:
+        return item.matrix().tx;
+    case Property::Y:
+        return item.matrix().ty;
+    case Property::XScale:
+        return item.xScale() * 100;
+    case Property::YScale:
+        return item.yScale() * 100;
+    case Property::Rotation:
+        return item.rotation();
+    case Property::Width:
+        return item.boundsInParent().width();
+    case Property::Height:
+        return item.boundsInParent().height();
+    case Property::Alpha:
+        return item.colorTransform().am * 100;
+    case Property::Visible:
+        return item.visible();
     case Property::CurrentFrame:
         if (clip) return static_cast<double>(clip->currentFrame());
         return std::monostate{};
@@ -77,9 +86,12 @@ PropertyValue getProperty(const DisplayObject& item, Property p, QPointF stageMo
     case Property::FramesLoaded:
         if (clip) return static_cast<double>(clip->framesLoaded());
         return std::monostate{};
-    case Property::Name: return item.name();
-    case Property::XMouse: return localMouse(item, stageMouse).x();
-    case Property::YMouse: return localMouse(item, stageMouse).y();
+    case Property::Name:
+        return item.name();
+    case Property::XMouse:
+        return localMouse(item, stageMouse).x();
+    case Property::YMouse:
+        return localMouse(item, stageMouse).y();
     }
     return std::monostate{};
 }
@@ -93,10 +105,12 @@ void setBoxWidth(DisplayObject& item, double width) {
     const double sx = item.xScale(), sy = item.yScale();
     if (c * box.width() >= s * box.height()) {
         if (box.width() <= 0) return;
-        const double k = std::max(0.0, (width - s * std::abs(sy) * box.height()) / (c * box.width()));
+        const double k =
+            std::max(0.0, (width - s * std::abs(sy) * box.height()) / (c * box.width()));
         item.setXScale(sx < 0 ? -k : k);
     } else {
-        const double k = std::max(0.0, (width - c * std::abs(sx) * box.width()) / (s * box.height()));
+        const double k =
+            std::max(0.0, (width - c * std::abs(sx) * box.width()) / (s * box.height()));
         item.setYScale(sy < 0 ? -k : k);
     }
 }
@@ -110,10 +124,12 @@ void setBoxHeight(DisplayObject& item, double height) {
     const double sx = item.xScale(), sy = item.yScale();
     if (c * box.height() >= s * box.width()) {
         if (box.height() <= 0) return;
-        const double k = std::max(0.0, (height - s * std::abs(sx) * box.width()) / (c * box.height()));
+        const double k =
+            std::max(0.0, (height - s * std::abs(sx) * box.width()) / (c * box.height()));
         item.setYScale(sy < 0 ? -k : k);
     } else {
-        const double k = std::max(0.0, (height - c * std::abs(sy) * box.height()) / (s * box.width()));
+        const double k =
+            std::max(0.0, (height - c * std::abs(sy) * box.height()) / (s * box.width()));
         item.setXScale(sx < 0 ? -k : k);
     }
 }
@@ -142,13 +158,27 @@ bool setProperty(DisplayObject& item, Property p, const PropertyValue& value) {
     const auto n = toNumber(value);
     if (!n || !std::isfinite(*n)) return false;
     switch (p) {
-    case Property::X: item.setPosition(*n, item.matrix().ty); return true;
-    case Property::Y: item.setPosition(item.matrix().tx, *n); return true;
-    case Property::XScale: item.setXScale(*n / 100); return true;
-    case Property::YScale: item.setYScale(*n / 100); return true;
-    case Property::Rotation: item.setRotation(*n); return true;
-    case Property::Width: setBoxWidth(item, *n); return true;
-    case Property::Height: setBoxHeight(item, *n); return true;
+    case Property::X:
+        item.setPosition(*n, item.matrix().ty);
+        return true;
+    case Property::Y:
+        item.setPosition(item.matrix().tx, *n);
+        return true;
+    case Property::XScale:
+        item.setXScale(*n / 100);
+        return true;
+    case Property::YScale:
+        item.setYScale(*n / 100);
+        return true;
+    case Property::Rotation:
+        item.setRotation(*n);
+        return true;
+    case Property::Width:
+        setBoxWidth(item, *n);
+        return true;
+    case Property::Height:
+        setBoxHeight(item, *n);
+        return true;
     case Property::Alpha: {
         auto c = item.colorTransform();
         c.am = *n / 100;
@@ -156,7 +186,8 @@ bool setProperty(DisplayObject& item, Property p, const PropertyValue& value) {
         item.markTransformedByScript();
         return true;
     }
-    default: return false;
+    default:
+        return false;
     }
 }
 

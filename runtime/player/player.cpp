@@ -123,7 +123,9 @@ QImage Player::renderImage(QSize view) {
     return image;
 }
 
-DisplayObject* Player::pressedItem() const { return pressed_.lock().get(); }
+DisplayObject* Player::pressedItem() const {
+    return pressed_.lock().get();
+}
 
 DisplayObject* Player::dragTarget() const {
     return drag_ ? drag_->item.lock().get() : nullptr;
@@ -195,6 +197,7 @@ void Player::pointerRelease(QPointF stagePoint) {
         buttonEvent(*target, over ? swf::kCondOverDownToOverUp : swf::kCondOutDownToIdle);
         deliver(*target,
                 over ? display::PointerEvent::Release : display::PointerEvent::ReleaseOutside);
+        if (!over && hovered_.lock() == target) hovered_.reset(); // it was left while held
     }
     updateHover();
     runActions();
@@ -214,7 +217,9 @@ void Player::startDrag(DisplayObject& item, bool lockCenter, std::optional<QRect
     updateDrag();
 }
 
-void Player::stopDrag() { drag_.reset(); }
+void Player::stopDrag() {
+    drag_.reset();
+}
 
 void Player::updateDrag() {
     if (!drag_) return;

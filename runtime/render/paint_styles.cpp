@@ -56,9 +56,12 @@ QGradientStops gradientStops(const swf::Gradient& g, const swf::ColorTransform& 
 
 QGradient::Spread spreadOf(swf::SpreadMode m) {
     switch (m) {
-    case swf::SpreadMode::Reflect: return QGradient::ReflectSpread;
-    case swf::SpreadMode::Repeat: return QGradient::RepeatSpread;
-    case swf::SpreadMode::Pad: break;
+    case swf::SpreadMode::Reflect:
+        return QGradient::ReflectSpread;
+    case swf::SpreadMode::Repeat:
+        return QGradient::RepeatSpread;
+    case swf::SpreadMode::Pad:
+        break;
     }
     return QGradient::PadSpread;
 }
@@ -68,11 +71,14 @@ QGradient::Spread spreadOf(swf::SpreadMode m) {
 QBrush fillBrush(const swf::FillStyle& fill, const swf::ColorTransform& cx) {
     using K = swf::FillKind;
     switch (fill.kind) {
-    case K::Solid: return QBrush(cx.applyTo(fill.color));
-    case K::Bitmap: return Qt::NoBrush;
+    case K::Solid:
+        return QBrush(cx.applyTo(fill.color));
+    case K::Bitmap:
+        return Qt::NoBrush;
     case K::LinearGradient:
     case K::RadialGradient:
-    case K::FocalGradient: break;
+    case K::FocalGradient:
+        break;
     }
     const auto& g = fill.gradient;
     if (g.stops.empty()) return Qt::NoBrush;
@@ -85,7 +91,8 @@ QBrush fillBrush(const swf::FillStyle& fill, const swf::ColorTransform& cx) {
         lg.setSpread(spreadOf(g.spread));
         brush = QBrush(lg);
     } else {
-        QRadialGradient rg(QPointF(0, 0), h, QPointF(fill.kind == K::FocalGradient ? g.focalPoint * h : 0, 0));
+        QRadialGradient rg(QPointF(0, 0), h,
+                           QPointF(fill.kind == K::FocalGradient ? g.focalPoint * h : 0, 0));
         rg.setStops(gradientStops(g, cx));
         rg.setSpread(spreadOf(g.spread));
         brush = QBrush(rg);
@@ -120,17 +127,27 @@ QPen strokePen(const swf::LineStyle& line, const QTransform& world, const swf::C
     }
     pen.setWidthF(strokeWidth(line, world));
     switch (line.startCap) {
-    case swf::CapStyle::None: pen.setCapStyle(Qt::FlatCap); break;
-    case swf::CapStyle::Square: pen.setCapStyle(Qt::SquareCap); break;
-    case swf::CapStyle::Round: pen.setCapStyle(Qt::RoundCap); break;
+    case swf::CapStyle::None:
+        pen.setCapStyle(Qt::FlatCap);
+        break;
+    case swf::CapStyle::Square:
+        pen.setCapStyle(Qt::SquareCap);
+        break;
+    case swf::CapStyle::Round:
+        pen.setCapStyle(Qt::RoundCap);
+        break;
     }
     switch (line.join) {
-    case swf::JoinStyle::Bevel: pen.setJoinStyle(Qt::BevelJoin); break;
+    case swf::JoinStyle::Bevel:
+        pen.setJoinStyle(Qt::BevelJoin);
+        break;
     case swf::JoinStyle::Miter:
         pen.setJoinStyle(Qt::MiterJoin);
         pen.setMiterLimit(line.miterLimit);
         break;
-    case swf::JoinStyle::Round: pen.setJoinStyle(Qt::RoundJoin); break;
+    case swf::JoinStyle::Round:
+        pen.setJoinStyle(Qt::RoundJoin);
+        break;
     }
     return pen;
 }

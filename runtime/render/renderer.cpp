@@ -46,7 +46,8 @@ void Renderer::drawChildren(QPainter& painter, const display::Container& contain
         if (childCx.hidesEverything()) continue;
         draw(painter, *child, childWorld, childCx);
     }
-    for (std::size_t i = 0; i < openMasks.size(); ++i) painter.restore();
+    for (std::size_t i = 0; i < openMasks.size(); ++i)
+        painter.restore();
 }
 
 void Renderer::draw(QPainter& painter, const DisplayObject& item, const QTransform& world,
@@ -112,12 +113,12 @@ void collectMask(const DisplayObject& item, const QTransform& world,
     switch (item.kind()) {
     case ItemKind::Shape:
         for (const auto& g : static_cast<const display::ShapeItem&>(item).def().geometry.groups)
-            for (const auto& f : g.fills) out.push_back(world.map(f.path));
+            for (const auto& f : g.fills)
+                out.push_back(world.map(f.path));
         break;
     case ItemKind::MovieClip:
     case ItemKind::Button:
-        for (const auto& [depth, child] :
-             static_cast<const display::Container&>(item).children()) {
+        for (const auto& [depth, child] : static_cast<const display::Container&>(item).children()) {
             if (child->isMask()) continue;
             collectMask(*child, child->matrix().toQTransform() * world, out);
         }

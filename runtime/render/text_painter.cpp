@@ -8,7 +8,9 @@ namespace {
 
 constexpr double kGutter = 2.0;
 
-bool usesGlyphs(const swf::FontDef* font) { return font && !font->glyphs.empty(); }
+bool usesGlyphs(const swf::FontDef* font) {
+    return font && !font->glyphs.empty();
+}
 
 QFont systemFont(const swf::EditTextDef& def, const swf::FontDef* font) {
     QFont f(font && !font->name.isEmpty() ? font->name : QStringLiteral("Liberation Sans"));
@@ -69,10 +71,16 @@ std::vector<TextLine> layoutField(const swf::EditTextDef& def, const swf::FontDe
         line.width = lineWidth(def, font, line.text);
         line.baseline = baseline;
         switch (def.align) {
-        case swf::TextAlign::Right: line.x = right - line.width; break;
-        case swf::TextAlign::Center: line.x = (left + right - line.width) / 2; break;
+        case swf::TextAlign::Right:
+            line.x = right - line.width;
+            break;
+        case swf::TextAlign::Center:
+            line.x = (left + right - line.width) / 2;
+            break;
         case swf::TextAlign::Left:
-        case swf::TextAlign::Justify: line.x = left + (first ? def.indent : 0); break;
+        case swf::TextAlign::Justify:
+            line.x = left + (first ? def.indent : 0);
+            break;
         }
         out.push_back(std::move(line));
         baseline += ascent + descent + def.leading;
@@ -117,14 +125,14 @@ void drawEditText(QPainter& painter, const display::EditText& field, const QTran
     } else {
         painter.setFont(systemFont(def, font));
         painter.setPen(color);
-        for (const auto& line : lines) painter.drawText(QPointF(line.x, line.baseline), line.text);
+        for (const auto& line : lines)
+            painter.drawText(QPointF(line.x, line.baseline), line.text);
     }
     painter.restore();
 }
 
-void drawStaticText(QPainter& painter, const display::StaticTextItem& item,
-                    const swf::Movie& movie, const QTransform& world,
-                    const swf::ColorTransform& cx) {
+void drawStaticText(QPainter& painter, const display::StaticTextItem& item, const swf::Movie& movie,
+                    const QTransform& world, const swf::ColorTransform& cx) {
     const auto& def = item.def();
     const QTransform textToWorld = def.matrix.toQTransform() * world;
     for (const auto& run : def.runs) {

@@ -26,8 +26,7 @@ std::vector<TextLine> layoutField(const swf::EditTextDef& def, const swf::FontDe
 void drawEditText(QPainter& painter, const display::EditText& field, const QTransform& world,
                   const swf::ColorTransform& cx);
 
-void drawStaticText(QPainter& painter, const display::StaticTextItem& item,
-                    const swf::Movie& movie, const QTransform& world,
-                    const swf::ColorTransform& cx);
+void drawStaticText(QPainter& painter, const display::StaticTextItem& item, const swf::Movie& movie,
+                    const QTransform& world, const swf::ColorTransform& cx);
 
 } // namespace zimo::render

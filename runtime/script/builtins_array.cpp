@@ -17,17 +17,14 @@ constexpr int kNumeric = 16;
 
 // Start/end arguments of slice and splice: negative counts from the end, clamped.
 std::size_t clampIndex(double v, std::size_t length) {
-    if (std::isnan(v))
-        return 0;
-    if (v < 0)
-        v = std::max(0.0, static_cast<double>(length) + std::trunc(v));
+    if (std::isnan(v)) return 0;
+    if (v < 0) v = std::max(0.0, static_cast<double>(length) + std::trunc(v));
     return static_cast<std::size_t>(std::min(std::trunc(v), static_cast<double>(length)));
 }
 
 std::string lowerAscii(std::string s) {
     for (char& ch : s)
-        if (ch >= 'A' && ch <= 'Z')
-            ch = static_cast<char>(ch - 'A' + 'a');
+        if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
     return s;
 }
 
@@ -54,8 +51,7 @@ std::string join(Engine& e, ArrayObject* a, const std::string& separator) {
     std::string out;
     std::vector<Value> copy = a->elements();
     for (std::size_t i = 0; i < copy.size(); ++i) {
-        if (i > 0)
-            out += separator;
+        if (i > 0) out += separator;
         out += e.toString(copy[i]);
         e.checkStringLength(out.size());
         e.charge(1);
@@ -69,12 +65,10 @@ void installArrayClass(Engine& e) {
     Object* proto = e.arrayPrototype();
     NativeFn construct = [](NativeCall& c) -> Value {
         auto* a = c.constructing ? dynamic_cast<ArrayObject*>(c.thisObject()) : nullptr;
-        if (!a)
-            a = c.engine.newArray();
+        if (!a) a = c.engine.newArray();
         if (c.args.size() == 1 && c.arg(0).isNumber()) {
             double n = c.arg(0).number();
-            if (n >= 0 && n == std::trunc(n))
-                a->setLength(static_cast<std::size_t>(n));
+            if (n >= 0 && n == std::trunc(n)) a->setLength(static_cast<std::size_t>(n));
         } else {
             for (const Value& v : c.args)
                 a->push(v);
@@ -96,8 +90,7 @@ void installArrayClass(Engine& e) {
     auto method = [&](const char* name, auto body) {
         e.defineMethod(proto, name, [body](NativeCall& c) -> Value {
             auto* a = dynamic_cast<ArrayObject*>(c.thisObject());
-            if (!a)
-                return Value();
+            if (!a) return Value();
             return body(c, a);
         });
     };
@@ -108,15 +101,13 @@ void installArrayClass(Engine& e) {
         return Value(static_cast<double>(a->length()));
     });
     method("pop", [](NativeCall&, ArrayObject* a) {
-        if (a->elements().empty())
-            return Value();
+        if (a->elements().empty()) return Value();
         Value v = a->elements().back();
         a->elements().pop_back();
         return v;
     });
     method("shift", [](NativeCall&, ArrayObject* a) {
-        if (a->elements().empty())
-            return Value();
+        if (a->elements().empty()) return Value();
         Value v = a->elements().front();
         a->elements().erase(a->elements().begin());
         return v;
@@ -169,8 +160,7 @@ void installArrayClass(Engine& e) {
                 all.insert(all.end(), other->elements().begin(), other->elements().end());
             else
                 all.push_back(v);
-            if (all.size() > ArrayObject::kMaxLength)
-                throw ScriptAbort{"array too long"};
+            if (all.size() > ArrayObject::kMaxLength) throw ScriptAbort{"array too long"};
         }
         return Value(c.engine.newArray(std::move(all)));
     });

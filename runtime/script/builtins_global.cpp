@@ -15,12 +15,9 @@ bool isAlnum(unsigned char c) {
 }
 
 int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
 }
 
@@ -38,8 +35,7 @@ std::vector<std::string> propertyNames(Engine& e, Object* o, const Value& spec) 
         std::size_t from = 0;
         while (from <= s.size()) {
             std::size_t comma = s.find(',', from);
-            if (comma == std::string::npos)
-                comma = s.size();
+            if (comma == std::string::npos) comma = s.size();
             names.push_back(s.substr(from, comma - from));
             from = comma + 1;
         }
@@ -61,11 +57,9 @@ Value addTimer(NativeCall& c, bool repeat) {
     } else {
         return Value();
     }
-    if (c.args.size() <= next)
-        return Value();
+    if (c.args.size() <= next) return Value();
     double delay = c.engine.toNumber(c.arg(next));
-    if (!(delay >= 1))
-        delay = 1; // fires on the next step of the clock, never within this turn
+    if (!(delay >= 1)) delay = 1; // fires on the next step of the clock, never within this turn
     t.due = c.engine.now() + delay;
     t.interval = repeat ? delay : 0;
     t.args.assign(c.args.begin() + static_cast<std::ptrdiff_t>(next + 1), c.args.end());
@@ -74,8 +68,7 @@ Value addTimer(NativeCall& c, bool repeat) {
 
 Value clearTimer(NativeCall& c) {
     double id = c.engine.toNumber(c.arg(0));
-    if (id >= 1 && id <= 4294967295.0)
-        c.engine.timers().remove(static_cast<std::uint32_t>(id));
+    if (id >= 1 && id <= 4294967295.0) c.engine.timers().remove(static_cast<std::uint32_t>(id));
     return Value();
 }
 
@@ -87,9 +80,8 @@ void installGlobalFunctions(Engine& e) {
     g->define("Infinity", Value(std::numeric_limits<double>::infinity()), DontEnum);
     e.defineMethod(g, "isNaN",
                    [](NativeCall& c) { return Value(std::isnan(c.engine.toNumber(c.arg(0)))); });
-    e.defineMethod(g, "isFinite", [](NativeCall& c) {
-        return Value(std::isfinite(c.engine.toNumber(c.arg(0))));
-    });
+    e.defineMethod(g, "isFinite",
+                   [](NativeCall& c) { return Value(std::isfinite(c.engine.toNumber(c.arg(0)))); });
     e.defineMethod(g, "parseFloat", [](NativeCall& c) {
         return Value(parseFloatPrefix(c.engine.toString(c.arg(0))));
     });
@@ -129,8 +121,7 @@ void installGlobalFunctions(Engine& e) {
     });
     e.defineMethod(g, "ASSetPropFlags", [](NativeCall& c) {
         Object* o = c.arg(0).asObject();
-        if (!o)
-            return Value();
+        if (!o) return Value();
         auto set = static_cast<std::uint8_t>(toUint32(c.engine.toNumber(c.arg(2))) & 7);
         auto clear = static_cast<std::uint8_t>(
             c.arg(3).isUndefined() ? 0 : toUint32(c.engine.toNumber(c.arg(3))) & 7);
@@ -155,32 +146,25 @@ void installBroadcaster(Engine& e) {
     e.globals()->define("AsBroadcaster", Value(broadcaster), DontEnum);
 
     auto* add = e.defineMethod(broadcaster, "addListener", [](NativeCall& c) {
-        auto* list =
-            dynamic_cast<ArrayObject*>(c.engine.get(c.thisValue, "_listeners").asObject());
-        if (!list)
-            return Value(false);
+        auto* list = dynamic_cast<ArrayObject*>(c.engine.get(c.thisValue, "_listeners").asObject());
+        if (!list) return Value(false);
         auto& el = list->elements();
         el.erase(std::remove(el.begin(), el.end(), c.arg(0)), el.end());
         list->push(c.arg(0));
         return Value(true);
     });
     auto* remove = e.defineMethod(broadcaster, "removeListener", [](NativeCall& c) {
-        auto* list =
-            dynamic_cast<ArrayObject*>(c.engine.get(c.thisValue, "_listeners").asObject());
-        if (!list)
-            return Value(false);
+        auto* list = dynamic_cast<ArrayObject*>(c.engine.get(c.thisValue, "_listeners").asObject());
+        if (!list) return Value(false);
         auto& el = list->elements();
         auto it = std::find(el.begin(), el.end(), c.arg(0));
-        if (it == el.end())
-            return Value(false);
+        if (it == el.end()) return Value(false);
         el.erase(it);
         return Value(true);
     });
     auto* send = e.defineMethod(broadcaster, "broadcastMessage", [](NativeCall& c) {
-        auto* list =
-            dynamic_cast<ArrayObject*>(c.engine.get(c.thisValue, "_listeners").asObject());
-        if (!list || c.args.empty())
-            return Value();
+        auto* list = dynamic_cast<ArrayObject*>(c.engine.get(c.thisValue, "_listeners").asObject());
+        if (!list || c.args.empty()) return Value();
         std::string message = c.engine.toString(c.arg(0));
         std::vector<Value> copy = list->elements();
         for (const Value& listener : copy) {
@@ -194,8 +178,7 @@ void installBroadcaster(Engine& e) {
     // initialize copies the three methods from its own properties, which the collector sees.
     auto* initialize = e.defineMethod(broadcaster, "initialize", [](NativeCall& c) {
         Object* o = c.arg(0).asObject();
-        if (!o)
-            return Value();
+        if (!o) return Value();
         o->define("_listeners", Value(c.engine.newArray()), DontEnum);
         for (const char* name : {"addListener", "removeListener", "broadcastMessage"}) {
             Property* p = c.callee->findOwn(name);

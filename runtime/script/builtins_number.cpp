@@ -14,16 +14,14 @@ constexpr std::uint8_t kConstant = DontEnum | DontDelete | ReadOnly;
 // The primitive behind `this` for Number and Boolean methods.
 Value thisPrimitive(NativeCall& c) {
     if (Object* o = c.thisObject())
-        if (auto p = o->primitiveValue())
-            return *p;
+        if (auto p = o->primitiveValue()) return *p;
     return c.thisValue;
 }
 
 FunctionObject* wrapperClass(Engine& e, const char* name, Object* proto, NativeFn fn) {
-    auto* ctor = e.make<FunctionObject>(e.functionPrototype(), name, std::move(fn),
-                                        [](Engine& en) -> Object* {
-                                            return en.make<PrimitiveObject>(nullptr);
-                                        });
+    auto* ctor = e.make<FunctionObject>(
+        e.functionPrototype(), name, std::move(fn),
+        [](Engine& en) -> Object* { return en.make<PrimitiveObject>(nullptr); });
     ctor->define("prototype", Value(proto), DontEnum | DontDelete);
     proto->define("constructor", Value(ctor), DontEnum);
     e.globals()->define(name, Value(ctor), DontEnum);
@@ -36,8 +34,7 @@ void installNumberAndBoolean(Engine& e) {
     auto* number = wrapperClass(e, "Number", e.numberPrototype(), [](NativeCall& c) -> Value {
         double n = c.args.empty() ? 0.0 : c.engine.toNumber(c.arg(0));
         if (c.constructing) {
-            if (auto* w = dynamic_cast<PrimitiveObject*>(c.thisObject()))
-                w->value = Value(n);
+            if (auto* w = dynamic_cast<PrimitiveObject*>(c.thisObject())) w->value = Value(n);
             return c.thisValue;
         }
         return Value(n);
@@ -46,8 +43,7 @@ void installNumberAndBoolean(Engine& e) {
     number->define("MIN_VALUE", Value(std::numeric_limits<double>::denorm_min()), kConstant);
     number->define("NaN", Value(std::numeric_limits<double>::quiet_NaN()), kConstant);
     number->define("POSITIVE_INFINITY", Value(std::numeric_limits<double>::infinity()), kConstant);
-    number->define("NEGATIVE_INFINITY", Value(-std::numeric_limits<double>::infinity()),
-                   kConstant);
+    number->define("NEGATIVE_INFINITY", Value(-std::numeric_limits<double>::infinity()), kConstant);
     e.defineMethod(e.numberPrototype(), "toString", [](NativeCall& c) {
         double n = c.engine.toNumber(thisPrimitive(c));
         int radix = c.arg(0).isUndefined() ? 10 : toInt32(c.engine.toNumber(c.arg(0)));
@@ -59,8 +55,7 @@ void installNumberAndBoolean(Engine& e) {
     wrapperClass(e, "Boolean", e.booleanPrototype(), [](NativeCall& c) -> Value {
         bool b = toBoolean(c.arg(0));
         if (c.constructing) {
-            if (auto* w = dynamic_cast<PrimitiveObject*>(c.thisObject()))
-                w->value = Value(b);
+            if (auto* w = dynamic_cast<PrimitiveObject*>(c.thisObject())) w->value = Value(b);
             return c.thisValue;
         }
         return Value(b);
@@ -86,8 +81,7 @@ void installMath(Engine& e) {
 
     auto unary = [&](const char* name, double (*fn)(double)) {
         e.defineMethod(math, name, [fn](NativeCall& c) {
-            if (c.args.empty())
-                return Value(std::numeric_limits<double>::quiet_NaN());
+            if (c.args.empty()) return Value(std::numeric_limits<double>::quiet_NaN());
             return Value(fn(c.engine.toNumber(c.arg(0))));
         });
     };
@@ -116,8 +110,7 @@ void installMath(Engine& e) {
                                 : std::numeric_limits<double>::infinity();
             for (const Value& v : c.args) {
                 double n = c.engine.toNumber(v);
-                if (std::isnan(n))
-                    return Value(n);
+                if (std::isnan(n)) return Value(n);
                 result = max ? std::max(result, n) : std::min(result, n);
             }
             return Value(result);

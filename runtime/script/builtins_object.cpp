@@ -15,10 +15,8 @@ bool hasOwn(Engine& e, Object* o, const std::string& name) {
 void installObjectClass(Engine& e) {
     Object* proto = e.objectPrototype();
     auto* ctor = e.newFunction("Object", [](NativeCall& c) -> Value {
-        if (c.constructing)
-            return c.thisValue;
-        if (c.args.empty() || c.arg(0).isNullish())
-            return Value(c.engine.newObject());
+        if (c.constructing) return c.thisValue;
+        if (c.args.empty() || c.arg(0).isNullish()) return Value(c.engine.newObject());
         return Value(c.engine.toObject(c.arg(0)));
     });
     ctor->define("prototype", Value(proto), DontEnum | DontDelete);
@@ -27,8 +25,7 @@ void installObjectClass(Engine& e) {
 
     e.defineMethod(proto, "toString", [](NativeCall& c) -> Value {
         if (Object* o = c.thisObject())
-            if (auto fixed = o->stringForm())
-                return Value(*fixed);
+            if (auto fixed = o->stringForm()) return Value(*fixed);
         return Value("[object Object]");
     });
     e.defineMethod(proto, "valueOf", [](NativeCall& c) { return c.thisValue; });
@@ -47,8 +44,7 @@ void installObjectClass(Engine& e) {
         int steps = 0;
         for (Object* p = other ? other->proto() : nullptr; p && steps < 256;
              p = p->proto(), ++steps)
-            if (p == self)
-                return Value(true);
+            if (p == self) return Value(true);
         return Value(false);
     });
     e.defineMethod(proto, "watch", [](NativeCall& c) {
@@ -66,8 +62,7 @@ void installObjectClass(Engine& e) {
         std::string name = c.engine.toString(c.arg(0));
         auto* getter = dynamic_cast<FunctionObject*>(c.arg(1).asObject());
         auto* setter = dynamic_cast<FunctionObject*>(c.arg(2).asObject());
-        if (!o || name.empty() || !getter || (!setter && !c.arg(2).isNull()))
-            return Value(false);
+        if (!o || name.empty() || !getter || (!setter && !c.arg(2).isNull())) return Value(false);
         Property& p = o->properties().insert(name);
         p.value = Value();
         p.getter = getter;
@@ -91,8 +86,7 @@ void installFunctionClass(Engine& e) {
     });
     e.defineMethod(proto, "apply", [](NativeCall& c) {
         std::vector<Value> args;
-        if (auto* list = dynamic_cast<ArrayObject*>(c.arg(1).asObject()))
-            args = list->elements();
+        if (auto* list = dynamic_cast<ArrayObject*>(c.arg(1).asObject())) args = list->elements();
         return c.engine.callFunction(c.thisValue, c.arg(0), args);
     });
     e.defineMethod(proto, "toString", [](NativeCall&) { return Value("[type Function]"); });

@@ -10,7 +10,9 @@ namespace zimo::script {
 
 namespace {
 
-std::u16string thisText(NativeCall& c) { return toUtf16(c.engine.toString(c.thisValue)); }
+std::u16string thisText(NativeCall& c) {
+    return toUtf16(c.engine.toString(c.thisValue));
+}
 
 // An integer argument; NaN counts as 0.
 double integerArg(NativeCall& c, std::size_t i) {
@@ -19,12 +21,13 @@ double integerArg(NativeCall& c, std::size_t i) {
 }
 
 std::size_t clampTo(double v, std::size_t length) {
-    if (v < 0)
-        return 0;
+    if (v < 0) return 0;
     return static_cast<std::size_t>(std::min(v, static_cast<double>(length)));
 }
 
-Value text(std::u16string_view s) { return Value(toUtf8(s)); }
+Value text(std::u16string_view s) {
+    return Value(toUtf8(s));
+}
 
 } // namespace
 
@@ -41,10 +44,9 @@ void installStringClass(Engine& e) {
         }
         return Value(s);
     };
-    auto* ctor = e.make<FunctionObject>(e.functionPrototype(), "String", std::move(construct),
-                                        [](Engine& en) -> Object* {
-                                            return en.make<PrimitiveObject>(nullptr);
-                                        });
+    auto* ctor = e.make<FunctionObject>(
+        e.functionPrototype(), "String", std::move(construct),
+        [](Engine& en) -> Object* { return en.make<PrimitiveObject>(nullptr); });
     ctor->define("prototype", Value(proto), DontEnum | DontDelete);
     proto->define("constructor", Value(ctor), DontEnum);
     e.globals()->define("String", Value(ctor), DontEnum);
@@ -62,15 +64,13 @@ void installStringClass(Engine& e) {
     e.defineMethod(proto, "charAt", [](NativeCall& c) {
         std::u16string s = thisText(c);
         double i = integerArg(c, 0);
-        if (i < 0 || i >= static_cast<double>(s.size()))
-            return Value("");
+        if (i < 0 || i >= static_cast<double>(s.size())) return Value("");
         return text(s.substr(static_cast<std::size_t>(i), 1));
     });
     e.defineMethod(proto, "charCodeAt", [](NativeCall& c) {
         std::u16string s = thisText(c);
         double i = integerArg(c, 0);
-        if (i < 0 || i >= static_cast<double>(s.size()))
-            return Value(std::nan(""));
+        if (i < 0 || i >= static_cast<double>(s.size())) return Value(std::nan(""));
         return Value(static_cast<double>(s[static_cast<std::size_t>(i)]));
     });
     e.defineMethod(proto, "indexOf", [](NativeCall& c) {
@@ -86,8 +86,7 @@ void installStringClass(Engine& e) {
         std::size_t from = std::u16string::npos;
         if (c.args.size() > 1) {
             double f = integerArg(c, 1);
-            if (f < 0)
-                return Value(-1.0);
+            if (f < 0) return Value(-1.0);
             from = clampTo(f, s.size());
         }
         std::size_t at = s.rfind(needle, from);
@@ -96,27 +95,23 @@ void installStringClass(Engine& e) {
     e.defineMethod(proto, "substr", [](NativeCall& c) {
         std::u16string s = thisText(c);
         double start = integerArg(c, 0);
-        if (start < 0)
-            start = std::max(0.0, static_cast<double>(s.size()) + start);
+        if (start < 0) start = std::max(0.0, static_cast<double>(s.size()) + start);
         std::size_t from = clampTo(start, s.size());
         std::size_t count = s.size() - from;
-        if (!c.arg(1).isUndefined())
-            count = std::min(count, clampTo(integerArg(c, 1), s.size()));
+        if (!c.arg(1).isUndefined()) count = std::min(count, clampTo(integerArg(c, 1), s.size()));
         return text(s.substr(from, count));
     });
     e.defineMethod(proto, "substring", [](NativeCall& c) {
         std::u16string s = thisText(c);
         std::size_t a = clampTo(integerArg(c, 0), s.size());
         std::size_t b = c.arg(1).isUndefined() ? s.size() : clampTo(integerArg(c, 1), s.size());
-        if (a > b)
-            std::swap(a, b);
+        if (a > b) std::swap(a, b);
         return text(s.substr(a, b - a));
     });
     e.defineMethod(proto, "slice", [](NativeCall& c) {
         std::u16string s = thisText(c);
         auto position = [&](double v) {
-            if (v < 0)
-                v += static_cast<double>(s.size());
+            if (v < 0) v += static_cast<double>(s.size());
             return clampTo(v, s.size());
         };
         std::size_t a = position(integerArg(c, 0));
@@ -128,8 +123,7 @@ void installStringClass(Engine& e) {
         std::u16string s = thisText(c);
         std::vector<Value> parts;
         std::size_t limit = ArrayObject::kMaxLength;
-        if (!c.arg(1).isUndefined())
-            limit = clampTo(integerArg(c, 1), ArrayObject::kMaxLength);
+        if (!c.arg(1).isUndefined()) limit = clampTo(integerArg(c, 1), ArrayObject::kMaxLength);
         if (c.arg(0).isUndefined()) {
             parts.push_back(text(s));
         } else {
@@ -150,8 +144,7 @@ void installStringClass(Engine& e) {
                 }
             }
         }
-        if (parts.size() > limit)
-            parts.resize(limit);
+        if (parts.size() > limit) parts.resize(limit);
         en.charge(parts.size());
         return Value(en.newArray(std::move(parts)));
     });

@@ -11,8 +11,7 @@
 namespace zimo::script {
 
 Engine::DepthGuard::DepthGuard(Engine& engine) : e(engine) {
-    if (e.depth_ >= kMaxDepth)
-        throw ScriptAbort{"more than 256 levels of recursion"};
+    if (e.depth_ >= kMaxDepth) throw ScriptAbort{"more than 256 levels of recursion"};
     ++e.depth_;
 }
 
@@ -23,7 +22,9 @@ Engine::Engine(Host* host) : interpreter_(std::make_unique<Interpreter>(*this)) 
 
 Engine::~Engine() = default;
 
-void Engine::setHost(Host* host) { host_ = host ? host : &defaultHost_; }
+void Engine::setHost(Host* host) {
+    host_ = host ? host : &defaultHost_;
+}
 
 void Engine::setupGlobals() {
     objectProto_ = heap_.make<Object>(nullptr);
@@ -47,8 +48,7 @@ void Engine::setupGlobals() {
 // --- Turns ----------------------------------------------------------------------------------
 
 template <class F> auto Engine::turn(F&& body) -> decltype(body()) {
-    if (turnDepth_ == 0)
-        used_ = 0;
+    if (turnDepth_ == 0) used_ = 0;
     ++turnDepth_;
     Value result;
     try {
@@ -61,14 +61,12 @@ template <class F> auto Engine::turn(F&& body) -> decltype(body()) {
         lastError_ = "out of memory";
     }
     --turnDepth_;
-    if (turnDepth_ == 0)
-        maybeCollect(result);
+    if (turnDepth_ == 0) maybeCollect(result);
     return result;
 }
 
 void Engine::runActions(std::shared_ptr<const Bytes> code, Object* target) {
-    if (!code)
-        return;
+    if (!code) return;
     turn([&] {
         interpreter_->runFrameScript(code, target);
         return Value();
@@ -104,14 +102,12 @@ void Engine::setVariable(Object* target, std::string_view path, const Value& val
 }
 
 void Engine::advanceTime(double milliseconds) {
-    if (!(milliseconds >= 0))
-        return;
+    if (!(milliseconds >= 0)) return;
     double until = clock_ + milliseconds;
     // A backlog beyond this many firings waits for the next step.
     for (int fired = 0; fired < 10000; ++fired) {
         std::optional<Timer> timer = timers_.takeDue(until);
-        if (!timer)
-            break;
+        if (!timer) break;
         clock_ = std::max(clock_, timer->due);
         turn([&] {
             if (!timer->method.empty())
@@ -124,12 +120,10 @@ void Engine::advanceTime(double milliseconds) {
 }
 
 void Engine::broadcast(Object* source, const std::string& message, std::span<const Value> args) {
-    if (!source)
-        return;
+    if (!source) return;
     turn([&] {
         auto* listeners = dynamic_cast<ArrayObject*>(get(Value(source), "_listeners").asObject());
-        if (!listeners)
-            return Value();
+        if (!listeners) return Value();
         std::vector<Value> copy = listeners->elements();
         for (const Value& listener : copy) {
             Object* owner = listener.isObject() ? findOwner(listener.object(), message) : nullptr;
@@ -141,12 +135,13 @@ void Engine::broadcast(Object* source, const std::string& message, std::span<con
 
 // --- Objects ----------------------------------------------------------------------------------
 
-Object* Engine::newObject() { return heap_.make<Object>(objectProto_); }
+Object* Engine::newObject() {
+    return heap_.make<Object>(objectProto_);
+}
 
 ArrayObject* Engine::newArray(std::vector<Value> elements) {
     auto* a = heap_.make<ArrayObject>(arrayProto_);
-    if (elements.size() > ArrayObject::kMaxLength)
-        elements.resize(ArrayObject::kMaxLength);
+    if (elements.size() > ArrayObject::kMaxLength) elements.resize(ArrayObject::kMaxLength);
     a->elements() = std::move(elements);
     return a;
 }
@@ -167,8 +162,7 @@ FunctionObject* Engine::defineClass(const std::string& name, NativeFn constructo
 }
 
 Object* Engine::prototypeOf(Object* constructor) {
-    if (!constructor)
-        return nullptr;
+    if (!constructor) return nullptr;
     if (Property* p = constructor->findOwn("prototype"); p && !p->isAccessor())
         return p->value.asObject();
     return get(Value(constructor), "prototype").asObject();
@@ -194,8 +188,7 @@ Value Engine::getOn(Object* start, const Value& thisValue, const std::string& na
                 return p->getter ? callFunction(Value(p->getter), thisValue, {}) : Value();
             return p->value;
         }
-        if (auto v = o->hostGet(*this, name))
-            return *v;
+        if (auto v = o->hostGet(*this, name)) return *v;
     }
     return Value();
 }
@@ -209,8 +202,7 @@ Value Engine::get(const Value& object, const std::string& name) {
         }
         return getOn(object.object(), object, name);
     case Type::String:
-        if (name == "length")
-            return Value(static_cast<double>(utf16Length(object.string())));
+        if (name == "length") return Value(static_cast<double>(utf16Length(object.string())));
         return getOn(stringProto_, object, name);
     case Type::Number:
         return getOn(numberProto_, object, name);
@@ -222,15 +214,12 @@ Value Engine::get(const Value& object, const std::string& name) {
 }
 
 void Engine::set(Object* object, const std::string& name, const Value& value) {
-    if (!object)
-        return;
+    if (!object) return;
     if (name == "__proto__") {
-        if (value.isObject() || value.isNull())
-            object->setProto(value.asObject());
+        if (value.isObject() || value.isNull()) object->setProto(value.asObject());
         return;
     }
-    if (object->hostSet(*this, name, value))
-        return;
+    if (object->hostSet(*this, name, value)) return;
 
     Value stored = value;
     auto w = object->watchers().find(name);
@@ -242,8 +231,7 @@ void Engine::set(Object* object, const std::string& name, const Value& value) {
         auto release = [&] {
             // The watcher may have unwatched or replaced itself meanwhile.
             auto again = object->watchers().find(name);
-            if (again != object->watchers().end())
-                again->second.running = false;
+            if (again != object->watchers().end()) again->second.running = false;
         };
         try {
             Value args[] = {Value(name), old, value, userData};
@@ -263,16 +251,14 @@ void Engine::set(Object* object, const std::string& name, const Value& value) {
             }
             return;
         }
-        if (!(p->flags & ReadOnly))
-            p->value = stored;
+        if (!(p->flags & ReadOnly)) p->value = stored;
         return;
     }
     // A getter/setter pair further up the chain takes the assignment.
     int steps = 0;
     for (Object* o = object->proto(); o && steps < kMaxChain; o = o->proto(), ++steps) {
         Property* p = o->findOwn(name);
-        if (!p)
-            continue;
+        if (!p) continue;
         if (p->isAccessor()) {
             if (p->setter) {
                 Value args[] = {stored};
@@ -288,26 +274,21 @@ void Engine::set(Object* object, const std::string& name, const Value& value) {
 Object* Engine::findOwner(Object* object, const std::string& name) {
     int steps = 0;
     for (Object* o = object; o && steps < kMaxChain; o = o->proto(), ++steps) {
-        if (o->findOwn(name) || o->hostGet(*this, name))
-            return o;
+        if (o->findOwn(name) || o->hostGet(*this, name)) return o;
     }
     return nullptr;
 }
 
 bool Engine::has(Object* object, const std::string& name) {
-    if (!object)
-        return false;
-    if (name == "__proto__")
-        return object->proto() != nullptr;
+    if (!object) return false;
+    if (name == "__proto__") return object->proto() != nullptr;
     return findOwner(object, name) != nullptr;
 }
 
 bool Engine::remove(Object* object, const std::string& name) {
-    if (!object)
-        return false;
+    if (!object) return false;
     if (Property* p = object->findOwn(name)) {
-        if (p->flags & DontDelete)
-            return false;
+        if (p->flags & DontDelete) return false;
         object->properties().erase(name);
         return true;
     }
@@ -332,11 +313,9 @@ std::vector<std::string> Engine::enumerate(Object* object) {
             }
         }
         for (const auto& [name, p] : o->properties().entries()) {
-            if (wasSeen(name))
-                continue;
+            if (wasSeen(name)) continue;
             seen.push_back(name);
-            if (!(p.flags & DontEnum))
-                level.push_back(name);
+            if (!(p.flags & DontEnum)) level.push_back(name);
         }
         // Most recently defined first, as for-in yields them.
         result.insert(result.end(), level.rbegin(), level.rend());
@@ -347,8 +326,7 @@ std::vector<std::string> Engine::enumerate(Object* object) {
 
 void Engine::watch(Object* object, const std::string& name, const Value& callback,
                    const Value& userData) {
-    if (!object)
-        return;
+    if (!object) return;
     Watcher& w = object->watchers()[name];
     w.callback = callback;
     w.userData = userData;
@@ -361,41 +339,32 @@ bool Engine::unwatch(Object* object, const std::string& name) {
 // --- Conversions and operators -------------------------------------------------------------
 
 Value Engine::toPrimitive(const Value& v, Hint hint) {
-    if (!v.isObject())
-        return v;
+    if (!v.isObject()) return v;
     Object* o = v.object();
-    if (auto p = o->primitiveValue())
-        return *p;
+    if (auto p = o->primitiveValue()) return *p;
     std::optional<std::string> fixed = o->stringForm();
-    if (fixed && (hint == Hint::String || o->isFunction()))
-        return Value(*fixed);
+    if (fixed && (hint == Hint::String || o->isFunction())) return Value(*fixed);
     const char* order[2] = {"valueOf", "toString"};
-    if (hint == Hint::String)
-        std::swap(order[0], order[1]);
+    if (hint == Hint::String) std::swap(order[0], order[1]);
     for (const char* method : order) {
-        if (fixed && std::string_view(method) == "toString")
-            return Value(*fixed);
+        if (fixed && std::string_view(method) == "toString") return Value(*fixed);
         Value f = get(v, method);
         if (auto* fn = dynamic_cast<FunctionObject*>(f.asObject())) {
             Value r = callFunction(Value(fn), v, {});
-            if (r.isPrimitive())
-                return r;
+            if (r.isPrimitive()) return r;
         }
     }
-    if (fixed)
-        return Value(*fixed);
+    if (fixed) return Value(*fixed);
     return hint == Hint::String ? Value("[type Object]") : Value();
 }
 
 double Engine::toNumber(const Value& v) {
-    if (v.isPrimitive())
-        return primitiveToNumber(v);
+    if (v.isPrimitive()) return primitiveToNumber(v);
     return primitiveToNumber(toPrimitive(v, Hint::Number));
 }
 
 std::string Engine::toString(const Value& v) {
-    if (v.isPrimitive())
-        return primitiveToString(v);
+    if (v.isPrimitive()) return primitiveToString(v);
     return primitiveToString(toPrimitive(v, Hint::String));
 }
 
@@ -440,8 +409,7 @@ std::string Engine::typeOf(const Value& v) {
 }
 
 void Engine::checkStringLength(std::size_t n) {
-    if (n > kMaxStringLength)
-        throw ScriptAbort{"string too long"};
+    if (n > kMaxStringLength) throw ScriptAbort{"string too long"};
 }
 
 Value Engine::add(const Value& a, const Value& b) {
@@ -457,64 +425,47 @@ Value Engine::add(const Value& a, const Value& b) {
 }
 
 bool Engine::strictEquals(const Value& a, const Value& b) {
-    if (a.type() != b.type())
-        return false;
-    if (a.isNumber())
-        return a.number() == b.number();
+    if (a.type() != b.type()) return false;
+    if (a.isNumber()) return a.number() == b.number();
     return a == b;
 }
 
 bool Engine::looseEquals(const Value& a, const Value& b) {
-    if (a.type() == b.type())
-        return strictEquals(a, b);
-    if (a.isNullish() && b.isNullish())
-        return true;
-    if (a.isNullish() || b.isNullish())
-        return false;
-    if (a.isNumber() && b.isString())
-        return a.number() == stringToNumber(b.string());
-    if (a.isString() && b.isNumber())
-        return stringToNumber(a.string()) == b.number();
-    if (a.isBoolean())
-        return looseEquals(Value(a.boolean() ? 1.0 : 0.0), b);
-    if (b.isBoolean())
-        return looseEquals(a, Value(b.boolean() ? 1.0 : 0.0));
-    if (a.isObject() && b.isPrimitive())
-        return looseEquals(toPrimitive(a), b);
-    if (a.isPrimitive() && b.isObject())
-        return looseEquals(a, toPrimitive(b));
+    if (a.type() == b.type()) return strictEquals(a, b);
+    if (a.isNullish() && b.isNullish()) return true;
+    if (a.isNullish() || b.isNullish()) return false;
+    if (a.isNumber() && b.isString()) return a.number() == stringToNumber(b.string());
+    if (a.isString() && b.isNumber()) return stringToNumber(a.string()) == b.number();
+    if (a.isBoolean()) return looseEquals(Value(a.boolean() ? 1.0 : 0.0), b);
+    if (b.isBoolean()) return looseEquals(a, Value(b.boolean() ? 1.0 : 0.0));
+    if (a.isObject() && b.isPrimitive()) return looseEquals(toPrimitive(a), b);
+    if (a.isPrimitive() && b.isObject()) return looseEquals(a, toPrimitive(b));
     return false;
 }
 
 Value Engine::lessThan(const Value& a, const Value& b) {
     Value pa = toPrimitive(a);
     Value pb = toPrimitive(b);
-    if (pa.isString() && pb.isString())
-        return Value(pa.string() < pb.string());
+    if (pa.isString() && pb.isString()) return Value(pa.string() < pb.string());
     double x = primitiveToNumber(pa);
     double y = primitiveToNumber(pb);
-    if (std::isnan(x) || std::isnan(y))
-        return Value();
+    if (std::isnan(x) || std::isnan(y)) return Value();
     return Value(x < y);
 }
 
 bool Engine::instanceOf(const Value& object, const Value& constructor) {
     Object* o = object.asObject();
     Object* ctor = constructor.asObject();
-    if (!o || !ctor)
-        return false;
+    if (!o || !ctor) return false;
     Object* proto = prototypeOf(ctor);
-    if (!proto)
-        return false;
+    if (!proto) return false;
     int steps = 0;
     for (Object* p = o->proto(); p && steps < kMaxChain; p = p->proto(), ++steps) {
-        if (p == proto)
-            return true;
+        if (p == proto) return true;
         if (Property* impl = p->findOwn("__implements__")) {
             if (auto* list = dynamic_cast<ArrayObject*>(impl->value.asObject())) {
                 for (const Value& iface : list->elements())
-                    if (iface.asObject() == ctor)
-                        return true;
+                    if (iface.asObject() == ctor) return true;
             }
         }
     }
@@ -526,13 +477,11 @@ bool Engine::instanceOf(const Value& object, const Value& constructor) {
 Value Engine::callFunction(const Value& function, const Value& thisValue,
                            std::span<const Value> args, Object* home) {
     auto* fn = dynamic_cast<FunctionObject*>(function.asObject());
-    if (!fn)
-        return Value();
+    if (!fn) return Value();
     DepthGuard depth(*this);
     charge(1);
     if (fn->isNative()) {
-        if (!fn->native())
-            return Value();
+        if (!fn->native()) return Value();
         NativeCall call{*this, thisValue, args, fn, false};
         return fn->native()(call);
     }
@@ -541,12 +490,10 @@ Value Engine::callFunction(const Value& function, const Value& thisValue,
 
 Value Engine::construct(const Value& constructor, std::span<const Value> args) {
     auto* fn = dynamic_cast<FunctionObject*>(constructor.asObject());
-    if (!fn)
-        return Value();
+    if (!fn) return Value();
     Object* proto = prototypeOf(fn);
     Object* instance = fn->factory() ? fn->factory()(*this) : nullptr;
-    if (!instance)
-        instance = newObject();
+    if (!instance) instance = newObject();
     instance->setProto(proto ? proto : objectProto_);
     instance->define("__constructor__", Value(fn), DontEnum);
     DepthGuard depth(*this);
@@ -564,8 +511,7 @@ Value Engine::construct(const Value& constructor, std::span<const Value> args) {
 
 void Engine::charge(std::uint64_t actions) {
     used_ += actions;
-    if (used_ > budget_)
-        throw ScriptAbort{"action budget spent: the script was abandoned"};
+    if (used_ > budget_) throw ScriptAbort{"action budget spent: the script was abandoned"};
 }
 
 double Engine::random() {
@@ -579,23 +525,20 @@ double Engine::random() {
 // --- Lifetime -------------------------------------------------------------------------------
 
 void Engine::pin(Object* o) {
-    if (o)
-        ++pins_[o];
+    if (o) ++pins_[o];
 }
 
 void Engine::unpin(Object* o) {
     auto it = pins_.find(o);
-    if (it != pins_.end() && --it->second <= 0)
-        pins_.erase(it);
+    if (it != pins_.end() && --it->second <= 0) pins_.erase(it);
 }
 
 void Engine::collectGarbage() {
-    if (turnDepth_ > 0 || depth_ > 0)
-        return; // objects are only collected between turns
+    if (turnDepth_ > 0 || depth_ > 0) return; // objects are only collected between turns
     heap_.collect([&](Tracer& t) {
         t.mark(global_);
-        for (Object* p : {objectProto_, functionProto_, arrayProto_, stringProto_, numberProto_,
-                          booleanProto_})
+        for (Object* p :
+             {objectProto_, functionProto_, arrayProto_, stringProto_, numberProto_, booleanProto_})
             t.mark(p);
         for (const auto& [o, count] : pins_)
             t.mark(o);
@@ -607,8 +550,7 @@ void Engine::collectGarbage() {
 }
 
 void Engine::maybeCollect(const Value& keep) {
-    if (heap_.allocatedSinceCollect() < collectThreshold_ || turnDepth_ > 0 || depth_ > 0)
-        return;
+    if (heap_.allocatedSinceCollect() < collectThreshold_ || turnDepth_ > 0 || depth_ > 0) return;
     pin(keep.asObject());
     collectGarbage();
     unpin(keep.asObject());

@@ -13,6 +13,18 @@
 // wrong in it (a runaway loop, too deep a recursion, malformed actions, an uncaught throw)
 // ends that turn only. Nothing escapes as a C++ exception.
 //
+// Native classes derive from Object and override the host hooks (hostGet/hostSet for
+// built-in properties such as `_x`, hostKeys, trace, stringForm, typeOf):
+//
+//   FunctionObject* ctor = engine.defineClass("NetStream", construct,
+//       [](Engine& e) -> Object* { return e.make<StreamObject>(nullptr); });
+//   engine.defineMethod(engine.prototypeOf(ctor), "play", play);   // NativeFn
+//   auto* clip = engine.make<ClipObject>(engine.prototypeOf(movieClipCtor), ...);
+//   engine.pin(clip);                                               // while on the stage
+//
+// Target paths ("/a/b", "_root.a", "../c") resolve through Host::root() and the clips' own
+// `_parent` and child-name properties, so a host only has to answer those.
+//
 // Objects belong to the engine's heap and are collected when unreachable. Objects the host
 // keeps between turns must be pinned (pin/unpin, or Pinned); values returned by an entry
 // point stay valid until the next entry point.
@@ -42,7 +54,7 @@ class Interpreter;
 
 class Engine {
 public:
-    static constexpr int kMaxDepth = 256;                     // nested calls, as the player
+    static constexpr int kMaxDepth = 256; // nested calls, as the player
     static constexpr std::uint64_t kDefaultActionBudget = 2'000'000;
     static constexpr std::size_t kMaxStringLength = 16u << 20; // UTF-8 bytes
 
@@ -118,16 +130,16 @@ public:
     std::string toString(const Value& v);
     Object* toObject(const Value& v); // primitives are wrapped
     std::string typeOf(const Value& v);
-    Value add(const Value& a, const Value& b);          // Add2
-    bool looseEquals(const Value& a, const Value& b);   // Equals2
+    Value add(const Value& a, const Value& b);        // Add2
+    bool looseEquals(const Value& a, const Value& b); // Equals2
     static bool strictEquals(const Value& a, const Value& b);
-    Value lessThan(const Value& a, const Value& b);     // Less2: true, false or undefined
+    Value lessThan(const Value& a, const Value& b); // Less2: true, false or undefined
     bool instanceOf(const Value& object, const Value& constructor);
 
     // --- Calls inside a turn (for natives and hosts handling a script call) ------------------
     // `home` is the object the function was found on, for `super`.
-    Value callFunction(const Value& function, const Value& thisValue,
-                       std::span<const Value> args, Object* home = nullptr);
+    Value callFunction(const Value& function, const Value& thisValue, std::span<const Value> args,
+                       Object* home = nullptr);
     Value construct(const Value& constructor, std::span<const Value> args);
     bool inTurn() const { return turnDepth_ > 0; }
     // Counts native work against the turn's budget (long loops in natives call this).
@@ -137,8 +149,7 @@ public:
     // --- Host wiring ---------------------------------------------------------------------
     void setTraceSink(std::function<void(std::string_view)> sink) { traceSink_ = std::move(sink); }
     void trace(std::string_view text) {
-        if (traceSink_)
-            traceSink_(text);
+        if (traceSink_) traceSink_(text);
     }
     void setRandomSeed(std::uint64_t seed) { rng_ = seed ? seed : 0x9E3779B97F4A7C15ull; }
     double random(); // in [0, 1)
@@ -199,8 +210,7 @@ class Pinned {
 public:
     Pinned() = default;
     Pinned(Engine& e, Object* o) : e_(&e), o_(o) {
-        if (o_)
-            e_->pin(o_);
+        if (o_) e_->pin(o_);
     }
     ~Pinned() { reset(); }
     Pinned(Pinned&& other) noexcept : e_(other.e_), o_(other.o_) { other.o_ = nullptr; }
@@ -217,8 +227,7 @@ public:
     Pinned& operator=(const Pinned&) = delete;
     Object* get() const { return o_; }
     void reset() {
-        if (o_)
-            e_->unpin(o_);
+        if (o_) e_->unpin(o_);
         o_ = nullptr;
     }
 

@@ -10,8 +10,7 @@ void Heap::collect(const std::function<void(Tracer&)>& markRoots) {
     while (!tracer.pending_.empty()) {
         Object* o = tracer.pending_.back();
         tracer.pending_.pop_back();
-        if (o->marked_)
-            continue;
+        if (o->marked_) continue;
         o->marked_ = true;
         o->trace(tracer);
     }

@@ -39,8 +39,8 @@ public:
     virtual void toggleQuality() {}
     virtual void stopSounds() {}
     // Links, loads and commands: a player that opens nothing ignores them.
-    virtual void getURL(const std::string& /*url*/, const std::string& /*window*/,
-                        int /*method*/) {}
+    virtual void getURL(const std::string& /*url*/, const std::string& /*window*/, int /*method*/) {
+    }
 
     // Marks objects the host keeps without pinning them.
     virtual void traceRoots(Tracer&) {}

@@ -10,8 +10,7 @@ namespace zimo::script {
 
 std::optional<Value> SuperObject::hostGet(Engine& e, const std::string& name) {
     Object* start = lookupStart();
-    if (!start || !e.findOwner(start, name))
-        return std::nullopt;
+    if (!start || !e.findOwner(start, name)) return std::nullopt;
     return e.get(Value(start), name);
 }
 
@@ -22,8 +21,7 @@ class StackRestore {
 public:
     StackRestore(std::vector<Value>& stack, std::size_t height) : stack_(stack), height_(height) {}
     ~StackRestore() {
-        if (stack_.size() > height_)
-            stack_.resize(height_);
+        if (stack_.size() > height_) stack_.resize(height_);
     }
     StackRestore(const StackRestore&) = delete;
     StackRestore& operator=(const StackRestore&) = delete;
@@ -43,8 +41,7 @@ ScopePtr timelineScope(Engine& e, Object* target) {
 // --- Entry -----------------------------------------------------------------------------------
 
 void Interpreter::runFrameScript(std::shared_ptr<const Bytes> code, Object* target) {
-    if (!target)
-        target = e_.host().root();
+    if (!target) target = e_.host().root();
     Frame f;
     f.end = code->size();
     f.code = std::move(code);
@@ -89,11 +86,9 @@ Value Interpreter::callScript(FunctionObject& fn, const Value& thisValue,
         f.registers.resize(code.registerCount);
         std::size_t reg = 1;
         auto preload = [&](std::uint16_t flag, auto make) {
-            if (!(code.flags & flag))
-                return;
+            if (!(code.flags & flag)) return;
             Value v = make();
-            if (reg < f.registers.size())
-                f.registers[reg] = std::move(v);
+            if (reg < f.registers.size()) f.registers[reg] = std::move(v);
             ++reg;
         };
         preload(ScriptCode::PreloadThis, [&] { return thisValue; });
@@ -103,7 +98,8 @@ Value Interpreter::callScript(FunctionObject& fn, const Value& thisValue,
         preload(ScriptCode::PreloadParent,
                 [&] { return f.target ? e_.get(Value(f.target), "_parent") : Value(); });
         preload(ScriptCode::PreloadGlobal, [&] { return Value(e_.globals()); });
-        if (arguments && !(code.flags & (ScriptCode::PreloadArguments | ScriptCode::SuppressArguments)))
+        if (arguments &&
+            !(code.flags & (ScriptCode::PreloadArguments | ScriptCode::SuppressArguments)))
             activation->define("arguments", Value(arguments));
     } else {
         f.registers.resize(4);
@@ -113,8 +109,7 @@ Value Interpreter::callScript(FunctionObject& fn, const Value& thisValue,
         Value v = i < args.size() ? args[i] : Value();
         const auto& p = code.params[i];
         if (v2 && p.reg != 0) {
-            if (p.reg < f.registers.size())
-                f.registers[p.reg] = std::move(v);
+            if (p.reg < f.registers.size()) f.registers[p.reg] = std::move(v);
         } else {
             activation->define(p.name, std::move(v));
         }
@@ -125,8 +120,7 @@ Value Interpreter::callScript(FunctionObject& fn, const Value& thisValue,
 }
 
 Value Interpreter::getVariable(Object* target, std::string_view path) {
-    if (!target)
-        target = e_.host().root();
+    if (!target) target = e_.host().root();
     Frame f;
     f.scope = f.baseScope = timelineScope(e_, target);
     f.thisValue = target ? Value(target) : Value();
@@ -135,8 +129,7 @@ Value Interpreter::getVariable(Object* target, std::string_view path) {
 }
 
 void Interpreter::setVariable(Object* target, std::string_view path, const Value& value) {
-    if (!target)
-        target = e_.host().root();
+    if (!target) target = e_.host().root();
     Frame f;
     f.scope = f.baseScope = timelineScope(e_, target);
     f.thisValue = target ? Value(target) : Value();
@@ -158,22 +151,18 @@ Interpreter::Flow Interpreter::run(Frame& f, std::size_t start, std::size_t end)
         e_.charge(1);
         std::size_t at = f.pc;
         std::uint8_t op = code[at];
-        if (op == 0x00)
-            return Flow::Return; // End: the whole list is over
+        if (op == 0x00) return Flow::Return; // End: the whole list is over
         std::size_t dataBegin = at + 1;
         std::size_t dataEnd = at + 1;
         if (op >= 0x80) {
-            if (at + 3 > f.end)
-                return Flow::Return; // truncated record header
+            if (at + 3 > f.end) return Flow::Return; // truncated record header
             std::size_t length = code[at + 1] | (static_cast<std::size_t>(code[at + 2]) << 8);
             dataBegin = at + 3;
             dataEnd = dataBegin + length;
-            if (dataEnd > f.end)
-                return Flow::Return; // record runs past the end of the list
+            if (dataEnd > f.end) return Flow::Return; // record runs past the end of the list
         }
         f.pc = dataEnd;
-        if (step(f, op, dataBegin, dataEnd, dataEnd) == Flow::Return)
-            return Flow::Return;
+        if (step(f, op, dataBegin, dataEnd, dataEnd) == Flow::Return) return Flow::Return;
     }
     return Flow::Continue;
 }
@@ -195,22 +184,19 @@ void Interpreter::jump(Frame& f, std::size_t next, std::int16_t offset) {
 // --- Stack -----------------------------------------------------------------------------------
 
 void Interpreter::push(Value v) {
-    if (stack_.size() >= kMaxStack)
-        throw ScriptAbort{"stack overflow"};
+    if (stack_.size() >= kMaxStack) throw ScriptAbort{"stack overflow"};
     stack_.push_back(std::move(v));
 }
 
 Value Interpreter::pop(Frame& f) {
-    if (stack_.size() <= f.stackBase)
-        return Value();
+    if (stack_.size() <= f.stackBase) return Value();
     Value v = std::move(stack_.back());
     stack_.pop_back();
     return v;
 }
 
 Value& Interpreter::top(Frame& f) {
-    if (stack_.size() <= f.stackBase)
-        push(Value());
+    if (stack_.size() <= f.stackBase) push(Value());
     return stack_.back();
 }
 
@@ -248,12 +234,9 @@ bool Interpreter::splitPath(std::string_view name, std::string_view& path,
 
 Value Interpreter::specialName(Frame& f, const std::string& name, bool& found) {
     found = true;
-    if (name == "this")
-        return f.thisValue;
-    if (name == "_global")
-        return Value(e_.globals());
-    if (name == "super")
-        return makeSuper(f);
+    if (name == "this") return f.thisValue;
+    if (name == "_global") return Value(e_.globals());
+    if (name == "super") return makeSuper(f);
     found = false;
     return Value();
 }
@@ -270,14 +253,11 @@ Value Interpreter::lookup(Frame& f, const std::string& name) {
     }
     bool found = false;
     Value special = specialName(f, name, found);
-    if (found)
-        return special;
+    if (found) return special;
     for (const Scope* s = f.scope.get(); s; s = s->parent.get()) {
-        if (e_.has(s->object, name))
-            return e_.get(Value(s->object), name);
+        if (e_.has(s->object, name)) return e_.get(Value(s->object), name);
     }
-    if (name == "_root" || name == "_level0")
-        return Value(e_.host().root());
+    if (name == "_root" || name == "_level0") return Value(e_.host().root());
     if (name.rfind("_level", 0) == 0 && name.size() > 6) {
         char* endp = nullptr;
         long n = std::strtol(name.c_str() + 6, &endp, 10);
@@ -290,8 +270,7 @@ Value Interpreter::lookup(Frame& f, const std::string& name) {
 void Interpreter::assign(Frame& f, const std::string& name, const Value& v) {
     std::string_view path, var;
     if (splitPath(name, path, var)) {
-        if (Object* t = resolveTarget(f, path))
-            e_.set(t, std::string(var), v);
+        if (Object* t = resolveTarget(f, path)) e_.set(t, std::string(var), v);
         return;
     }
     if (name.find('/') != std::string::npos)
@@ -309,14 +288,12 @@ void Interpreter::defineLocal(Frame& f, const std::string& name, const Value& v,
                               bool onlyIfAbsent) {
     for (const Scope* s = f.scope.get(); s; s = s->parent.get()) {
         if (s->kind == Scope::Kind::Local) {
-            if (onlyIfAbsent && s->object->findOwn(name))
-                return;
+            if (onlyIfAbsent && s->object->findOwn(name)) return;
             s->object->define(name, v);
             return;
         }
         if (s->kind == Scope::Kind::Target || s->kind == Scope::Kind::Global) {
-            if (onlyIfAbsent && e_.has(s->object, name))
-                return;
+            if (onlyIfAbsent && e_.has(s->object, name)) return;
             e_.set(s->object, name, v);
             return;
         }
@@ -325,15 +302,13 @@ void Interpreter::defineLocal(Frame& f, const std::string& name, const Value& v,
 
 bool Interpreter::deleteVariable(Frame& f, const std::string& name) {
     for (const Scope* s = f.scope.get(); s; s = s->parent.get()) {
-        if (s->object->findOwn(name))
-            return e_.remove(s->object, name);
+        if (s->object->findOwn(name)) return e_.remove(s->object, name);
     }
     return false;
 }
 
 Object* Interpreter::resolveTarget(Frame& f, std::string_view path) {
-    if (path.empty())
-        return f.target;
+    if (path.empty()) return f.target;
     bool slash = path.find('/') != std::string_view::npos;
     char separator = slash ? '/' : '.';
     Object* cur = nullptr;
@@ -341,19 +316,16 @@ Object* Interpreter::resolveTarget(Frame& f, std::string_view path) {
     std::size_t i = 0;
     if (path[0] == '/') {
         cur = e_.host().root();
-        if (!cur)
-            return nullptr;
+        if (!cur) return nullptr;
         first = false;
         i = 1;
     }
     while (i <= path.size()) {
         std::size_t stop = path.find(separator, i);
-        if (stop == std::string_view::npos)
-            stop = path.size();
+        if (stop == std::string_view::npos) stop = path.size();
         std::string segment(path.substr(i, stop - i));
         i = stop + 1;
-        if (segment.empty() || segment == ".")
-            continue;
+        if (segment.empty() || segment == ".") continue;
         Value next;
         if (segment == "..") {
             Object* from = first ? f.target : cur;
@@ -368,17 +340,14 @@ Object* Interpreter::resolveTarget(Frame& f, std::string_view path) {
         }
         first = false;
         cur = next.asObject();
-        if (!cur)
-            return nullptr;
+        if (!cur) return nullptr;
     }
     return first ? f.target : cur;
 }
 
 Object* Interpreter::targetFromValue(Frame& f, const Value& v) {
-    if (v.isObject())
-        return v.object();
-    if (v.isUndefined())
-        return f.target;
+    if (v.isObject()) return v.object();
+    if (v.isUndefined()) return f.target;
     return resolveTarget(f, e_.toString(v));
 }
 
@@ -392,8 +361,7 @@ Value Interpreter::makeSuper(Frame& f) {
 }
 
 std::string Interpreter::targetPath(Object* o) {
-    if (!o || o->isFunction())
-        return {};
+    if (!o || o->isFunction()) return {};
     return o->stringForm().value_or(std::string());
 }
 

@@ -12,21 +12,20 @@ namespace zimo::script {
 namespace {
 
 constexpr const char* kPropertyNames[] = {
-    "_x",          "_y",        "_xscale",   "_yscale",       "_currentframe", "_totalframes",
-    "_alpha",      "_visible",  "_width",    "_height",       "_rotation",     "_target",
-    "_framesloaded", "_name",   "_droptarget", "_url",        "_highquality",  "_focusrect",
-    "_soundbuftime", "_quality", "_xmouse",  "_ymouse"};
+    "_x",           "_y",           "_xscale",       "_yscale",       "_currentframe",
+    "_totalframes", "_alpha",       "_visible",      "_width",        "_height",
+    "_rotation",    "_target",      "_framesloaded", "_name",         "_droptarget",
+    "_url",         "_highquality", "_focusrect",    "_soundbuftime", "_quality",
+    "_xmouse",      "_ymouse"};
 
 const char* propertyName(double index) {
-    if (!(index >= 0 && index < 22))
-        return nullptr;
+    if (!(index >= 0 && index < 22)) return nullptr;
     return kPropertyNames[static_cast<int>(index)];
 }
 
 // Frame number from a value: numbers count from 1 in the action, the host counts from 0.
 int frameIndex(double n) {
-    if (!std::isfinite(n))
-        return -1;
+    if (!std::isfinite(n)) return -1;
     return toInt32(n) - 1;
 }
 
@@ -113,7 +112,7 @@ Interpreter::Flow Interpreter::step(Frame& f, std::uint8_t op, std::size_t dataB
             }
         break;
     }
-    case 0x8B: // SetTarget
+    case 0x8B:   // SetTarget
     case 0x20: { // SetTarget2
         Value which = op == 0x8B ? Value(r.str()) : pop(f);
         if (which.isString() && which.string().empty()) {
@@ -201,8 +200,7 @@ Interpreter::Flow Interpreter::step(Frame& f, std::uint8_t op, std::size_t dataB
         Value v = pop(f);
         double index = popNumber();
         Object* target = targetFromValue(f, pop(f));
-        if (const char* name = propertyName(index); target && name)
-            e_.set(target, name, v);
+        if (const char* name = propertyName(index); target && name) e_.set(target, name, v);
         break;
     }
     case 0x45: { // TargetPath
@@ -233,8 +231,7 @@ Interpreter::Flow Interpreter::step(Frame& f, std::uint8_t op, std::size_t dataB
     }
     case 0x87: { // StoreRegister
         std::uint8_t reg = r.u8();
-        if (reg < f.registers.size())
-            f.registers[reg] = top(f);
+        if (reg < f.registers.size()) f.registers[reg] = top(f);
         break;
     }
     case 0x88: { // ConstantPool
@@ -402,8 +399,7 @@ Interpreter::Flow Interpreter::step(Frame& f, std::uint8_t op, std::size_t dataB
         }
         auto from = static_cast<std::size_t>(start);
         std::size_t n = s.size() - from;
-        if (count >= 0 && count < static_cast<double>(n))
-            n = static_cast<std::size_t>(count);
+        if (count >= 0 && count < static_cast<double>(n)) n = static_cast<std::size_t>(count);
         push(Value(toUtf8(s.substr(from, n))));
         break;
     }
@@ -458,8 +454,7 @@ Interpreter::Flow Interpreter::step(Frame& f, std::uint8_t op, std::size_t dataB
         Value v = pop(f);
         Value name = pop(f);
         Value object = pop(f);
-        if (Object* o = object.asObject())
-            e_.set(o, e_.toString(name), v);
+        if (Object* o = object.asObject()) e_.set(o, e_.toString(name), v);
         break;
     }
     case 0x42: { // InitArray
@@ -489,8 +484,7 @@ Interpreter::Flow Interpreter::step(Frame& f, std::uint8_t op, std::size_t dataB
     case 0x55: { // Enumerate, Enumerate2
         Value subject = op == 0x46 ? lookup(f, popString()) : pop(f);
         std::vector<std::string> names;
-        if (Object* o = subject.asObject())
-            names = e_.enumerate(o);
+        if (Object* o = subject.asObject()) names = e_.enumerate(o);
         push(Value::null());
         for (auto it = names.rbegin(); it != names.rend(); ++it)
             push(Value(*it));
@@ -520,8 +514,7 @@ Interpreter::Flow Interpreter::step(Frame& f, std::uint8_t op, std::size_t dataB
         Value subclass = pop(f);
         Object* sub = subclass.asObject();
         Object* sup = superclass.asObject();
-        if (!sub || !sup)
-            break;
+        if (!sub || !sup) break;
         Object* parent = e_.prototypeOf(sup);
         Object* proto = e_.make<Object>(parent ? parent : e_.objectPrototype());
         proto->define("__constructor__", Value(sup), DontEnum);
@@ -556,8 +549,7 @@ Interpreter::Flow Interpreter::step(Frame& f, std::uint8_t op, std::size_t dataB
         break;
     case 0x9D: { // If
         std::int16_t offset = r.i16();
-        if (toBoolean(pop(f)))
-            jump(f, next, offset);
+        if (toBoolean(pop(f))) jump(f, next, offset);
         break;
     }
     case 0x94: { // With
@@ -565,8 +557,7 @@ Interpreter::Flow Interpreter::step(Frame& f, std::uint8_t op, std::size_t dataB
         std::size_t blockEnd = std::min(next + size, f.end);
         Object* o = e_.toObject(pop(f));
         ScopePtr saved = f.scope;
-        if (o)
-            f.scope = pushScope(Scope::Kind::With, o, f.scope);
+        if (o) f.scope = pushScope(Scope::Kind::With, o, f.scope);
         Flow flow = Flow::Continue;
         try {
             flow = runBlock(f, next, blockEnd);
@@ -607,8 +598,7 @@ void Interpreter::actionPush(Frame& f, std::size_t dataBegin, std::size_t dataEn
             break;
         case 4: {
             std::uint8_t reg = r.u8();
-            if (reg < f.registers.size())
-                v = f.registers[reg];
+            if (reg < f.registers.size()) v = f.registers[reg];
             break;
         }
         case 5:
@@ -623,15 +613,13 @@ void Interpreter::actionPush(Frame& f, std::size_t dataBegin, std::size_t dataEn
         case 8:
         case 9: {
             std::size_t index = type == 8 ? r.u8() : r.u16();
-            if (f.pool && index < f.pool->size())
-                v = Value((*f.pool)[index]);
+            if (f.pool && index < f.pool->size()) v = Value((*f.pool)[index]);
             break;
         }
         default:
             return; // unknown type: the rest of the record cannot be read
         }
-        if (r.truncated())
-            return;
+        if (r.truncated()) return;
         push(std::move(v));
     }
 }
@@ -698,23 +686,19 @@ Interpreter::Flow Interpreter::actionTry(Frame& f, std::size_t dataBegin, std::s
     std::optional<ScriptThrow> pending;
     try {
         flow = runBlock(f, tryStart, catchStart);
-        if (flow == Flow::Continue && f.pc != catchStart)
-            after = f.pc;
+        if (flow == Flow::Continue && f.pc != catchStart) after = f.pc;
     } catch (const ScriptThrow& thrown) {
         f.scope = savedScope;
-        if (stack_.size() > height)
-            stack_.resize(height);
+        if (stack_.size() > height) stack_.resize(height);
         if (flags & 1) {
             if (catchInRegister) {
-                if (catchRegister < f.registers.size())
-                    f.registers[catchRegister] = thrown.value;
+                if (catchRegister < f.registers.size()) f.registers[catchRegister] = thrown.value;
             } else {
                 defineLocal(f, catchName, thrown.value, false);
             }
             try {
                 flow = runBlock(f, catchStart, finallyStart);
-                if (flow == Flow::Continue && f.pc != finallyStart)
-                    after = f.pc;
+                if (flow == Flow::Continue && f.pc != finallyStart) after = f.pc;
             } catch (const ScriptThrow& again) {
                 f.scope = savedScope;
                 pending = again;
@@ -725,21 +709,17 @@ Interpreter::Flow Interpreter::actionTry(Frame& f, std::size_t dataBegin, std::s
     }
     if ((flags & 2) && finallyStart < blockEnd) {
         Value savedReturn = f.returnValue;
-        if (stack_.size() > height && pending)
-            stack_.resize(height);
+        if (stack_.size() > height && pending) stack_.resize(height);
         Flow finallyFlow = runBlock(f, finallyStart, blockEnd);
-        if (finallyFlow == Flow::Return)
-            return Flow::Return;
+        if (finallyFlow == Flow::Return) return Flow::Return;
         if (f.pc != blockEnd) {
             after = f.pc;
             pending.reset();
         }
         f.returnValue = savedReturn;
     }
-    if (pending)
-        throw *pending;
-    if (flow == Flow::Return)
-        return Flow::Return;
+    if (pending) throw *pending;
+    if (flow == Flow::Return) return Flow::Return;
     f.pc = after;
     return Flow::Continue;
 }

@@ -16,8 +16,7 @@ const Property* PropertyMap::find(std::string_view name) const {
 
 Property& PropertyMap::insert(const std::string& name) {
     auto it = index_.find(name);
-    if (it != index_.end())
-        return entries_[it->second].second;
+    if (it != index_.end()) return entries_[it->second].second;
     index_.emplace(name, entries_.size());
     entries_.emplace_back(name, Property{});
     return entries_.back().second;
@@ -25,8 +24,7 @@ Property& PropertyMap::insert(const std::string& name) {
 
 bool PropertyMap::erase(std::string_view name) {
     auto it = index_.find(name);
-    if (it == index_.end())
-        return false;
+    if (it == index_.end()) return false;
     std::size_t at = it->second;
     index_.erase(it);
     entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(at));

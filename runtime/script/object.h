@@ -117,8 +117,7 @@ private:
 class Tracer {
 public:
     void mark(Object* o) {
-        if (o)
-            pending_.push_back(o);
+        if (o) pending_.push_back(o);
     }
     void mark(const Value& v) { mark(v.asObject()); }
 

@@ -52,12 +52,10 @@ public:
     // Zero-terminated; an unterminated string runs to the end of the record.
     std::string str() {
         std::string s;
-        if (pos_ >= end_)
-            truncated_ = true;
+        if (pos_ >= end_) truncated_ = true;
         while (pos_ < end_) {
             char c = static_cast<char>(b_[pos_++]);
-            if (c == '\0')
-                return s;
+            if (c == '\0') return s;
             s.push_back(c);
         }
         return s;

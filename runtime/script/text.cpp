@@ -22,14 +22,12 @@ std::u16string toUtf16(std::string_view s) {
         } else if (b >= 0xE0 && b < 0xF0 && cont(1) && cont(2)) {
             cp = (static_cast<char32_t>(b & 0x0F) << 12) | (bits(1) << 6) | bits(2);
             len = 3;
-            if (cp < 0x800)
-                cp = 0xFFFD;
+            if (cp < 0x800) cp = 0xFFFD;
         } else if (b >= 0xF0 && b < 0xF5 && cont(1) && cont(2) && cont(3)) {
             cp = (static_cast<char32_t>(b & 0x07) << 18) | (bits(1) << 12) | (bits(2) << 6) |
                  bits(3);
             len = 4;
-            if (cp < 0x10000 || cp > 0x10FFFF)
-                cp = 0xFFFD;
+            if (cp < 0x10000 || cp > 0x10FFFF) cp = 0xFFFD;
         }
         i += len;
         if (cp >= 0x10000) {

@@ -23,24 +23,19 @@ std::string_view trimLeft(std::string_view s) {
 }
 
 int digitValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'z')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'Z')
-        return c - 'A' + 10;
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'z') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'Z') return c - 'A' + 10;
     return 99;
 }
 
 // Whole string in the given radix as a wrapping 32-bit integer; NaN when empty or invalid.
 double wrappingInteger(std::string_view s, int radix) {
-    if (s.empty())
-        return kNaN;
+    if (s.empty()) return kNaN;
     std::uint32_t acc = 0;
     for (char c : s) {
         int d = digitValue(c);
-        if (d >= radix)
-            return kNaN;
+        if (d >= radix) return kNaN;
         acc = acc * static_cast<std::uint32_t>(radix) + static_cast<std::uint32_t>(d);
     }
     return static_cast<double>(static_cast<std::int32_t>(acc));
@@ -50,8 +45,7 @@ double wrappingInteger(std::string_view s, int radix) {
 // 0 when it holds no digit.
 std::size_t decimalPrefix(std::string_view s) {
     std::size_t i = 0;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
-        ++i;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
     std::size_t digits = 0;
     while (i < s.size() && s[i] >= '0' && s[i] <= '9')
         ++i, ++digits;
@@ -60,17 +54,14 @@ std::size_t decimalPrefix(std::string_view s) {
         while (i < s.size() && s[i] >= '0' && s[i] <= '9')
             ++i, ++digits;
     }
-    if (digits == 0)
-        return 0;
+    if (digits == 0) return 0;
     if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
         std::size_t j = i + 1;
-        if (j < s.size() && (s[j] == '+' || s[j] == '-'))
-            ++j;
+        if (j < s.size() && (s[j] == '+' || s[j] == '-')) ++j;
         std::size_t expDigits = 0;
         while (j < s.size() && s[j] >= '0' && s[j] <= '9')
             ++j, ++expDigits;
-        if (expDigits > 0)
-            i = j;
+        if (expDigits > 0) i = j;
     }
     return i;
 }
@@ -135,12 +126,9 @@ std::string primitiveToString(const Value& v) {
 }
 
 std::string numberToString(double d) {
-    if (std::isnan(d))
-        return "NaN";
-    if (std::isinf(d))
-        return d > 0 ? "Infinity" : "-Infinity";
-    if (d == 0.0)
-        return "0";
+    if (std::isnan(d)) return "NaN";
+    if (std::isinf(d)) return d > 0 ? "Infinity" : "-Infinity";
+    if (d == 0.0) return "0";
     if (d >= -2147483648.0 && d <= 2147483647.0 && d == std::trunc(d))
         return std::to_string(static_cast<std::int32_t>(d));
 
@@ -152,8 +140,7 @@ std::string numberToString(double d) {
     int exp = std::atoi(text.c_str() + ePos + 1);
     std::string digits;
     for (std::size_t i = 0; i < ePos; ++i)
-        if (text[i] != '.')
-            digits += text[i];
+        if (text[i] != '.') digits += text[i];
     while (digits.size() > 1 && digits.back() == '0')
         digits.pop_back();
 
@@ -180,11 +167,9 @@ std::string numberToString(double d) {
 }
 
 std::string numberToRadixString(double d, int radix) {
-    if (radix < 2 || radix > 36 || radix == 10 || !std::isfinite(d))
-        return numberToString(d);
+    if (radix < 2 || radix > 36 || radix == 10 || !std::isfinite(d)) return numberToString(d);
     double t = std::trunc(d);
-    if (std::fabs(t) >= 9007199254740992.0)
-        return numberToString(d);
+    if (std::fabs(t) >= 9007199254740992.0) return numberToString(d);
     bool negative = t < 0;
     auto magnitude = static_cast<std::uint64_t>(std::fabs(t));
     std::string out;
@@ -193,8 +178,7 @@ std::string numberToRadixString(double d, int radix) {
         out.insert(out.begin(), "0123456789abcdefghijklmnopqrstuvwxyz"[digit]);
         magnitude /= static_cast<std::uint64_t>(radix);
     } while (magnitude > 0);
-    if (negative)
-        out.insert(out.begin(), '-');
+    if (negative) out.insert(out.begin(), '-');
     return out;
 }
 
@@ -208,9 +192,9 @@ double stringToNumber(std::string_view s) {
         negative = unsigned_[0] == '-';
         unsigned_.remove_prefix(1);
     }
-    if (unsigned_.size() >= 2 && unsigned_[0] == '0' && (unsigned_[1] == 'x' || unsigned_[1] == 'X')) {
-        if (unsigned_.size() != s.size())
-            return kNaN;
+    if (unsigned_.size() >= 2 && unsigned_[0] == '0' &&
+        (unsigned_[1] == 'x' || unsigned_[1] == 'X')) {
+        if (unsigned_.size() != s.size()) return kNaN;
         return wrappingInteger(unsigned_.substr(2), 16);
     }
     if (unsigned_.size() >= 2 && unsigned_[0] == '0') {
@@ -223,16 +207,14 @@ double stringToNumber(std::string_view s) {
         }
     }
     std::size_t len = decimalPrefix(s);
-    if (len == 0 || len != s.size())
-        return kNaN;
+    if (len == 0 || len != s.size()) return kNaN;
     return parseDecimal(s);
 }
 
 double parseFloatPrefix(std::string_view s) {
     s = trimLeft(s);
     std::size_t len = decimalPrefix(s);
-    if (len == 0)
-        return kNaN;
+    if (len == 0) return kNaN;
     return parseDecimal(s.substr(0, len));
 }
 
@@ -256,28 +238,23 @@ double parseIntPrefix(std::string_view s, int radix) {
     } else if (radix == 16 && hexPrefix) {
         s.remove_prefix(2);
     }
-    if (radix < 2 || radix > 36)
-        return kNaN;
+    if (radix < 2 || radix > 36) return kNaN;
     double acc = 0;
     std::size_t used = 0;
     for (char c : s) {
         int d = digitValue(c);
-        if (d >= radix)
-            break;
+        if (d >= radix) break;
         acc = acc * radix + d;
         ++used;
     }
-    if (used == 0)
-        return kNaN;
+    if (used == 0) return kNaN;
     return negative ? -acc : acc;
 }
 
 std::int32_t toInt32(double d) {
-    if (!std::isfinite(d))
-        return 0;
+    if (!std::isfinite(d)) return 0;
     double t = std::fmod(std::trunc(d), 4294967296.0);
-    if (t < 0)
-        t += 4294967296.0;
+    if (t < 0) t += 4294967296.0;
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(t));
 }
 

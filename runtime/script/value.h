@@ -5,9 +5,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <variant>
 
 namespace zimo::script {
 
@@ -18,65 +18,74 @@ enum class Type : std::uint8_t { Undefined, Null, Boolean, Number, String, Objec
 class Value {
 public:
     Value() = default; // undefined
-    Value(bool b) : v_(b) {}
-    Value(double d) : v_(d) {}
-    Value(int i) : v_(static_cast<double>(i)) {}
-    Value(unsigned i) : v_(static_cast<double>(i)) {}
-    Value(std::int64_t i) : v_(static_cast<double>(i)) {}
-    Value(std::string s) : v_(std::move(s)) {}
-    Value(std::string_view s) : v_(std::string(s)) {}
-    Value(const char* s) : v_(std::string(s)) {}
+    Value(bool b) : type_(Type::Boolean), number_(b ? 1 : 0) {}
+    Value(double d) : type_(Type::Number), number_(d) {}
+    Value(int i) : type_(Type::Number), number_(i) {}
+    Value(unsigned i) : type_(Type::Number), number_(i) {}
+    Value(std::int64_t i) : type_(Type::Number), number_(static_cast<double>(i)) {}
+    Value(std::string s)
+        : type_(Type::String), text_(std::make_shared<const std::string>(std::move(s))) {}
+    Value(std::string_view s) : Value(std::string(s)) {}
+    Value(const char* s) : Value(std::string(s)) {}
     // A null pointer makes null.
-    Value(Object* o);
+    Value(Object* o) : type_(o ? Type::Object : Type::Null), object_(o) {}
 
-    static Value null() {
-        Value v;
-        v.v_ = Null{};
-        return v;
-    }
+    static Value null() { return Value(static_cast<Object*>(nullptr)); }
 
-    Type type() const { return static_cast<Type>(v_.index()); }
-    bool isUndefined() const { return type() == Type::Undefined; }
-    bool isNull() const { return type() == Type::Null; }
+    Type type() const { return type_; }
+    bool isUndefined() const { return type_ == Type::Undefined; }
+    bool isNull() const { return type_ == Type::Null; }
     bool isNullish() const { return isUndefined() || isNull(); }
-    bool isBoolean() const { return type() == Type::Boolean; }
-    bool isNumber() const { return type() == Type::Number; }
-    bool isString() const { return type() == Type::String; }
-    bool isObject() const { return type() == Type::Object; }
+    bool isBoolean() const { return type_ == Type::Boolean; }
+    bool isNumber() const { return type_ == Type::Number; }
+    bool isString() const { return type_ == Type::String; }
+    bool isObject() const { return type_ == Type::Object; }
     bool isPrimitive() const { return !isObject(); }
 
-    // Unchecked accessors: call only after testing the type.
-    bool boolean() const { return std::get<bool>(v_); }
-    double number() const { return std::get<double>(v_); }
-    const std::string& string() const { return std::get<std::string>(v_); }
-    Object* object() const { return std::get<Object*>(v_); }
+    // Accessors for the value's own type; another type gives false, 0, "" or nullptr.
+    bool boolean() const { return type_ == Type::Boolean && number_ != 0; }
+    double number() const { return type_ == Type::Number ? number_ : 0; }
+    const std::string& string() const;
+    Object* object() const { return type_ == Type::Object ? object_ : nullptr; }
     // The object, or nullptr for any other type.
-    Object* asObject() const { return isObject() ? object() : nullptr; }
+    Object* asObject() const { return object(); }
 
-    friend bool operator==(const Value& a, const Value& b) = default;
+    // Same type and same value; strings by content, objects by identity, NaN unequal.
+    friend bool operator==(const Value& a, const Value& b);
 
 private:
-    struct Undefined {
-        bool operator==(const Undefined&) const = default;
-    };
-    struct Null {
-        bool operator==(const Null&) const = default;
-    };
-    std::variant<Undefined, Null, bool, double, std::string, Object*> v_;
+    Type type_ = Type::Undefined;
+    double number_ = 0; // numbers, and booleans as 0 or 1
+    Object* object_ = nullptr;
+    // Strings are immutable and shared, so copying a value never copies its text.
+    std::shared_ptr<const std::string> text_;
 };
 
-inline Value::Value(Object* o) {
-    if (o)
-        v_ = o;
-    else
-        v_ = Null{};
+inline const std::string& Value::string() const {
+    static const std::string empty;
+    return text_ ? *text_ : empty;
+}
+
+inline bool operator==(const Value& a, const Value& b) {
+    if (a.type() != b.type()) return false;
+    switch (a.type()) {
+    case Type::Boolean:
+    case Type::Number:
+        return a.number_ == b.number_;
+    case Type::String:
+        return a.string() == b.string();
+    case Type::Object:
+        return a.object() == b.object();
+    default:
+        return true;
+    }
 }
 
 // Conversions of primitives that need no script call. Objects are handled by Engine, which
 // can run their valueOf and toString methods.
 bool toBoolean(const Value& v);
-double primitiveToNumber(const Value& v);       // objects give NaN
-std::string primitiveToString(const Value& v);  // objects give "[object Object]"
+double primitiveToNumber(const Value& v);      // objects give NaN
+std::string primitiveToString(const Value& v); // objects give "[object Object]"
 
 // Numbers as the player prints them: integers without a fraction, otherwise up to 15
 // significant digits, exponent notation below 1e-5 and from 1e15 on, "NaN", "Infinity".

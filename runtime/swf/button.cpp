@@ -9,12 +9,20 @@ bool skipFilterList(Reader& r) {
     for (int i = 0; i < count && r.ok(); ++i) {
         const auto id = r.u8();
         switch (id) {
-        case 0: r.skip(23); break; // drop shadow
-        case 1: r.skip(9); break;  // blur
-        case 2: r.skip(15); break; // glow
-        case 3: r.skip(27); break; // bevel
-        case 4:                    // gradient glow
-        case 7: {                  // gradient bevel
+        case 0:
+            r.skip(23);
+            break; // drop shadow
+        case 1:
+            r.skip(9);
+            break; // blur
+        case 2:
+            r.skip(15);
+            break; // glow
+        case 3:
+            r.skip(27);
+            break; // bevel
+        case 4:    // gradient glow
+        case 7: {  // gradient bevel
             const std::size_t colours = r.u8();
             r.skip(colours * 5 + 19);
             break;
@@ -24,8 +32,11 @@ bool skipFilterList(Reader& r) {
             r.skip(8 + 4 * x * y + 4 + 1);
             break;
         }
-        case 6: r.skip(80); break; // colour matrix
-        default: return false;
+        case 6:
+            r.skip(80);
+            break; // colour matrix
+        default:
+            return false;
         }
     }
     return r.ok();

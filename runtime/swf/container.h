@@ -9,15 +9,15 @@
 namespace zimo::swf {
 
 struct Container {
-    bool compressed = false;            // "CWS" rather than "FWS"
+    bool compressed = false; // "CWS" rather than "FWS"
     std::uint8_t version = 0;
-    std::uint32_t declaredLength = 0;   // length of the whole movie when uncompressed
-    std::vector<std::uint8_t> body;     // everything after the 8-byte header, inflated
+    std::uint32_t declaredLength = 0; // length of the whole movie when uncompressed
+    std::vector<std::uint8_t> body;   // everything after the 8-byte header, inflated
 };
 
 struct ContainerResult {
     bool ok = false;
-    std::string error;                  // why the file was refused, when !ok
+    std::string error; // why the file was refused, when !ok
     Container container;
 };
 

@@ -33,7 +33,8 @@ std::optional<FontDef> parseDefineFont(Reader& r, int fontVersion, int swfVersio
     Reader t(tables);
     auto offset = [&] { return wideOffsets ? std::size_t{t.u32()} : std::size_t{t.u16()}; };
     std::vector<std::size_t> offsets;
-    for (std::size_t i = 0; i < glyphCount && t.ok(); ++i) offsets.push_back(offset());
+    for (std::size_t i = 0; i < glyphCount && t.ok(); ++i)
+        offsets.push_back(offset());
     std::size_t codeTable = glyphCount > 0 ? offset() : t.pos();
     if (!t.ok() || codeTable > tables.size()) {
         error = "font offset table runs past the end of the tag";
@@ -70,8 +71,10 @@ std::optional<FontDef> parseDefineFont(Reader& r, int fontVersion, int swfVersio
         f.ascent = c.u16();
         f.descent = c.u16();
         f.leading = c.s16();
-        for (std::size_t i = 0; i < glyphCount && c.ok(); ++i) f.glyphs[i].advance = c.s16();
-        for (std::size_t i = 0; i < glyphCount && c.ok(); ++i) readRect(c); // bounds table
+        for (std::size_t i = 0; i < glyphCount && c.ok(); ++i)
+            f.glyphs[i].advance = c.s16();
+        for (std::size_t i = 0; i < glyphCount && c.ok(); ++i)
+            readRect(c); // bounds table
         const std::size_t kerningCount = c.u16();
         for (std::size_t i = 0; i < kerningCount && c.ok(); ++i) {
             KerningPair k;

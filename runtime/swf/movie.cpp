@@ -27,8 +27,7 @@ private:
     void warn(std::string w) {
         if (movie_.warnings.size() < 1000) movie_.warnings.push_back(std::move(w));
     }
-    template <class T>
-    bool keep(std::optional<T> def, const char* what) {
+    template <class T> bool keep(std::optional<T> def, const char* what) {
         if (!def) {
             error = std::string(what) + ": " + error;
             return false;

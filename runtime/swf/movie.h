@@ -24,11 +24,10 @@ struct SpriteDef {
     std::shared_ptr<const Timeline> timeline;
 };
 
-using Character =
-    std::variant<std::shared_ptr<const ShapeDef>, std::shared_ptr<const SpriteDef>,
-                 std::shared_ptr<const FontDef>, std::shared_ptr<const EditTextDef>,
-                 std::shared_ptr<const StaticTextDef>, std::shared_ptr<const ButtonDef>,
-                 std::shared_ptr<const VideoDef>>;
+using Character = std::variant<std::shared_ptr<const ShapeDef>, std::shared_ptr<const SpriteDef>,
+                               std::shared_ptr<const FontDef>, std::shared_ptr<const EditTextDef>,
+                               std::shared_ptr<const StaticTextDef>,
+                               std::shared_ptr<const ButtonDef>, std::shared_ptr<const VideoDef>>;
 
 struct MovieHeader {
     std::uint8_t version = 0;

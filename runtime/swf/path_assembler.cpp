@@ -80,11 +80,14 @@ QPainterPath PathAssembler::contours(const std::vector<Edge>& edges) const {
         auto it = index.find(p);
         if (it == index.end()) return edges.size();
         auto& list = it->second;
-        while (!list.empty() && used[list.back()]) list.pop_back();
+        while (!list.empty() && used[list.back()])
+            list.pop_back();
         return list.empty() ? edges.size() : list.back();
     };
-    for (auto& [p, list] : byStart) std::reverse(list.begin(), list.end());
-    for (auto& [p, list] : byEnd) std::reverse(list.begin(), list.end());
+    for (auto& [p, list] : byStart)
+        std::reverse(list.begin(), list.end());
+    for (auto& [p, list] : byEnd)
+        std::reverse(list.begin(), list.end());
     for (std::size_t first = 0; first < edges.size(); ++first) {
         if (used[first]) continue;
         const Point start = edges[first].from;
@@ -114,7 +117,8 @@ QPainterPath PathAssembler::chainPath(const std::vector<std::vector<Edge>>& chai
     QPainterPath path;
     for (const auto& chain : chains) {
         path.moveTo(toF(chain.front().from));
-        for (const auto& e : chain) appendEdge(path, e);
+        for (const auto& e : chain)
+            appendEdge(path, e);
         if (chain.size() > 1 && chain.back().to == chain.front().from) path.closeSubpath();
     }
     return path;
@@ -124,18 +128,24 @@ namespace {
 
 Qt::PenCapStyle qtCap(CapStyle c) {
     switch (c) {
-    case CapStyle::None: return Qt::FlatCap;
-    case CapStyle::Square: return Qt::SquareCap;
-    case CapStyle::Round: break;
+    case CapStyle::None:
+        return Qt::FlatCap;
+    case CapStyle::Square:
+        return Qt::SquareCap;
+    case CapStyle::Round:
+        break;
     }
     return Qt::RoundCap;
 }
 
 Qt::PenJoinStyle qtJoin(JoinStyle j) {
     switch (j) {
-    case JoinStyle::Bevel: return Qt::BevelJoin;
-    case JoinStyle::Miter: return Qt::MiterJoin;
-    case JoinStyle::Round: break;
+    case JoinStyle::Bevel:
+        return Qt::BevelJoin;
+    case JoinStyle::Miter:
+        return Qt::MiterJoin;
+    case JoinStyle::Round:
+        break;
     }
     return Qt::RoundJoin;
 }

@@ -26,7 +26,9 @@ std::uint32_t Reader::u32() {
     return b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
 }
 
-float Reader::f32() { return std::bit_cast<float>(u32()); }
+float Reader::f32() {
+    return std::bit_cast<float>(u32());
+}
 
 std::span<const std::uint8_t> Reader::bytes(std::size_t n) {
     align();
@@ -46,7 +48,9 @@ Reader Reader::sub(std::size_t n) {
     return r;
 }
 
-std::span<const std::uint8_t> Reader::rest() { return bytes(remaining()); }
+std::span<const std::uint8_t> Reader::rest() {
+    return bytes(remaining());
+}
 
 std::string Reader::cstring() {
     align();

@@ -14,8 +14,9 @@ bool readGradient(Reader& r, int shapeVersion, bool focal, Gradient& g) {
     const auto spread = r.ubits(2);
     const auto interpolation = r.ubits(2);
     const auto count = r.ubits(4);
-    g.spread = spread == 1 ? SpreadMode::Reflect : spread == 2 ? SpreadMode::Repeat
-                                                                : SpreadMode::Pad;
+    g.spread = spread == 1   ? SpreadMode::Reflect
+               : spread == 2 ? SpreadMode::Repeat
+                             : SpreadMode::Pad;
     g.interpolation = interpolation == 1 ? InterpolationMode::LinearRgb : InterpolationMode::Rgb;
     if (count > kMaxGradientStops) return false;
     for (std::uint32_t i = 0; i < count && r.ok(); ++i) {
@@ -56,8 +57,9 @@ std::vector<LineStyle> readLineStyles(Reader& r, int shapeVersion, bool& ok) {
         if (shapeVersion >= 4) {
             ls.startCap = capFrom(r.ubits(2));
             const auto join = r.ubits(2);
-            ls.join = join == 1 ? JoinStyle::Bevel : join == 2 ? JoinStyle::Miter
-                                                               : JoinStyle::Round;
+            ls.join = join == 1   ? JoinStyle::Bevel
+                      : join == 2 ? JoinStyle::Miter
+                                  : JoinStyle::Round;
             const bool hasFill = r.flag();
             ls.noHScale = r.flag();
             ls.noVScale = r.flag();
@@ -94,8 +96,7 @@ bool readShapeRecords(Reader& r, int shapeVersion, bool glyph, PathAssembler& ou
             const bool fill1Change = r.flag();
             const bool fill0Change = r.flag();
             const bool moveTo = r.flag();
-            if (!newStyles && !lineChange && !fill1Change && !fill0Change && !moveTo)
-                return r.ok();
+            if (!newStyles && !lineChange && !fill1Change && !fill0Change && !moveTo) return r.ok();
             if (moveTo) {
                 const int n = static_cast<int>(r.ubits(5));
                 const std::int64_t x = r.sbits(n);

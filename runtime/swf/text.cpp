@@ -83,7 +83,8 @@ std::optional<StaticTextDef> parseDefineText(Reader& r, int textVersion, std::st
         }
         r.align();
         double advance = 0;
-        for (const auto& g : run.glyphs) advance += g.advance;
+        for (const auto& g : run.glyphs)
+            advance += g.advance;
         style.x += advance; // the next run continues where this one ends
         t.runs.push_back(std::move(run));
     }

@@ -14,8 +14,7 @@ const Frame& Timeline::frame(int number) const {
 
 int Timeline::frameOfLabel(const QString& label) const {
     for (std::size_t i = 0; i < frames.size(); ++i)
-        if (!frames[i].label.isEmpty() &&
-            frames[i].label.compare(label, Qt::CaseInsensitive) == 0)
+        if (!frames[i].label.isEmpty() && frames[i].label.compare(label, Qt::CaseInsensitive) == 0)
             return static_cast<int>(i) + 1;
     return 0;
 }

@@ -53,9 +53,7 @@ struct ColorTransform {
     }
 
     Rgba apply(Rgba c) const {
-        auto ch = [](double v) {
-            return static_cast<std::uint8_t>(std::clamp(v, 0.0, 255.0));
-        };
+        auto ch = [](double v) { return static_cast<std::uint8_t>(std::clamp(v, 0.0, 255.0)); };
         return {ch(c.r * rm + ra), ch(c.g * gm + ga), ch(c.b * bm + ba), ch(c.a * am + aa)};
     }
     QColor applyTo(Rgba c) const { return apply(c).toQColor(); }

@@ -59,7 +59,8 @@ TEST(PressRule, TopmostHandlerWhoseContentCoversThePoint) {
     auto* glass = item(s, u"glass");
     auto* holder = item(s, u"holder");
     auto* masked = item(s, u"masked");
-    for (auto* i : {back, glass, holder, masked}) i->setTakesPresses(true);
+    for (auto* i : {back, glass, holder, masked})
+        i->setTakesPresses(true);
 
     // The opaque cover takes no presses and lets them through; the transparent glass
     // takes them where it has a fill.
@@ -111,12 +112,12 @@ TEST(PressRule, ButtonWithoutHitAreaIsInert) {
     movie::SwfWriter w;
     w.u16(5);
     w.u8(0);
-    w.u16(0);  // no actions
+    w.u16(0);   // no actions
     w.u8(0x07); // up, over, down; no hit area
     w.u16(1);
     w.u16(1);
-    w.u8(0);    // identity matrix
-    w.u8(0);    // empty colour transform
+    w.u8(0); // identity matrix
+    w.u8(0); // empty colour transform
     w.u8(0);
     MovieMaker m;
     m.add(face.tag(1)).add(movie::tag(34, w.data()));

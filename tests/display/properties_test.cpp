@@ -127,8 +127,8 @@ TEST(Properties, AlphaVisibilityNamesAndPaths) {
     EXPECT_EQ(display::formatNumber(0.1 + 0.2), "0.3");
     EXPECT_EQ(display::formatNumber(-2.5), "-2.5");
     // The pointer relative to an item.
-    const auto xm = display::getProperty(*s.root->childByName(u"box"), Property::XMouse,
-                                         QPointF(15, 0));
+    const auto xm =
+        display::getProperty(*s.root->childByName(u"box"), Property::XMouse, QPointF(15, 0));
     EXPECT_DOUBLE_EQ(std::get<double>(xm), 5);
 }
 

@@ -18,7 +18,7 @@ using display::Property;
 // Stored boxes are whole twips (0.05 px) and the figures are rounded to hundredths, so a
 // box edge may differ by up to half a twip times the item's scale.
 constexpr double kBox = 0.03;
-constexpr int kZoom = 4;       // pixel checks render the stage four times larger
+constexpr int kZoom = 4; // pixel checks render the stage four times larger
 
 class StageNumbers : public ::testing::Test {
 protected:
@@ -117,10 +117,10 @@ TEST_F(StageNumbers, PanelItems) {
          18.29},
         {u"controlpanel.timer", 5, 245, 6, 0.766068, 0.750122, 244.85, 313.77, 6, 20.70},
         {u"controlpanel.seektotime", 13, 37, 10.10, 199.999, 7.99998, 37, 237, 10.10, 18.10},
-        {u"controlpanel.volumecontrol", 15, 343.95, 13.70, 1.34451, 1.16153, 337.23, 484.91,
-         1.85, 25.67},
-        {u"controlpanel.sliderpassedtime", 22, 37.80, 9.45, 0.49765, 1.16667, 37.80, 80.10,
-         10.27, 17.27},
+        {u"controlpanel.volumecontrol", 15, 343.95, 13.70, 1.34451, 1.16153, 337.23, 484.91, 1.85,
+         25.67},
+        {u"controlpanel.sliderpassedtime", 22, 37.80, 9.45, 0.49765, 1.16667, 37.80, 80.10, 10.27,
+         17.27},
         {u"controlpanel.slider", 24, 79.50, 13.45, 1.0625, 1.0625, 71.77, 88.17, 4.95, 21.34},
         {u"controlpanel.playpause", 28, 0, 0.05, 1, 1, -0.35, 28.50, 0.05, 26.05},
     };
@@ -261,7 +261,8 @@ TEST_F(StageNumbers, InvisiblePressAreasNeverShow) {
         ASSERT_TRUE(player.setProperty(u"controlpanel.volumecontrol.volumehitarea._visible", true));
         const QImage with = shot();
         ASSERT_TRUE(player.setProperty(u"controlpanel.seektotime._visible", false));
-        ASSERT_TRUE(player.setProperty(u"controlpanel.volumecontrol.volumehitarea._visible", false));
+        ASSERT_TRUE(
+            player.setProperty(u"controlpanel.volumecontrol.volumehitarea._visible", false));
         const QImage without = shot();
         EXPECT_TRUE(with == without) << "alpha " << alpha;
     }
@@ -273,7 +274,7 @@ TEST_F(StageNumbers, PlayPauseSymbols) {
     const QPointF triangle = playpausePoint(1.55 + 8.84 + 3 * 0.897964, 1.05 + 5.85 + 12);
     QImage image = shot();
     EXPECT_TRUE(near(at(image, pauseBar.x(), pauseBar.y()), 0x333333, 6));
-    EXPECT_GT(at(image, triangle.x(), triangle.y()).red(), 150); // the gap between the bars
+    EXPECT_GT(at(image, triangle.x(), triangle.y()).red(), 150);      // the gap between the bars
     player.setProperty(u"controlpanel.playpause._currentframe", 2.0); // read-only: no effect
     auto* pp = dynamic_cast<display::MovieClip*>(player.find(u"controlpanel.playpause"));
     ASSERT_TRUE(pp);

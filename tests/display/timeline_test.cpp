@@ -41,8 +41,8 @@ std::shared_ptr<const swf::Movie> timelineMovie() {
 class Recorder : public display::ActionSink {
 public:
     void frameActions(display::MovieClip& clip, std::span<const std::uint8_t> actions) override {
-        log.push_back(clip.name().toStdString() + ":" + std::to_string(clip.currentFrame()) +
-                      ":" + std::to_string(actions[0]));
+        log.push_back(clip.name().toStdString() + ":" + std::to_string(clip.currentFrame()) + ":" +
+                      std::to_string(actions[0]));
     }
     void itemRemoved(display::DisplayObject& item) override {
         log.push_back("removed " + item.name().toStdString());
@@ -105,6 +105,18 @@ TEST(Timeline, ScriptsWinOverTheTimeline) {
     clip->gotoAndStop(3);
     clip->gotoAndStop(1);
     EXPECT_EQ(clip->childByName(u"made"), made);
+    // A duplicate is a script's item too, a copy of its source's placement.
+    auto* copy = clip->duplicateChild(*clip->childByName(u"a"), "copy", 20000);
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(copy->characterId(), 1);
+    EXPECT_EQ(copy->placedInFrame(), 0);
+    clip->gotoAndStop(2);
+    clip->gotoAndStop(1);
+    EXPECT_EQ(clip->childByName(u"copy"), copy);
+    EXPECT_FALSE(clip->duplicateChild(*copy, "again", 20000) == nullptr);
+    EXPECT_EQ(clip->childAt(20000)->name(), "again");
+    // (`copy` itself was replaced at its depth by "again".)
+    EXPECT_EQ(s.root->duplicateChild(*clip->childAt(20000), "elsewhere", 5), nullptr);
 }
 
 TEST(Timeline, PlaysLoopsAndReportsActionsInOrder) {

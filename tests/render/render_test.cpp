@@ -38,7 +38,9 @@ std::unique_ptr<Rendered> render(const MovieMaker& m, QSize size = {100, 100},
            << actual.name().toStdString() << " instead of " << expected.name().toStdString();
 }
 
-QColor px(const Rendered& r, int x, int y) { return r.image.pixelColor(x, y); }
+QColor px(const Rendered& r, int x, int y) {
+    return r.image.pixelColor(x, y);
+}
 
 TEST(RenderShapes, SharedEdgeFillsBothSides) {
     ShapeBuilder s;
@@ -133,8 +135,8 @@ TEST(RenderStrokes, NonScalingWidthUnderStretching) {
     };
     MovieMaker m;
     m.add(lineShape(true).tag(1)).add(lineShape(false).tag(2));
-    m.add(placeTag(1, 1, Place{8, 0, 0, 1, -15, 0}));  // the line lands at x 25
-    m.add(placeTag(2, 2, Place{8, 0, 0, 1, 35, 0}));   // and at x 75
+    m.add(placeTag(1, 1, Place{8, 0, 0, 1, -15, 0})); // the line lands at x 25
+    m.add(placeTag(2, 2, Place{8, 0, 0, 1, 35, 0}));  // and at x 75
     m.showFrame();
     auto r = render(m);
     const int thin = inkedRun(r->image, 50, 0, 50);
@@ -216,6 +218,41 @@ TEST(RenderText, AlignmentWithinTheField) {
     EXPECT_EQ(inkSpan(changed->image, 10), std::make_pair(88, 97));
 }
 
+TEST(RenderText, StaticTextRuns) {
+    // DefineText: one run of two "1" glyphs at baseline (10, 50), 20.48 px high, the
+    // second 30 px after the first.
+    movie::SwfWriter w;
+    w.u16(3);
+    w.rect(0, 2000, 0, 2000);
+    w.u8(0);  // identity matrix
+    w.u8(1);  // glyph bits
+    w.u8(12); // advance bits
+    w.u8(0x80 | 0x08 | 0x04 | 0x02 | 0x01);
+    w.u16(1);
+    w.u8(0);
+    w.u8(0);
+    w.u8(0);
+    w.s16(200);
+    w.s16(1000);
+    w.u16(410); // 20.5 px
+    w.u8(2);
+    w.ubits(0, 1);
+    w.sbits(600, 12);
+    w.ubits(0, 1);
+    w.sbits(600, 12);
+    w.flushBits();
+    w.u8(0);
+    MovieMaker m;
+    m.add(movie::tag(9, {255, 255, 255}));
+    m.add(fontTag(1, {{u'1', 0, -700, 500, 0, 500}}, 800, 200, 0));
+    m.add(movie::tag(11, w.data())).add(placeTag(1, 3)).showFrame();
+    auto r = render(m);
+    EXPECT_EQ(inkSpan(r->image, 45), std::make_pair(10, 49));
+    EXPECT_TRUE(near(px(*r, 15, 45), Qt::black));
+    EXPECT_TRUE(near(px(*r, 30, 45), Qt::white)); // between the glyphs
+    EXPECT_TRUE(near(px(*r, 15, 30), Qt::white)); // above the glyph: 14 px tall
+}
+
 TEST(RenderVideo, PictureStretchedOverTheSurface) {
     MovieMaker m;
     m.add(videoTag(1, 160, 120));
@@ -247,9 +284,8 @@ TEST(RenderStage, ScaleModes) {
     EXPECT_TRUE(near(px(*fit, 71, 21), Qt::black));
     EXPECT_EQ(fit->player.stageSize(), QSizeF(100, 100));
     EXPECT_EQ(fit->player.viewToStage({150, 100}), QPointF(50, 50));
-    auto plain = render(m, {300, 200}, [](player::Player& p) {
-        p.setScaleMode(player::ScaleMode::NoScale);
-    });
+    auto plain = render(m, {300, 200},
+                        [](player::Player& p) { p.setScaleMode(player::ScaleMode::NoScale); });
     EXPECT_TRUE(near(px(*plain, 5, 5), Qt::red));
     EXPECT_TRUE(near(px(*plain, 12, 12), Qt::black));
     EXPECT_EQ(plain->player.stageSize(), QSizeF(300, 200));

@@ -94,22 +94,87 @@ private:
 // Action codes by name.
 namespace op {
 enum : std::uint8_t {
-    End = 0x00, NextFrame = 0x04, PrevFrame = 0x05, Play = 0x06, Stop = 0x07,
-    Add = 0x0A, Subtract = 0x0B, Multiply = 0x0C, Divide = 0x0D, Equals = 0x0E, Less = 0x0F,
-    And = 0x10, Or = 0x11, Not = 0x12, StringEquals = 0x13, StringLength = 0x14,
-    StringExtract = 0x15, Pop = 0x17, ToInteger = 0x18, GetVariable = 0x1C, SetVariable = 0x1D,
-    SetTarget2 = 0x20, StringAdd = 0x21, GetProperty = 0x22, SetProperty = 0x23, Trace = 0x26,
-    StringLess = 0x29, Throw = 0x2A, CastOp = 0x2B, GetTime = 0x34, Delete = 0x3A, Delete2 = 0x3B,
-    DefineLocal = 0x3C, CallFunction = 0x3D, Return = 0x3E, Modulo = 0x3F, NewObject = 0x40,
-    DefineLocal2 = 0x41, InitArray = 0x42, InitObject = 0x43, TypeOf = 0x44, TargetPath = 0x45,
-    Enumerate = 0x46, Add2 = 0x47, Less2 = 0x48, Equals2 = 0x49, ToNumber = 0x4A, ToString = 0x4B,
-    PushDuplicate = 0x4C, StackSwap = 0x4D, GetMember = 0x4E, SetMember = 0x4F, Increment = 0x50,
-    Decrement = 0x51, CallMethod = 0x52, NewMethod = 0x53, InstanceOf = 0x54, Enumerate2 = 0x55,
-    BitAnd = 0x60, BitOr = 0x61, BitXor = 0x62, BitLShift = 0x63, BitRShift = 0x64,
-    BitURShift = 0x65, StrictEquals = 0x66, Greater = 0x67, StringGreater = 0x68, Extends = 0x69,
-    GotoFrame = 0x81, StoreRegister = 0x87, ConstantPool = 0x88, SetTarget = 0x8B,
-    GoToLabel = 0x8C, DefineFunction2 = 0x8E, Try = 0x8F, With = 0x94, Push = 0x96, Jump = 0x99,
-    DefineFunction = 0x9B, If = 0x9D, GotoFrame2 = 0x9F,
+    End = 0x00,
+    NextFrame = 0x04,
+    PrevFrame = 0x05,
+    Play = 0x06,
+    Stop = 0x07,
+    Add = 0x0A,
+    Subtract = 0x0B,
+    Multiply = 0x0C,
+    Divide = 0x0D,
+    Equals = 0x0E,
+    Less = 0x0F,
+    And = 0x10,
+    Or = 0x11,
+    Not = 0x12,
+    StringEquals = 0x13,
+    StringLength = 0x14,
+    StringExtract = 0x15,
+    Pop = 0x17,
+    ToInteger = 0x18,
+    GetVariable = 0x1C,
+    SetVariable = 0x1D,
+    SetTarget2 = 0x20,
+    StringAdd = 0x21,
+    GetProperty = 0x22,
+    SetProperty = 0x23,
+    Trace = 0x26,
+    StringLess = 0x29,
+    Throw = 0x2A,
+    CastOp = 0x2B,
+    GetTime = 0x34,
+    Delete = 0x3A,
+    Delete2 = 0x3B,
+    DefineLocal = 0x3C,
+    CallFunction = 0x3D,
+    Return = 0x3E,
+    Modulo = 0x3F,
+    NewObject = 0x40,
+    DefineLocal2 = 0x41,
+    InitArray = 0x42,
+    InitObject = 0x43,
+    TypeOf = 0x44,
+    TargetPath = 0x45,
+    Enumerate = 0x46,
+    Add2 = 0x47,
+    Less2 = 0x48,
+    Equals2 = 0x49,
+    ToNumber = 0x4A,
+    ToString = 0x4B,
+    PushDuplicate = 0x4C,
+    StackSwap = 0x4D,
+    GetMember = 0x4E,
+    SetMember = 0x4F,
+    Increment = 0x50,
+    Decrement = 0x51,
+    CallMethod = 0x52,
+    NewMethod = 0x53,
+    InstanceOf = 0x54,
+    Enumerate2 = 0x55,
+    BitAnd = 0x60,
+    BitOr = 0x61,
+    BitXor = 0x62,
+    BitLShift = 0x63,
+    BitRShift = 0x64,
+    BitURShift = 0x65,
+    StrictEquals = 0x66,
+    Greater = 0x67,
+    StringGreater = 0x68,
+    Extends = 0x69,
+    GotoFrame = 0x81,
+    StoreRegister = 0x87,
+    ConstantPool = 0x88,
+    SetTarget = 0x8B,
+    GoToLabel = 0x8C,
+    DefineFunction2 = 0x8E,
+    Try = 0x8F,
+    With = 0x94,
+    Push = 0x96,
+    Jump = 0x99,
+    DefineFunction = 0x9B,
+    If = 0x9D,
+    GotoFrame2 = 0x9F,
 };
 } // namespace op
 
@@ -143,7 +208,9 @@ public:
         return push({Item(name), std::move(value)}).op(op::SetVariable);
     }
     // Pops the value on the stack into variable `name`.
-    Asm& store(const std::string& name) { return push({name}).op(op::StackSwap).op(op::SetVariable); }
+    Asm& store(const std::string& name) {
+        return push({name}).op(op::StackSwap).op(op::SetVariable);
+    }
     Asm& trace(Item value) { return push({std::move(value)}).op(op::Trace); }
     // name(args...) with the arguments already pushed in reverse, then the count.
     Asm& call(const std::string& name, int argCount) {
@@ -168,7 +235,8 @@ public:
     Asm& jump(const std::string& target) { return branch(op::Jump, target); }
     Asm& ifTrue(const std::string& target) { return branch(op::If, target); }
 
-    Asm& function(const std::string& name, const std::vector<std::string>& params, const Asm& body) {
+    Asm& function(const std::string& name, const std::vector<std::string>& params,
+                  const Asm& body) {
         std::vector<std::uint8_t> data;
         str(data, name);
         u16(data, params.size());
@@ -229,8 +297,7 @@ public:
         std::vector<std::uint8_t> out = bytes_;
         for (const auto& [at, target] : fixups_) {
             auto it = labels_.find(target);
-            if (it == labels_.end())
-                throw std::logic_error("no label " + target);
+            if (it == labels_.end()) throw std::logic_error("no label " + target);
             auto offset = static_cast<std::int16_t>(static_cast<std::int64_t>(it->second) -
                                                     static_cast<std::int64_t>(at + 2));
             out[at] = static_cast<std::uint8_t>(offset);

@@ -67,7 +67,8 @@ TEST_F(Builtins, ArrayMethods) {
     EXPECT_EQ(engine.get(engine.construct(arrayClass, std::vector<Value>{Value(3)}), "length"),
               Value(3));
     // A comparator that answers nonsense still leaves a well-formed array.
-    Value liar(engine.newFunction("liar", [](NativeCall& c) { return c.engine.random() < 0.5 ? Value(-1) : Value(1); }));
+    Value liar(engine.newFunction(
+        "liar", [](NativeCall& c) { return c.engine.random() < 0.5 ? Value(-1) : Value(1); }));
     ArrayObject* big = engine.newArray();
     for (int i = 0; i < 100; ++i)
         big->push(Value(i));
@@ -92,7 +93,8 @@ TEST_F(Builtins, NumbersMathAndGlobals) {
     EXPECT_EQ(math("max", {Value(1), Value(5), Value(3)}), Value(5));
     EXPECT_TRUE(std::isnan(math("min", {Value(1), Value()}).number()));
     EXPECT_EQ(math("pow", {Value(2), Value(10)}), Value(1024));
-    EXPECT_EQ(engine.get(engine.get(Value(engine.globals()), "Math"), "PI"), Value(3.141592653589793));
+    EXPECT_EQ(engine.get(engine.get(Value(engine.globals()), "Math"), "PI"),
+              Value(3.141592653589793));
     engine.setRandomSeed(7);
     double r1 = math("random").number();
     engine.setRandomSeed(7);
@@ -136,9 +138,9 @@ TEST_F(Builtins, ObjectFacilities) {
     Object* listener = engine.newObject();
     int resized = 0;
     listener->define("onResize", Value(engine.newFunction("r", [&](NativeCall&) {
-        ++resized;
-        return Value();
-    })));
+                         ++resized;
+                         return Value();
+                     })));
     callOn(Value(stage), "addListener", {Value(listener)});
     callOn(Value(stage), "addListener", {Value(listener)}); // once only
     engine.broadcast(stage, "onResize");

@@ -25,21 +25,16 @@ public:
         return parent ? *parent->stringForm() + "." + name : std::string("_level0");
     }
     std::optional<Value> hostGet(Engine&, const std::string& n) override {
-        if (n == "_x")
-            return Value(x);
-        if (n == "_name")
-            return Value(name);
-        if (n == "_parent")
-            return parent ? std::optional<Value>(Value(parent)) : std::nullopt;
-        if (auto it = children.find(n); it != children.end())
-            return Value(it->second);
+        if (n == "_x") return Value(x);
+        if (n == "_name") return Value(name);
+        if (n == "_parent") return parent ? std::optional<Value>(Value(parent)) : std::nullopt;
+        if (auto it = children.find(n); it != children.end()) return Value(it->second);
         return std::nullopt;
     }
     bool hostSet(Engine& e, const std::string& n, const Value& v) override {
         if (n == "_x") {
             double d = e.toNumber(v);
-            if (!std::isnan(d))
-                x = d;
+            if (!std::isnan(d)) x = d;
             return true;
         }
         return false;

@@ -97,15 +97,29 @@ TEST_F(Interpreter, MethodsSeeThisAndConstructorsBuildPrototypes) {
     Asm ctor;
     ctor.push({"this"}).op(GetVariable).push({"x"}).get("x").op(SetMember);
     Asm getter;
-    getter.push({"this"}).op(GetVariable).push({"x"}).op(GetMember).push({2}).op(Multiply).op(Return);
+    getter.push({"this"})
+        .op(GetVariable)
+        .push({"x"})
+        .op(GetMember)
+        .push({2})
+        .op(Multiply)
+        .op(Return);
     Asm a;
     a.function("P", {"x"}, ctor);
-    a.get("P").push({"prototype"}).op(GetMember).push({"get"}).function("", {}, getter).op(SetMember);
+    a.get("P")
+        .push({"prototype"})
+        .op(GetMember)
+        .push({"get"})
+        .function("", {}, getter)
+        .op(SetMember);
     a.push({"p"}).push({21, 1, "P"}).op(NewObject).op(SetVariable);
     a.push({"r"}).push({0}).get("p").push({"get"}).op(CallMethod).op(SetVariable);
     a.push({"i"}).get("p").get("P").op(InstanceOf).op(SetVariable);
     a.push({"o"}).push({"k", 7, 1}).op(InitObject).op(SetVariable);
-    a.get("o").push({"m"}).function("", {}, Asm().push({"this"}).op(GetVariable).push({"k"}).op(GetMember).op(Return)).op(SetMember);
+    a.get("o")
+        .push({"m"})
+        .function("", {}, Asm().push({"this"}).op(GetVariable).push({"k"}).op(GetMember).op(Return))
+        .op(SetMember);
     a.push({"rk"}).push({0}).get("o").push({"m"}).op(CallMethod).op(SetVariable);
     run(a);
     EXPECT_EQ(num("r"), 42);
@@ -127,7 +141,14 @@ TEST_F(Interpreter, DefineFunction2UsesRegistersAndPreloads) {
     a.push({"r"}).push({4, 10, 2, "f"}).op(CallFunction).op(SetVariable);
     a.push({"o"}).push({0, "Object"}).op(NewObject).op(SetVariable);
     a.get("o").push({"me"}).function2("", {}, 2, 0x0001, self).op(SetMember);
-    a.push({"same"}).push({0}).get("o").push({"me"}).op(CallMethod).get("o").op(StrictEquals).op(SetVariable);
+    a.push({"same"})
+        .push({0})
+        .get("o")
+        .push({"me"})
+        .op(CallMethod)
+        .get("o")
+        .op(StrictEquals)
+        .op(SetVariable);
     // A register outside the function's count reads as undefined and stores nothing.
     a.function2("g", {}, 1, 0, Asm().push({5}).storeRegister(9).op(Pop).push({Reg{9}}).op(Return));
     a.push({"g"}).call("g", 0).op(SetVariable);
@@ -206,10 +227,22 @@ TEST_F(Interpreter, SuperReachesTheParentClass) {
     Asm ctorB;
     ctorB.push({9, 1}).push({"super"}).op(GetVariable).push({Undef{}}).op(CallMethod).op(Pop);
     Asm whoB;
-    whoB.push({"B"}).push({0}).push({"super"}).op(GetVariable).push({"who"}).op(CallMethod).op(Add2).op(Return);
+    whoB.push({"B"})
+        .push({0})
+        .push({"super"})
+        .op(GetVariable)
+        .push({"who"})
+        .op(CallMethod)
+        .op(Add2)
+        .op(Return);
     Asm a;
     a.function("A", {"v"}, ctorA);
-    a.get("A").push({"prototype"}).op(GetMember).push({"who"}).function("", {}, Asm().push({"A"}).op(Return)).op(SetMember);
+    a.get("A")
+        .push({"prototype"})
+        .op(GetMember)
+        .push({"who"})
+        .function("", {}, Asm().push({"A"}).op(Return))
+        .op(SetMember);
     a.function("B", {}, ctorB);
     a.get("B").get("A").op(Extends);
     a.get("B").push({"prototype"}).op(GetMember).push({"who"}).function("", {}, whoB).op(SetMember);
@@ -261,7 +294,15 @@ TEST_F(Interpreter, ConstantPoolFeedsPushes) {
 
 TEST_F(Interpreter, FunctionApplyAndCall) {
     Asm sum;
-    sum.push({"this"}).op(GetVariable).push({"base"}).op(GetMember).get("a").op(Add2).get("b").op(Add2).op(Return);
+    sum.push({"this"})
+        .op(GetVariable)
+        .push({"base"})
+        .op(GetMember)
+        .get("a")
+        .op(Add2)
+        .get("b")
+        .op(Add2)
+        .op(Return);
     run(Asm().function("sum", {"a", "b"}, sum).set("base", 100));
     Object* self = engine.newObject();
     self->define("base", Value(1));

@@ -32,13 +32,26 @@ TEST_F(Robustness, PoppingAnEmptyStackGivesUndefined) {
     // A function cannot eat its caller's stack either.
     Asm greedy;
     greedy.op(Pop).op(Pop).op(Pop).push({"ok"}).op(Return);
-    run(Asm().function("greedy", {}, greedy).push({"keep"}).call("greedy", 0).op(Pop).store("kept"));
+    run(Asm()
+            .function("greedy", {}, greedy)
+            .push({"keep"})
+            .call("greedy", 0)
+            .op(Pop)
+            .store("kept"));
     EXPECT_EQ(str("kept"), "keep");
 }
 
 TEST_F(Robustness, RunawayLoopIsAbandonedByTheBudget) {
     engine.setActionBudget(100000);
-    run(Asm().set("before", 1).set("i", 0).label("l").push({"i"}).get("i").op(Increment).op(SetVariable).jump("l"));
+    run(Asm()
+            .set("before", 1)
+            .set("i", 0)
+            .label("l")
+            .push({"i"})
+            .get("i")
+            .op(Increment)
+            .op(SetVariable)
+            .jump("l"));
     EXPECT_EQ(num("before"), 1);
     EXPECT_GT(num("i"), 1000);
     EXPECT_NE(engine.lastError().find("budget"), std::string::npos);
@@ -57,8 +70,8 @@ TEST_F(Robustness, DeepRecursionIsStopped) {
     // toString recursing through itself is stopped the same way.
     Object* o = engine.newObject();
     o->define("toString", Value(engine.newFunction("t", [](NativeCall& c) {
-        return Value(c.engine.toString(c.thisValue) + "x");
-    })));
+                  return Value(c.engine.toString(c.thisValue) + "x");
+              })));
     EXPECT_TRUE(engine.call(engine.get(Value(o), "toString"), Value(o)).isUndefined());
     run(Asm().set("fine", 1));
     EXPECT_EQ(num("fine"), 1);
@@ -72,7 +85,8 @@ TEST_F(Robustness, MalformedRecordsEndTheScript) {
     EXPECT_EQ(num("a"), 1);
     EXPECT_TRUE(var("b").isUndefined());
     // Unknown push type, unknown action, truncated header.
-    engine.runActions(std::vector<std::uint8_t>{0x96, 0x02, 0x00, 0x42, 0x00, 0x77, 0x96, 0x01}, root);
+    engine.runActions(std::vector<std::uint8_t>{0x96, 0x02, 0x00, 0x42, 0x00, 0x77, 0x96, 0x01},
+                      root);
     // A function whose declared body is longer than the code.
     engine.runActions(std::vector<std::uint8_t>{0x9B, 0x05, 0x00, 'f', 0, 0, 0, 0xFF, 0x17}, root);
     // A nested with/try chain deeper than the recursion limit.

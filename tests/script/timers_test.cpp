@@ -42,7 +42,13 @@ TEST_F(Timers, DueTimersFireInTimeOrderThenCreationOrder) {
 
 TEST_F(Timers, IntervalsRepeatUntilCleared) {
     defineTracer("tick", "t");
-    run(Asm().push({"id"}).push({"", 10}).get("tick").push({3, "setInterval"}).op(CallFunction).op(SetVariable));
+    run(Asm()
+            .push({"id"})
+            .push({"", 10})
+            .get("tick")
+            .push({3, "setInterval"})
+            .op(CallFunction)
+            .op(SetVariable));
     engine.advanceTime(100);
     EXPECT_EQ(traced.size(), 10u);
     run(Asm().get("id").push({1, "clearInterval"}).op(CallFunction).op(Pop));
@@ -81,9 +87,21 @@ TEST_F(Timers, EachTimerRunsInItsOwnTurn) {
 TEST_F(Timers, MethodFormAndGetTimer) {
     Asm body;
     body.op(GetTime).op(Trace);
-    run(Asm().push({"o"}).push({0, "Object"}).op(NewObject).op(SetVariable)
-            .get("o").push({"m"}).function("", {}, body).op(SetMember)
-            .push({25}).push({"m"}).get("o").push({3, "setTimeout"}).op(CallFunction).op(Pop));
+    run(Asm()
+            .push({"o"})
+            .push({0, "Object"})
+            .op(NewObject)
+            .op(SetVariable)
+            .get("o")
+            .push({"m"})
+            .function("", {}, body)
+            .op(SetMember)
+            .push({25})
+            .push({"m"})
+            .get("o")
+            .push({3, "setTimeout"})
+            .op(CallFunction)
+            .op(Pop));
     engine.advanceTime(40);
     EXPECT_EQ(traced, std::vector<std::string>{"25"});
     EXPECT_EQ(engine.now(), 40);

@@ -93,10 +93,10 @@ TEST_F(Conversions, LooseEqualityFollowsTheAbstractAlgorithm) {
 }
 
 TEST_F(Conversions, RelationalComparisonPicksStringsOrNumbers) {
-    EXPECT_EQ(engine.lessThan(Value("10"), Value("9")), Value(true));   // strings
-    EXPECT_EQ(engine.lessThan(Value("10"), Value(9)), Value(false));    // numbers
+    EXPECT_EQ(engine.lessThan(Value("10"), Value("9")), Value(true)); // strings
+    EXPECT_EQ(engine.lessThan(Value("10"), Value(9)), Value(false));  // numbers
     EXPECT_EQ(engine.lessThan(Value(1), Value(2)), Value(true));
-    EXPECT_TRUE(engine.lessThan(Value(), Value(2)).isUndefined());      // NaN
+    EXPECT_TRUE(engine.lessThan(Value(), Value(2)).isUndefined()); // NaN
     EXPECT_TRUE(engine.lessThan(Value("a"), Value(2)).isUndefined());
 }
 

@@ -74,8 +74,14 @@ TEST_F(Watch, ScriptWatcherRunsBeforeTheAssignmentReturns) {
     body.get("newVal").op(Trace).get("newVal").op(Return);
     Asm a;
     a.function("FLVFileWatcher", {"prop", "oldVal", "newVal", "userData"}, body);
-    a.push({0}).get("FLVFileWatcher").push({"Ff", 3}).push({"this"}).op(GetVariable)
-        .push({"watch"}).op(CallMethod).op(Pop);
+    a.push({0})
+        .get("FLVFileWatcher")
+        .push({"Ff", 3})
+        .push({"this"})
+        .op(GetVariable)
+        .push({"watch"})
+        .op(CallMethod)
+        .op(Pop);
     run(a);
     engine.setVariable(root, "Ff", Value("movie.flv"));
     EXPECT_EQ(traced, std::vector<std::string>{"movie.flv"});
@@ -99,9 +105,9 @@ TEST_F(Watch, UnwatchStopsTheCallsAndBadWatchersAreRefused) {
 TEST_F(Watch, AWatcherThatFailsStillReleasesItsGuard) {
     int calls = 0;
     watch("Ff", Value(engine.newFunction("w", [&](NativeCall&) -> Value {
-        ++calls;
-        throw ScriptThrow{Value("bad")};
-    })));
+              ++calls;
+              throw ScriptThrow{Value("bad")};
+          })));
     engine.setVariable(root, "Ff", Value("a"));
     engine.setVariable(root, "Ff", Value("b"));
     EXPECT_EQ(calls, 2);

@@ -17,7 +17,8 @@ protected:
 };
 
 TEST_F(Channel, RotationCyclesThroughTheFourCodes) {
-    for (int i = 0; i < 4; ++i) RotateStep(RotateDirection::Right);
+    for (int i = 0; i < 4; ++i)
+        RotateStep(RotateDirection::Right);
     EXPECT_EQ(control.log(), QStringList({"RTo=1", "RTo=2", "RTo=-1", "RTo=0"}));
     control.sent.clear();
     RotateStep(RotateDirection::Left);
@@ -31,8 +32,8 @@ TEST_F(Channel, FileIsFollowedByRepeatOnlyAfterTheFirstToggle) {
     SendRepeat(false);
     SendFile("/b c.flv");
     SendFile(QString());
-    EXPECT_EQ(control.log(), QStringList({"Ff=/a.flv", "Rpt=1", "Rpt=0", "Ff=/b c.flv", "Rpt=0",
-                                          "Ff=", "Rpt=0"}));
+    EXPECT_EQ(control.log(),
+              QStringList({"Ff=/a.flv", "Rpt=1", "Rpt=0", "Ff=/b c.flv", "Rpt=0", "Ff=", "Rpt=0"}));
     EXPECT_EQ(RepeatValue, "0");
 }
 

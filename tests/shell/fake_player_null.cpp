@@ -3,6 +3,7 @@ class QWidget;
 namespace zimo {
 class PlayerControl;
 }
-extern "C" __attribute__((visibility("default"))) zimo::PlayerControl* zimo_CreateControl(QWidget*) {
+extern "C" __attribute__((visibility("default"))) zimo::PlayerControl*
+zimo_CreateControl(QWidget*) {
     return nullptr;
 }

@@ -13,21 +13,51 @@ QString RunTool(const QString& program, const QStringList& arguments) {
     return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
 }
 
-bool ProgramRun::install(const QString& program, const QString& playerLibrary) {
-    const QString target = programDir.path() + "/zimo";
+bool ProgramRun::install(const QString& program, const QString& playerLibrary,
+                         const QString& folderName) {
+    programFolder = programDir.path();
+    if (!folderName.isEmpty()) {
+        programFolder += "/" + folderName;
+        QDir().mkpath(programFolder);
+    }
+    const QString target = programFolder + "/zimo";
     if (!QFile::copy(program, target)) return false;
     QFile::setPermissions(target, QFile::permissions(program));
     if (!playerLibrary.isEmpty() &&
-        !QFile::copy(playerLibrary, programDir.path() + "/libzimoplayer.so"))
+        !QFile::copy(playerLibrary, programFolder + "/libzimoplayer.so"))
         return false;
     for (const char* sub : {"home", "config", "data", "cache", "runtime", "tmp"})
         QDir(home.path()).mkpath(sub);
-    QFile::setPermissions(home.path() + "/runtime", QFile::ReadOwner | QFile::WriteOwner |
-                                                        QFile::ExeOwner);
+    QFile::setPermissions(home.path() + "/runtime",
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     return true;
 }
 
 void ProgramRun::start(const QStringList& arguments, const QString& tmpdir) {
+    startIn(QStringList{programPath()} + arguments, tmpdir);
+}
+
+void ProgramRun::startCommand(const QStringList& command) {
+    startIn(command, {});
+}
+
+QStringList ProgramRun::variables() const {
+    QFile log(variableLog());
+    if (!log.open(QIODevice::ReadOnly)) return {};
+    return QString::fromUtf8(log.readAll()).split('\n', Qt::SkipEmptyParts);
+}
+
+bool ProgramRun::waitForVariable(const QString& line, int timeoutMs) {
+    QElapsedTimer waited;
+    waited.start();
+    while (!variables().contains(line)) {
+        if (waited.elapsed() > timeoutMs) return false;
+        QThread::msleep(50);
+    }
+    return true;
+}
+
+void ProgramRun::startIn(const QStringList& command, const QString& tmpdir) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("HOME", home.path() + "/home");
     env.insert("XDG_CONFIG_HOME", configPath());
@@ -35,15 +65,17 @@ void ProgramRun::start(const QStringList& arguments, const QString& tmpdir) {
     env.insert("XDG_CACHE_HOME", home.path() + "/cache");
     env.insert("XDG_RUNTIME_DIR", home.path() + "/runtime");
     env.insert("TMPDIR", tmpdir.isEmpty() ? tmpPath() : tmpdir);
+    env.insert("ZIMO_TEST_VARIABLE_LOG", variableLog());
     env.remove("QT_QPA_PLATFORM");
     process.setProcessEnvironment(env);
-    process.start(programDir.path() + "/zimo", arguments);
+    process.start(command.first(), command.mid(1));
     process.waitForStarted();
 }
 
 QStringList ProgramRun::windowsNamed(const QString& title) {
-    const QString out = RunTool("xdotool", {"search", "--all", "--pid", QString::number(process.processId()),
-                                            "--name", "^" + QRegularExpression::escape(title) + "$"});
+    const QString out =
+        RunTool("xdotool", {"search", "--all", "--pid", QString::number(process.processId()),
+                            "--name", "^" + QRegularExpression::escape(title) + "$"});
     QStringList shown;
     if (out.isEmpty()) return shown;
     // Only windows that are actually on the screen count.

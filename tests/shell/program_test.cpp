@@ -36,12 +36,11 @@ TEST_P(MissingPlayer, ShowsTheOneErrorBoxAndNoMainWindow) {
     EXPECT_TRUE(QDir(run.tmpPath()).entryList({"z*"}, QDir::Files).isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Program, MissingPlayer,
-    ::testing::Values(MissingPlayerCase{"NoLibrary", ""},
-                      MissingPlayerCase{"NoEntryPoint", ZIMO_FAKE_NOENTRY},
-                      MissingPlayerCase{"CreationFails", ZIMO_FAKE_NULL}),
-    [](const auto& param) { return std::string(param.param.name); });
+INSTANTIATE_TEST_SUITE_P(Program, MissingPlayer,
+                         ::testing::Values(MissingPlayerCase{"NoLibrary", ""},
+                                           MissingPlayerCase{"NoEntryPoint", ZIMO_FAKE_NOENTRY},
+                                           MissingPlayerCase{"CreationFails", ZIMO_FAKE_NULL}),
+                         [](const auto& param) { return std::string(param.param.name); });
 
 TEST(Program, UnusableTemporaryFolderEndsSilentlyBeforeAnyWindow) {
     // A folder that does not exist, and one that nobody (not even root) can write in.

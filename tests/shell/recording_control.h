@@ -7,6 +7,13 @@
 #include <QPair>
 #include <QString>
 
+#include <ostream>
+
+// Readable strings in test failures.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
 class RecordingControl final : public zimo::PlayerControl {
 public:
     QWidget* window() override { return nullptr; }
@@ -21,7 +28,8 @@ public:
     // "name=value" for each assignment, in order.
     QStringList log() const {
         QStringList out;
-        for (const auto& [name, value] : sent) out << name + QLatin1Char('=') + value;
+        for (const auto& [name, value] : sent)
+            out << name + QLatin1Char('=') + value;
         return out;
     }
 

@@ -1,5 +1,7 @@
 // The program's start-up on a real X server with a window manager: the main window's
 // frame, the player control inside it and the movie it loaded.
+#include "commands/menus.h"
+#include "files/settings.h"
 #include "shell/globals.h"
 #include "shell/main_window.h"
 #include "shell/movie_deploy.h"
@@ -9,6 +11,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QScreen>
@@ -18,6 +22,23 @@
 namespace {
 
 QTemporaryDir* ScratchTemp = nullptr;
+
+// The marks of Repeat (both menus) and of the association (menu bar) at the moment
+// the main window is first shown.
+struct FirstShowSpy : QObject {
+    bool seen = false;
+    bool repeatInBar = false, repeatInContext = false, associated = false;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (!seen && event->type() == QEvent::Show && MainWindow && watched == MainWindow) {
+            seen = true;
+            repeatInBar = IsMenuItemChecked(CurrentMenu(), 5);
+            repeatInContext = IsMenuItemChecked(ContextMenu, 5);
+            associated = IsMenuItemChecked(CurrentMenu(), 12);
+        }
+        return false;
+    }
+};
+FirstShowSpy* ShowSpy = nullptr;
 
 TEST(InitialPlacement, CentresTheFrameWithTruncatedHalves) {
     EXPECT_EQ(InitialWindowLeft(1024), 298);
@@ -52,6 +73,11 @@ TEST_F(StartUpOnX, PlayerWindowFillsTheClientAreaAndFollowsIt) {
     EXPECT_EQ(PlayerWindow, MainWindow->centralWidget());
     EXPECT_TRUE(PlayerWindow->acceptDrops());
     MainWindow->resize(600, 400);
+    // The window manager answers the resize in its own time.
+    QElapsedTimer waited;
+    waited.start();
+    while (MainWindow->size() != QSize(600, 400) && waited.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     QCoreApplication::processEvents();
     const int bar = MainWindow->menuWidget() ? MainWindow->menuWidget()->height() : 0;
     EXPECT_EQ(PlayerWindow->size(), QSize(600, 400 - bar));
@@ -66,6 +92,22 @@ TEST_F(StartUpOnX, ControlLoadedTheEmbeddedMovieAndTheFileIsGone) {
     EXPECT_TRUE(loaded.startsWith("CWS"));
     EXPECT_EQ(static_cast<unsigned char>(loaded.at(3)), 8);
     EXPECT_TRUE(QDir(ScratchTemp->path()).entryList({"z*"}, QDir::Files | QDir::Hidden).isEmpty());
+    EXPECT_TRUE(
+        QDir(ScratchTemp->path()).entryList({"*.tmp"}, QDir::Files | QDir::Hidden).isEmpty());
+}
+
+TEST_F(StartUpOnX, SavedRepeatAndAssociationAreMarkedBeforeTheWindowShows) {
+    ASSERT_TRUE(ShowSpy->seen);
+    EXPECT_TRUE(ShowSpy->repeatInBar);
+    EXPECT_TRUE(ShowSpy->repeatInContext);
+    EXPECT_TRUE(ShowSpy->associated);
+    EXPECT_TRUE(AssociationFlag);
+    EXPECT_EQ(FindMenuItem(ContextMenu, 12), nullptr);
+    EXPECT_EQ(PlayerControl->getVariable("Rpt"), "1");
+    EXPECT_EQ(RepeatValue, "1");
+    QString rep;
+    EXPECT_TRUE(ReadSetting("Rep", rep));
+    EXPECT_EQ(rep, "1");
 }
 
 TEST_F(StartUpOnX, ShutdownSendsAnEmptyFileOnce) {
@@ -84,7 +126,22 @@ int main(int argc, char** argv) {
     QTemporaryDir temp;
     ScratchTemp = &temp;
     qputenv("TMPDIR", temp.path().toLocal8Bit());
+    // Settings as a previous run left them: Repeat on, the program the .flv default.
+    QDir(temp.path()).mkpath("config/Quorbin");
+    qputenv("XDG_CONFIG_HOME", (temp.path() + "/config").toLocal8Bit());
+    qputenv("XDG_DATA_HOME", (temp.path() + "/data").toLocal8Bit());
+    QFile settings(temp.path() + "/config/Quorbin/ZP.conf");
+    settings.open(QIODevice::WriteOnly);
+    settings.write("[General]\nRep=1\n");
+    settings.close();
+    QFile mimeApps(temp.path() + "/config/mimeapps.list");
+    mimeApps.open(QIODevice::WriteOnly);
+    mimeApps.write("[Default Applications]\nvideo/x-flv=ZimoFlv.desktop\n");
+    mimeApps.close();
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+    FirstShowSpy spy;
+    ShowSpy = &spy;
+    app.installEventFilter(&spy);
     return RUN_ALL_TESTS();
 }

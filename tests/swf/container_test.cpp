@@ -15,7 +15,8 @@ Bytes makeMovie(const char* signature, std::uint8_t version, const Bytes& body,
     Bytes file(signature, signature + 3);
     file.push_back(version);
     const std::uint32_t length = static_cast<std::uint32_t>(body.size() + 8) + lengthDelta;
-    for (int i = 0; i < 4; ++i) file.push_back((length >> (8 * i)) & 0xff);
+    for (int i = 0; i < 4; ++i)
+        file.push_back((length >> (8 * i)) & 0xff);
     if (std::memcmp(signature, "CWS", 3) == 0) {
         uLongf size = compressBound(body.size());
         Bytes z(size);
@@ -42,15 +43,16 @@ TEST(Container, AcceptsCompressedAndPlainMovies) {
 TEST(Container, RefusesMalformedFiles) {
     auto good = makeMovie("CWS", 8, kBody);
     std::vector<Bytes> bad;
-    bad.push_back({});                                        // empty
-    bad.push_back(Bytes(good.begin(), good.begin() + 7));     // short header
-    bad.push_back(Bytes(good.begin(), good.end() - 4));       // truncated zlib stream
-    bad.push_back(makeMovie("XWS", 8, kBody));                // signature
-    bad.push_back(makeMovie("CWS", 0, kBody));                // version
-    bad.push_back(makeMovie("CWS", 8, kBody, 1));             // length too large
-    bad.push_back(makeMovie("FWS", 8, kBody, 0xfffffff0u));   // absurd length
+    bad.push_back({});                                      // empty
+    bad.push_back(Bytes(good.begin(), good.begin() + 7));   // short header
+    bad.push_back(Bytes(good.begin(), good.end() - 4));     // truncated zlib stream
+    bad.push_back(makeMovie("XWS", 8, kBody));              // signature
+    bad.push_back(makeMovie("CWS", 0, kBody));              // version
+    bad.push_back(makeMovie("CWS", 8, kBody, 1));           // length too large
+    bad.push_back(makeMovie("CWS", 8, kBody, 0xffffffffu)); // length too small
+    bad.push_back(makeMovie("FWS", 8, kBody, 0xfffffff0u)); // absurd length
     auto flipped = good;
-    flipped[10] ^= 0xff;                                      // bit-flipped zlib data
+    flipped[10] ^= 0xff; // bit-flipped zlib data
     bad.push_back(flipped);
     for (std::size_t i = 0; i < bad.size(); ++i)
         EXPECT_FALSE(zimo::swf::openContainer(bad[i]).ok) << "case " << i;

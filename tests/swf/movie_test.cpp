@@ -19,7 +19,8 @@ TEST(MovieLoad, ReadsHeaderDefinitionsAndTimeline) {
     m.add(shape.tag(1));
     Bytes spriteTags = placeTag(1, 1);
     const Bytes show = showFrameTag();
-    for (int i = 0; i < 2; ++i) spriteTags.insert(spriteTags.end(), show.begin(), show.end());
+    for (int i = 0; i < 2; ++i)
+        spriteTags.insert(spriteTags.end(), show.begin(), show.end());
     m.add(spriteTag(2, 2, spriteTags));
     m.add(fontTag(3, {{u'1', 0, -700, 500, 0, 570}}, 927, 217, 120));
     FieldSpec field;
@@ -185,9 +186,9 @@ TEST(MovieLoad, SkipsUnknownTagsIdsAndDuplicates) {
     a.styles(0, a.solid({255, 0, 0}), 0).rect(0, 0, 10, 10);
     b.styles(0, b.solid({0, 255, 0}), 0).rect(0, 0, 20, 20);
     MovieMaker m;
-    m.add(movie::tag(200, {1, 2, 3}));       // unknown tag
-    m.add(a.tag(1)).add(b.tag(1));            // duplicate id: the first stays
-    m.add(placeTag(1, 99));                   // unknown character
+    m.add(movie::tag(200, {1, 2, 3})); // unknown tag
+    m.add(a.tag(1)).add(b.tag(1));     // duplicate id: the first stays
+    m.add(placeTag(1, 99));            // unknown character
     m.add(placeTag(2, 1));
     m.showFrame();
     // A sprite placing itself is refused at parse time, so nothing can recurse.
@@ -199,6 +200,47 @@ TEST(MovieLoad, SkipsUnknownTagsIdsAndDuplicates) {
     EXPECT_TRUE(movie->get<swf::SpriteDef>(5)->timeline->frames.empty() ||
                 movie->get<swf::SpriteDef>(5)->timeline->frames[0].tags.empty());
     EXPECT_GE(movie->warnings.size(), 3u);
+}
+
+TEST(MovieLoad, PlaceObject3WithFiltersAndVisibility) {
+    ShapeBuilder box;
+    box.styles(0, box.solid({0, 0, 0}), 0).rect(0, 0, 10, 10);
+    movie::SwfWriter w;
+    w.u8(0x02 | 0x20 | 0x80); // character, name, clip actions
+    w.u8(0x01 | 0x02 | 0x20); // filters, blend mode, visibility
+    w.u16(4);
+    w.u16(1);
+    w.string("boxed");
+    w.u8(1); // one filter: a blur
+    w.u8(1);
+    w.bytes(Bytes(9, 0));
+    w.u8(3);           // blend mode
+    w.u8(0);           // not visible
+    w.u32(0);          // background
+    w.u16(0);          // clip actions: reserved
+    w.u32(0x00000402); // all events
+    w.u32(0x00000400); // on press:
+    w.u32(2);
+    w.bytes({0x07, 0x00});
+    w.u32(0x00020000); // on a key press, with its key code:
+    w.u32(3);
+    w.bytes({13, 0x06, 0x00});
+    w.u32(0);
+    MovieMaker m;
+    m.add(box.tag(1)).add(movie::tag(70, w.data())).showFrame();
+    auto movie = m.load();
+    ASSERT_TRUE(movie);
+    const auto& p = std::get<swf::PlaceObject>(movie->timeline->frames[0].tags[0]);
+    EXPECT_EQ(p.version, 3);
+    EXPECT_EQ(p.depth, 4);
+    EXPECT_EQ(*p.name, "boxed");
+    EXPECT_EQ(*p.blendMode, 3);
+    EXPECT_FALSE(*p.visible);
+    ASSERT_EQ(p.clipActions.size(), 2u);
+    EXPECT_EQ(p.clipActions[0].events, swf::kClipPress);
+    EXPECT_EQ(p.clipActions[0].actions, (Bytes{0x07, 0x00}));
+    EXPECT_EQ(p.clipActions[1].keyCode, 13);
+    EXPECT_EQ(p.clipActions[1].actions, (Bytes{0x06, 0x00}));
 }
 
 TEST(MovieLoad, RefusesBadContainers) {

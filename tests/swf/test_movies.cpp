@@ -10,11 +10,14 @@ using movie::SwfWriter;
 
 namespace {
 
-int twips(double px) { return static_cast<int>(std::lround(px * 20)); }
+int twips(double px) {
+    return static_cast<int>(std::lround(px * 20));
+}
 
 int bitsFor(std::initializer_list<int> values) {
     int n = 1;
-    for (int v : values) n = std::max(n, movie::signedBitsFor(v));
+    for (int v : values)
+        n = std::max(n, movie::signedBitsFor(v));
     return n;
 }
 
@@ -61,13 +64,15 @@ void writeCxForm(SwfWriter& w, const CxForm& c) {
     w.ubits(1, 1); // add terms
     w.ubits(1, 1); // multiply terms
     w.ubits(n, 4);
-    for (int v : {c.rm, c.gm, c.bm, c.am}) w.sbits(v, n);
-    for (int v : {c.ra, c.ga, c.ba, c.aa}) w.sbits(v, n);
+    for (int v : {c.rm, c.gm, c.bm, c.am})
+        w.sbits(v, n);
+    for (int v : {c.ra, c.ga, c.ba, c.aa})
+        w.sbits(v, n);
     w.flushBits();
 }
 
-Bytes gradientFill(int type, const std::vector<std::pair<int, Color>>& stops, Place m,
-                   int spread, int interpolation) {
+Bytes gradientFill(int type, const std::vector<std::pair<int, Color>>& stops, Place m, int spread,
+                   int interpolation) {
     SwfWriter w;
     w.u8(static_cast<std::uint8_t>(type));
     // The matrix maps the ±16384 twip square; the caller's `m` is in pixels per unit.
@@ -172,7 +177,8 @@ ShapeBuilder& ShapeBuilder::rect(double x0, double y0, double x1, double y1) {
 Bytes ShapeBuilder::tag(std::uint16_t id) const {
     // The declared box: the edges, widened by half the widest line.
     int half = 0;
-    for (int width : lineWidths_) half = std::max(half, width / 2);
+    for (int width : lineWidths_)
+        half = std::max(half, width / 2);
     SwfWriter w;
     w.u16(id);
     w.rect(minX_ - half, maxX_ + half, minY_ - half, maxY_ + half);
@@ -181,9 +187,11 @@ Bytes ShapeBuilder::tag(std::uint16_t id) const {
         w.u8(0x01); // uses scaling strokes
     }
     w.u8(static_cast<std::uint8_t>(fills_.size()));
-    for (const auto& f : fills_) w.bytes(f);
+    for (const auto& f : fills_)
+        w.bytes(f);
     w.u8(static_cast<std::uint8_t>(lines_.size()));
-    for (const auto& l : lines_) w.bytes(l);
+    for (const auto& l : lines_)
+        w.bytes(l);
     const int fillBits = movie::unsignedBitsFor(static_cast<std::uint32_t>(fills_.size()));
     const int lineBits = movie::unsignedBitsFor(static_cast<std::uint32_t>(lines_.size()));
     w.ubits(static_cast<std::uint32_t>(fillBits), 4);
@@ -201,11 +209,11 @@ Bytes ShapeBuilder::tag(std::uint16_t id) const {
         }
         case Op::Style:
             w.ubits(0, 1);
-            w.ubits(0, 1);           // new styles
-            w.ubits(1, 1);           // line
-            w.ubits(1, 1);           // fill 1
-            w.ubits(1, 1);           // fill 0
-            w.ubits(0, 1);           // move
+            w.ubits(0, 1); // new styles
+            w.ubits(1, 1); // line
+            w.ubits(1, 1); // fill 1
+            w.ubits(1, 1); // fill 0
+            w.ubits(0, 1); // move
             w.ubits(static_cast<std::uint32_t>(op.a), fillBits);
             w.ubits(static_cast<std::uint32_t>(op.b), fillBits);
             w.ubits(static_cast<std::uint32_t>(op.c), lineBits);
@@ -263,8 +271,12 @@ Bytes removeTag(int depth) {
     return movie::tag(28, w.data());
 }
 
-Bytes showFrameTag() { return movie::tag(1, {}); }
-Bytes endTag() { return movie::tag(0, {}); }
+Bytes showFrameTag() {
+    return movie::tag(1, {});
+}
+Bytes endTag() {
+    return movie::tag(0, {});
+}
 
 Bytes frameLabelTag(const std::string& label) {
     SwfWriter w;
@@ -272,7 +284,9 @@ Bytes frameLabelTag(const std::string& label) {
     return movie::tag(43, w.data());
 }
 
-Bytes doActionTag(const Bytes& actions) { return movie::tag(12, actions); }
+Bytes doActionTag(const Bytes& actions) {
+    return movie::tag(12, actions);
+}
 
 Bytes spriteTag(std::uint16_t id, std::uint16_t frames, const Bytes& tags) {
     SwfWriter w;
@@ -325,7 +339,8 @@ Bytes fontTag(std::uint16_t id, const std::vector<GlyphSpec>& glyphs, int ascent
     w.u8(1);
     const std::string name = "TestFont";
     w.u8(static_cast<std::uint8_t>(name.size()));
-    for (char c : name) w.u8(static_cast<std::uint8_t>(c));
+    for (char c : name)
+        w.u8(static_cast<std::uint8_t>(c));
     w.u16(static_cast<std::uint16_t>(glyphs.size()));
     std::size_t offset = 2 * glyphs.size() + 2;
     for (const auto& s : shapes) {
@@ -333,13 +348,17 @@ Bytes fontTag(std::uint16_t id, const std::vector<GlyphSpec>& glyphs, int ascent
         offset += s.size();
     }
     w.u16(static_cast<std::uint16_t>(offset));
-    for (const auto& s : shapes) w.bytes(s);
-    for (const auto& g : glyphs) w.u16(g.code);
+    for (const auto& s : shapes)
+        w.bytes(s);
+    for (const auto& g : glyphs)
+        w.u16(g.code);
     w.u16(static_cast<std::uint16_t>(ascent * k));
     w.u16(static_cast<std::uint16_t>(descent * k));
     w.s16(static_cast<std::int16_t>(leading * k));
-    for (const auto& g : glyphs) w.s16(static_cast<std::int16_t>(g.advance * k));
-    for (std::size_t i = 0; i < glyphs.size(); ++i) w.rect(0, 0, 0, 0);
+    for (const auto& g : glyphs)
+        w.s16(static_cast<std::int16_t>(g.advance * k));
+    for (std::size_t i = 0; i < glyphs.size(); ++i)
+        w.rect(0, 0, 0, 0);
     w.u16(0);
     return movie::tag(font3 ? 75 : 48, w.data());
 }

@@ -113,8 +113,8 @@ public:
     MovieMaker(int width = 100, int height = 100, int frames = 1, int version = 8);
     MovieMaker& add(const Bytes& tag);
     MovieMaker& showFrame() { return add(showFrameTag()); }
-    Bytes body() const;  // after the 8-byte header, End tag included
-    Bytes file() const;  // compressed movie
+    Bytes body() const; // after the 8-byte header, End tag included
+    Bytes file() const; // compressed movie
     // Loads the movie; fails the test on a refusal.
     std::shared_ptr<const swf::Movie> load() const;
 

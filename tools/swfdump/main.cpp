@@ -68,14 +68,20 @@ void printTags(swf::Reader& r, int version, int indent) {
                 std::printf(" depth %u", x->depth);
             break;
         }
-        case swf::kTagFrameLabel: std::printf(" \"%s\"", b.cstring().c_str()); break;
-        case swf::kTagShowFrame: std::printf(" (frame %d)", frame++); break;
+        case swf::kTagFrameLabel:
+            std::printf(" \"%s\"", b.cstring().c_str());
+            break;
+        case swf::kTagShowFrame:
+            std::printf(" (frame %d)", frame++);
+            break;
         case swf::kTagDefineSprite: {
             std::printf(" frames %u\n", b.u16());
-            printTags(b, version, indent + 1);
+            // Sprites do not nest in a sound movie; a bad one is not followed far.
+            if (indent < 4) printTags(b, version, indent + 1);
             continue;
         }
-        default: break;
+        default:
+            break;
         }
         std::printf("\n");
         if (tag->code == swf::kTagEnd) break;
@@ -165,8 +171,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (noScale) player.setScaleMode(player::ScaleMode::NoScale);
-    if (!size.isValid() || size.isEmpty())
-        size = player.movie()->header.stage.size().toSize();
+    if (!size.isValid() || size.isEmpty()) size = player.movie()->header.stage.size().toSize();
     player.setViewSize(size);
     if (frame > 0) player.gotoFrame(frame);
     for (const auto& [path, value] : sets)

@@ -1,0 +1,38 @@
+// A small stand-in for a file manager: a window that, when pressed, drags the files
+// named on its command line as file addresses, the way file managers offer them.
+#include <QApplication>
+#include <QDrag>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QUrl>
+#include <QWidget>
+
+#include <cstdio>
+
+class DragSource final : public QWidget {
+protected:
+    void mousePressEvent(QMouseEvent*) override {
+        QList<QUrl> urls;
+        for (const QString& path : QCoreApplication::arguments().mid(1))
+            urls << QUrl::fromLocalFile(path);
+        auto* data = new QMimeData;
+        data->setUrls(urls);
+        auto* drag = new QDrag(this);
+        drag->setMimeData(data);
+        const Qt::DropAction result = drag->exec(Qt::CopyAction);
+        std::printf("%s\n", result == Qt::CopyAction ? "copied" : "refused");
+        std::fflush(stdout);
+        // Stay a moment, should the target ask for the data late.
+        QTimer::singleShot(1000, qApp, &QCoreApplication::quit);
+    }
+};
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    DragSource source;
+    source.setWindowTitle("drag source");
+    source.setGeometry(20, 40, 150, 150);
+    source.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,261 @@
+// File intake (command line, drops, the open dialog) and the command dispatcher, with
+// a control that records what the shell sends.
+#include "commands/command_event.h"
+#include "commands/dispatch.h"
+#include "commands/menus.h"
+#include "files/file_intake.h"
+#include "files/settings.h"
+#include "recording_control.h"
+#include "shell/globals.h"
+#include "shell/window_procs.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest/QTest>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+class Shell : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetShellState();
+        window = new QMainWindow;
+        window->setMenuBar(LoadMenuBar("T"));
+        MainWindow = window;
+        ContextMenu = LoadContextMenu("P");
+        SavedMenuBar = nullptr;
+        PlayerControl = &control;
+        InstallMainWindowProc(window);
+        WriteSetting("Rec", "");
+    }
+    void TearDown() override {
+        PlayerControl = nullptr;
+        MainWindow = nullptr;
+        delete ContextMenu;
+        ContextMenu = nullptr;
+        delete window;
+    }
+    bool marked(int id) {
+        return IsMenuItemChecked(window->menuBar(), id) && IsMenuItemChecked(ContextMenu, id);
+    }
+    RecordingControl control;
+    QMainWindow* window = nullptr;
+};
+
+TEST(CommandLine, TheFirstArgumentIsTakenWhole) {
+    EXPECT_EQ(ParseFirstArgument({"/usr/bin/zimo"}), "");
+    EXPECT_EQ(ParseFirstArgument({}), "");
+    EXPECT_EQ(ParseFirstArgument({"zimo", "/tmp/my clips/测试 1!.flv", "second"}),
+              "/tmp/my clips/测试 1!.flv");
+    // Quotes that reached the program are part of the name.
+    EXPECT_EQ(ParseFirstArgument({"zimo", "\"a\""}), "\"a\"");
+}
+
+TEST_F(Shell, CommandLineFileGoesOnTheSecondPaintOnly) {
+    // This test program has no arguments: the second paint sends nothing.
+    TakeCommandLineFile();
+    TakeCommandLineFile();
+    TakeCommandLineFile();
+    EXPECT_TRUE(control.sent.isEmpty());
+    EXPECT_EQ(PaintCounter, 3u);
+}
+
+TEST(Drops, FirstLocalFileDecoded) {
+    EXPECT_EQ(FirstDroppedFile({QUrl("file:///tmp/my%20clips/%E6%B5%8B%E8%AF%95%201%21.flv")}),
+              "/tmp/my clips/测试 1!.flv");
+    EXPECT_EQ(FirstDroppedFile({QUrl("https://example.com/a.flv"), QUrl("file:///b.flv"),
+                                QUrl("file:///c.flv")}),
+              "/b.flv");
+    EXPECT_EQ(FirstDroppedFile({QUrl("https://example.com/a.flv")}), "");
+    EXPECT_EQ(FirstDroppedFile({}), "");
+}
+
+TEST_F(Shell, DropOfThreeFilesPlaysTheFirstAndLeavesRecAlone) {
+    QWidget player;
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile("/tmp/one 1!.flv"), QUrl::fromLocalFile("/tmp/two.flv"),
+                  QUrl::fromLocalFile("/tmp/three.flv")});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    EXPECT_TRUE(PlayerWindowProc(&enter));
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    EXPECT_TRUE(PlayerWindowProc(&drop));
+    EXPECT_EQ(control.log(), QStringList({"Ff=/tmp/one 1!.flv"}));
+    QString rec;
+    ReadSetting("Rec", rec);
+    EXPECT_EQ(rec, "");
+
+    // A drag of anything but local files is refused.
+    QMimeData web;
+    web.setUrls({QUrl("https://example.com/a.flv")});
+    QDragEnterEvent refused(QPoint(5, 5), Qt::CopyAction, &web, Qt::LeftButton, Qt::NoModifier);
+    PlayerWindowProc(&refused);
+    EXPECT_FALSE(refused.isAccepted());
+}
+
+// Runs action on the open dialog once it is shown.
+void WhenDialogShows(std::function<void(QFileDialog*)> action) {
+    QTimer::singleShot(0, [action] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return WhenDialogShows(action);
+        action(dialog);
+    });
+}
+
+TEST_F(Shell, OpenDialogOffersRecsFolderAndStoresTheChoice) {
+    QTemporaryDir folder;
+    const QString previous = folder.path() + "/previous.flv";
+    WriteSetting("Rec", previous);
+    const QString chosen = folder.path() + "/chosen 1!.flv";
+    QString title, directory, typedName;
+    QStringList filters;
+    WhenDialogShows([&](QFileDialog* dialog) {
+        title = dialog->windowTitle();
+        filters = dialog->nameFilters();
+        directory = dialog->directory().absolutePath();
+        auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+        ASSERT_NE(name, nullptr);
+        typedName = name->text();
+        name->clear();
+        QTest::keyClicks(name, "chosen 1!.flv");
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    DispatchCommand(1);
+    EXPECT_EQ(title, "Select FLV file");
+    EXPECT_EQ(filters, QStringList({"FLV files (*.flv)"}));
+    EXPECT_EQ(directory, QDir(folder.path()).absolutePath());
+    EXPECT_EQ(typedName, "");
+    EXPECT_EQ(control.log(), QStringList({"Ff=" + chosen}));
+    QString rec;
+    ASSERT_TRUE(ReadSetting("Rec", rec));
+    EXPECT_EQ(rec, chosen);
+
+    // Cancelled: nothing sent, "Rec" kept.
+    control.sent.clear();
+    WhenDialogShows([](QFileDialog* dialog) { dialog->reject(); });
+    DispatchCommand(1);
+    EXPECT_TRUE(control.sent.isEmpty());
+    ReadSetting("Rec", rec);
+    EXPECT_EQ(rec, chosen);
+}
+
+TEST_F(Shell, RepeatFromBothMenusAgreesAndIsStored) {
+    DispatchCommand(5);
+    EXPECT_TRUE(marked(5));
+    QString rep;
+    ReadSetting("Rep", rep);
+    EXPECT_EQ(rep, "1");
+    DispatchCommand(5);
+    EXPECT_FALSE(IsMenuItemChecked(window->menuBar(), 5));
+    EXPECT_FALSE(IsMenuItemChecked(ContextMenu, 5));
+    ReadSetting("Rep", rep);
+    EXPECT_EQ(rep, "0");
+    EXPECT_EQ(control.log(), QStringList({"Rpt=1", "Rpt=0"}));
+}
+
+TEST_F(Shell, MuteAlternatesAndVolumeStepsDoNotDisturbIt) {
+    for (int id : {8, 6, 7, 8, 3, 4})
+        DispatchCommand(id);
+    EXPECT_EQ(control.log(),
+              QStringList({"Vlm=1000", "Vlm=1001", "Vlm=999", "Vlm=1002", "RTo=-1", "RTo=0"}));
+    EXPECT_FALSE(IsMenuItemChecked(window->menuBar(), 8));
+}
+
+TEST_F(Shell, UnknownCommandsAndNonMenuSourcesDoNothing) {
+    window->show();
+    for (int id : {0, 15, 100, 65535})
+        DispatchCommand(id);
+    QCoreApplication::postEvent(window, new CommandEvent(2, CommandSource::Accelerator));
+    QCoreApplication::sendPostedEvents(window);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(control.sent.isEmpty());
+}
+
+TEST_F(Shell, MenuChoiceReachesTheDispatcherThroughTheMainWindow) {
+    FindMenuItem(ContextMenu, 4)->trigger();
+    FindMenuItem(window->menuBar(), 6)->trigger();
+    QCoreApplication::sendPostedEvents(window);
+    EXPECT_EQ(control.log(), QStringList({"RTo=1", "Vlm=1001"}));
+}
+
+struct UrlCatcher : QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls << url; }
+};
+
+TEST_F(Shell, ProductsPageOpensInTheBrowser) {
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler("https", &catcher, "open");
+    DispatchCommand(11);
+    QDesktopServices::unsetUrlHandler("https");
+    ASSERT_EQ(catcher.urls.size(), 1);
+    EXPECT_EQ(catcher.urls.first().path(), "/products");
+    EXPECT_TRUE(catcher.urls.first().host().endsWith("example.com"));
+}
+
+TEST_F(Shell, AboutBoxHasItsFixedLayout) {
+    const QString text = AboutText();
+    const QStringList lines = text.split("\n\r");
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_EQ(lines[0], "FLV Player zimo");
+    EXPECT_TRUE(lines[2].endsWith(QString(16, ' ')));
+    EXPECT_FALSE(lines[2].endsWith(QString(17, ' ')));
+    QString caption, shown;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        caption = box->windowTitle();
+        shown = box->text();
+        icon = box->icon();
+        EXPECT_EQ(box->buttons().size(), 1);
+        box->accept();
+    });
+    DispatchCommand(13);
+    EXPECT_EQ(caption, "About");
+    EXPECT_EQ(shown, text);
+    EXPECT_EQ(icon, QMessageBox::Information);
+}
+
+TEST_F(Shell, ExitClosesTheMainWindow) {
+    window->show();
+    bool closed = false;
+    struct CloseSpy : QObject {
+        bool* closed;
+        explicit CloseSpy(bool* c) : closed(c) {}
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::Close) {
+                *closed = true;
+                static_cast<QCloseEvent*>(e)->ignore();
+                return true;
+            }
+            return false;
+        }
+    } spy(&closed);
+    window->installEventFilter(&spy);
+    DispatchCommand(2);
+    EXPECT_TRUE(closed);
+}
+
+} // namespace
+
+#include "intake_dispatch_test.moc"
