@@ -46,6 +46,9 @@ Shape volumeLevelBlocks() {
     // Red left of the registration point, dark grey right of it.
     s.rectangle(-47.2, -7.9, 0.15, 7.8, s.addFill(FillStyle::solid(rgb(0xFF2B2B))));
     s.rectangle(0.15, -7.85, 45, 8.15, s.addFill(FillStyle::solid(rgb(0x6A6A6A))));
+    // The declared box reaches a little past the blocks, as the indicator's box is measured
+    // with it (-5..104.84 x -10.20..10.30 in the indicator's units).
+    s.setBounds({twips(-47.2), twips(45.05), twips(-8.10), twips(8.30)});
     return s;
 }
 
