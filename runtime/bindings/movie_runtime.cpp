@@ -90,8 +90,11 @@ void MovieRuntime::defineClasses() {
 }
 
 bool MovieRuntime::load(std::span<const std::uint8_t> file) {
+    // A movie that cannot be read leaves the one running as it is.
+    swf::MovieLoad loaded = swf::loadMovie(file);
+    if (!loaded) return false;
     objects_.clear();
-    if (!player_.load(file)) return false;
+    if (!player_.load(std::move(loaded.movie))) return false;
     movieBytes_ = file.size();
     return true;
 }
@@ -144,7 +147,11 @@ QString MovieRuntime::getVariable(const QString& path) {
     auto* r = root();
     if (!r) return {};
     const Value v = engine_->getVariable(r, toUtf8(path));
-    if (v.isUndefined()) return {};
+    if (v.isUndefined()) {
+        // Properties of items the scripts cannot name (shapes) are still read by path.
+        const display::PropertyValue p = player_.property(path);
+        return std::holds_alternative<std::monostate>(p) ? QString() : display::formatValue(p);
+    }
     return toQString(engine_->toString(v));
 }
 

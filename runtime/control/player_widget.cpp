@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 
 namespace zimo {
@@ -15,10 +16,13 @@ namespace {
 // Frame rates outside this range are taken as its nearest end.
 constexpr double kMinFrameRate = 1.0;
 constexpr double kMaxFrameRate = 120.0;
+// A tick never makes timers jump further than this, after a stall of the event loop.
+constexpr double kMaxTickMs = 250.0;
 
 } // namespace
 
-PlayerWidget::PlayerWidget(QWidget* parent) : QWidget(parent) {
+PlayerWidget::PlayerWidget(QWidget* parent)
+    : QWidget(parent), runtime_(bindings::MovieRuntime::Options{}) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
@@ -34,71 +38,56 @@ bool PlayerWidget::putMovie(const QString& path) {
     const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.constData());
     const std::span<const std::uint8_t> span{data, static_cast<std::size_t>(bytes.size())};
     if (!swf::openContainer(span).ok) return false;
-    if (!player_.load(span)) return false;
+    if (!runtime_.load(span)) return false;
     movieBytes_ = bytes;
-    player_.setViewSize(size());
-    const double rate = std::clamp(player_.frameRate(), kMinFrameRate, kMaxFrameRate);
+    runtime_.player().setViewSize(size());
+    // By the time the movie is in, its main script has run: variables the host sets from
+    // now on reach its watchers.
+    runtime_.settle();
+    const double rate = std::clamp(runtime_.player().frameRate(), kMinFrameRate, kMaxFrameRate);
     timer_.start(static_cast<int>(std::lround(1000.0 / rate)));
+    sinceTick_.start();
     update();
     return true;
 }
 
 void PlayerWidget::setVariable(const QString& name, const QString& value) {
-    rootVariables_.insert(name, value);
+    runtime_.setVariable(name, value);
+    update();
 }
 
-QString PlayerWidget::getVariable(const QString& path) {
-    auto it = rootVariables_.constFind(path);
-    if (it != rootVariables_.constEnd()) return *it;
-    return display::formatValue(player_.property(path));
-}
+QString PlayerWidget::getVariable(const QString& path) { return runtime_.getVariable(path); }
 
 void PlayerWidget::onTick() {
-    try {
-        player_.tick();
-    } catch (...) {
-        timer_.stop(); // a movie that cannot go on stays on its last frame
-    }
+    const double elapsed = std::min(double(sinceTick_.restart()), kMaxTickMs);
+    runtime_.tick(elapsed);
     update();
 }
 
 void PlayerWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
-    try {
-        player_.render(painter, size());
-    } catch (...) {
-    }
+    runtime_.player().render(painter, size());
 }
 
 void PlayerWidget::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    player_.setViewSize(size());
+    runtime_.player().setViewSize(size());
 }
 
 void PlayerWidget::mouseMoveEvent(QMouseEvent* event) {
-    try {
-        player_.pointerMove(player_.viewToStage(event->position()));
-    } catch (...) {
-    }
-    update();
+    runtime_.pointerMove(runtime_.player().viewToStage(event->position()));
 }
 
 void PlayerWidget::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
-    try {
-        player_.pointerPress(player_.viewToStage(event->position()));
-    } catch (...) {
-    }
+    runtime_.pointerPress(runtime_.player().viewToStage(event->position()));
     update();
 }
 
 void PlayerWidget::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return QWidget::mouseReleaseEvent(event);
-    try {
-        player_.pointerRelease(player_.viewToStage(event->position()));
-    } catch (...) {
-    }
+    runtime_.pointerRelease(runtime_.player().viewToStage(event->position()));
     update();
 }
 

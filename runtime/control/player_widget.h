@@ -2,11 +2,11 @@
 // the movie's frame rate and shows its stage over the whole widget.
 #pragma once
 
-#include "player/player.h"
+#include "bindings/movie_runtime.h"
 
 #include <zimo/player_control.h>
 
-#include <QHash>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
 
@@ -23,8 +23,8 @@ public:
     QString getVariable(const QString& path) override;
     QByteArray loadedMovie() const override { return movieBytes_; }
 
-    // The engine, for the script layer and tests.
-    player::Player& player() { return player_; }
+    // The running movie, for tests.
+    bindings::MovieRuntime& runtime() { return runtime_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -36,10 +36,10 @@ protected:
 private:
     void onTick();
 
-    player::Player player_;
+    bindings::MovieRuntime runtime_;
     QTimer timer_;
+    QElapsedTimer sinceTick_;
     QByteArray movieBytes_;
-    QHash<QString, QString> rootVariables_;
 };
 
 } // namespace zimo
