@@ -27,9 +27,17 @@ export ZIMO_PROGRAM="$build/bin/zimo" ZIMO_FILE="$file" ZIMO_SHOT="$shot"
         sleep 0.1
     done
     sleep "${ZIMO_SHOT_DELAY:-4}"
-    # Wake the control panel with a pointer move over its strip, then take the picture.
+    # Wake the control panel with a pointer moving over its strip at the bottom of the
+    # picture, then take the picture.
     if [ -n "$window" ]; then
-        xdotool mousemove --window "$window" 100 250 mousemove --window "$window" 140 260
+        info=$(xwininfo -id "$window")
+        x=$(echo "$info" | awk "/Absolute upper-left X/ {print \$4}")
+        y=$(echo "$info" | awk "/Absolute upper-left Y/ {print \$4}")
+        h=$(echo "$info" | awk "/Height:/ {print \$2}")
+        for d in 0 3 6 9; do
+            xdotool mousemove $((x + 100 + d)) $((y + h - 12 - d / 3))
+            sleep 0.1
+        done
         sleep 0.3
     fi
     import -window root "$ZIMO_SHOT"
