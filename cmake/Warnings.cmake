@@ -1,7 +1,12 @@
 # Warnings for the project's own targets, and the optional sanitizer build.
 add_library(zimo_warnings INTERFACE)
-target_compile_options(zimo_warnings INTERFACE -Wall -Wextra -Wpedantic -Wshadow=local
+target_compile_options(zimo_warnings INTERFACE -Wall -Wextra -Wpedantic
     -Wno-missing-field-initializers)
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    target_compile_options(zimo_warnings INTERFACE -Wshadow=local)
+else()
+    target_compile_options(zimo_warnings INTERFACE -Wshadow-uncaptured-local)
+endif()
 if(ZIMO_SANITIZE)
     add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     add_link_options(-fsanitize=address,undefined)
