@@ -55,6 +55,17 @@ TEST(Program, UnusableTemporaryFolderEndsSilentlyBeforeAnyWindow) {
     }
 }
 
+TEST(Program, MovieThatCannotBeWrittenWholeLeavesNothingBehind) {
+    // Files may grow to 4 KiB only, less than the movie: its write fails part way.
+    ProgramRun run;
+    ASSERT_TRUE(run.install(ZIMO_PROGRAM, ZIMO_PLAYER));
+    run.startCommand({"bash", "-c", "trap '' XFSZ; ulimit -f 4; exec \"$0\"", run.programPath()});
+    ASSERT_TRUE(run.waitForExit());
+    EXPECT_EQ(run.process.exitCode(), 0);
+    EXPECT_TRUE(run.windowsNamed("FLV Player zimo").isEmpty());
+    EXPECT_TRUE(QDir(run.tmpPath()).entryList({"z*"}, QDir::Files).isEmpty());
+}
+
 TEST(Program, StartsIdleLeavesNoTemporaryFileAndExitsWithZero) {
     ProgramRun run;
     ASSERT_TRUE(run.install(ZIMO_PROGRAM, ZIMO_PLAYER));
