@@ -5,6 +5,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <bit>
+#include <cstdint>
+
 namespace {
 
 QTemporaryDir& folder() {
@@ -20,17 +23,34 @@ void renameKey(QByteArray& file, const QByteArray& key, const QByteArray& other)
     if (at >= 0) file.replace(at + 2, key.size(), other);
 }
 
+// Sets the number after a metadata key.
+void patchNumber(QByteArray& file, const QByteArray& key, double value) {
+    QByteArray needle;
+    needle.append(char(0)).append(char(key.size())).append(key).append(char(0));
+    const qsizetype at = file.indexOf(needle);
+    if (at < 0 || at + needle.size() + 8 > file.size()) return;
+    const auto bits = std::bit_cast<std::uint64_t>(value);
+    for (int i = 0; i < 8; ++i)
+        file[at + needle.size() + i] = static_cast<char>((bits >> (8 * (7 - i))) & 0xff);
+}
+
 } // namespace
+
+QString vp6aSample() {
+    const QString path = QStringLiteral(ZIMO_SAMPLES_DIR "/vp6a-1920x1080.flv");
+    return QFile::exists(path) ? path : QString();
+}
 
 QString scratchPath(const QString& name) { return folder().filePath(name); }
 
 QString makeClip(const ClipSpec& spec) {
-    const QString name = QString("clip-%1x%2-%3s-%4-%5.flv")
+    const QString name = QString("clip-%1x%2-%3s-%4-%5%6.flv")
                              .arg(spec.width)
                              .arg(spec.height)
                              .arg(spec.seconds)
                              .arg(spec.sound ? "av" : "v")
-                             .arg(spec.sizeInMetadata ? "sized" : "unsized");
+                             .arg(spec.sizeInMetadata ? "sized" : "unsized")
+                             .arg(spec.duration > 0 ? QString("-d%1").arg(spec.duration) : QString());
     const QString path = scratchPath(name);
     if (QFile::exists(path)) return path;
     QStringList args = {"-v", "error", "-y", "-f", "lavfi", "-i",
@@ -46,12 +66,15 @@ QString makeClip(const ClipSpec& spec) {
     QProcess ffmpeg;
     ffmpeg.start("ffmpeg", args);
     if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0) return {};
-    if (!spec.sizeInMetadata) {
+    if (!spec.sizeInMetadata || spec.duration > 0) {
         QFile file(path);
         if (!file.open(QIODevice::ReadWrite)) return {};
         QByteArray bytes = file.readAll();
-        renameKey(bytes, "width", "wxdth");
-        renameKey(bytes, "height", "hxight");
+        if (!spec.sizeInMetadata) {
+            renameKey(bytes, "width", "wxdth");
+            renameKey(bytes, "height", "hxight");
+        }
+        if (spec.duration > 0) patchNumber(bytes, "duration", spec.duration);
         file.seek(0);
         file.write(bytes);
     }

@@ -9,9 +9,13 @@ struct ClipSpec {
     double seconds = 2;
     bool sound = true;
     bool sizeInMetadata = true; // false: width and height are taken out of onMetaData
+    double duration = 0;        // above 0: the duration onMetaData gives, in place of the real one
 };
 
 // Makes the clip once per spec; its path. Empty when ffmpeg failed.
 QString makeClip(const ClipSpec& spec);
 // A path in the temporary folder (nothing is created).
 QString scratchPath(const QString& name);
+
+// The real VP6 sample with alpha, or empty when it is not on this machine.
+QString vp6aSample();

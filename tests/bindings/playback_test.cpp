@@ -4,6 +4,7 @@
 #include "movie_fixture.h"
 
 #include <QDir>
+#include <QFile>
 
 namespace {
 
@@ -95,6 +96,65 @@ TEST_F(Playback, FileWithoutSizeFillsTheStage) {
     EXPECT_EQ(var("flv_width"), "0");
     EXPECT_NEAR(num("vidplayer._width"), 480, 0.01);
     EXPECT_NEAR(num("vidplayer._height"), 360, 0.01);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Playback, DurationIsReadExactlyAndShownInWholeSeconds) {
+    set("Ff", makeClip({160, 120, 2, true, true, 59.5}));
+    ASSERT_TRUE(tickUntil([&] { return var("totaltime") == "59.5"; })) << var("totaltime").toStdString();
+    ticks(1);
+    EXPECT_EQ(var("controlpanel.timer.seek_total_time"), "00:59");
+}
+
+TEST_F(Playback, PlaysTheRealVp6AlphaSample) {
+    const QString sample = vp6aSample();
+    if (sample.isEmpty()) GTEST_SKIP() << "no sample clips on this machine";
+    set("Ff", sample);
+    ASSERT_TRUE(tickUntil([&] { return var("flv_width") == "1920"; }));
+    EXPECT_EQ(var("flv_height"), "1080");
+    EXPECT_NEAR(num("totaltime"), 3.56, 0.05);
+    ASSERT_TRUE(tickUntil([&] { return num("ns.time") > 0.5; }));
+    // The picture reaches the surface.
+    auto* surface = runtime.player().find(u"vidplayer.player");
+    ASSERT_NE(surface, nullptr);
+}
+
+// Files that are not playable video: each gives a blank picture, and a good file after
+// them plays.
+TEST_F(Playback, BrokenFilesNeverStopThePlayer) {
+    const QString good = makeClip({160, 120, 2});
+    QFile source(good);
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+    const QByteArray bytes = source.readAll();
+    auto write = [](const QString& name, const QByteArray& content) {
+        const QString path = scratchPath(name);
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(content);
+        return path;
+    };
+    QByteArray flipped = bytes;
+    for (qsizetype i = 13; i < flipped.size(); i += 97) flipped[i] = char(flipped[i] ^ 0x5a);
+    const QStringList broken = {
+        write("empty.flv", {}),
+        write("truncated.flv", bytes.left(bytes.size() / 3)),
+        write("header-only.flv", bytes.left(13)),
+        write("flipped.flv", flipped),
+        write("text.flv", "this is not a video\n"),
+        scratchPath(""), // the folder itself
+        scratchPath("missing/none.flv"),
+    };
+    for (const QString& path : broken) {
+        SCOPED_TRACE(path.toStdString());
+        set("Ff", path);
+        ticks(20);
+        EXPECT_EQ(var("fName"), path);
+    }
+    set("Ff", good);
+    EXPECT_TRUE(tickUntil([&] { return num("ns.time") > 0.3; }));
 }
 
 } // namespace
