@@ -72,15 +72,15 @@ Interpreter::Flow Interpreter::step(Frame& f, std::uint8_t op, std::size_t dataB
         Value frame = pop(f);
         Object* target = f.target;
         if (frame.isString()) {
-            std::string spec = frame.string();
-            std::size_t colon = spec.rfind(':');
+            std::string frameRef = frame.string();
+            std::size_t colon = frameRef.rfind(':');
             if (colon != std::string::npos) {
-                target = resolveTarget(f, std::string_view(spec).substr(0, colon));
-                spec = spec.substr(colon + 1);
+                target = resolveTarget(f, std::string_view(frameRef).substr(0, colon));
+                frameRef = frameRef.substr(colon + 1);
             }
-            double n = stringToNumber(spec);
+            double n = stringToNumber(frameRef);
             if (std::isnan(n))
-                host.gotoLabel(target, spec, play);
+                host.gotoLabel(target, frameRef, play);
             else
                 host.gotoFrame(target, frameIndex(n) + bias, play);
         } else {
@@ -139,14 +139,14 @@ Interpreter::Flow Interpreter::step(Frame& f, std::uint8_t op, std::size_t dataB
         break;
     }
     case 0x9E: { // Call
-        std::string spec = popString();
+        std::string frameRef = popString();
         Object* target = f.target;
-        std::size_t colon = spec.rfind(':');
+        std::size_t colon = frameRef.rfind(':');
         if (colon != std::string::npos) {
-            target = resolveTarget(f, std::string_view(spec).substr(0, colon));
-            spec = spec.substr(colon + 1);
+            target = resolveTarget(f, std::string_view(frameRef).substr(0, colon));
+            frameRef = frameRef.substr(colon + 1);
         }
-        host.callFrame(target, spec);
+        host.callFrame(target, frameRef);
         break;
     }
     case 0x24: { // CloneSprite
