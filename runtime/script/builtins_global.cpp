@@ -22,16 +22,16 @@ int hexValue(char c) {
 }
 
 // Names for ASSetPropFlags: null for all own properties, "a,b" or an array of names.
-std::vector<std::string> propertyNames(Engine& e, Object* o, const Value& names) {
+std::vector<std::string> propertyNames(Engine& e, Object* o, const Value& selection) {
     std::vector<std::string> names;
-    if (names.isNull()) {
+    if (selection.isNull()) {
         for (const auto& [name, p] : o->properties().entries())
             names.push_back(name);
-    } else if (auto* list = dynamic_cast<ArrayObject*>(names.asObject())) {
+    } else if (auto* list = dynamic_cast<ArrayObject*>(selection.asObject())) {
         for (const Value& v : list->elements())
             names.push_back(e.toString(v));
     } else {
-        std::string s = e.toString(names);
+        std::string s = e.toString(selection);
         std::size_t from = 0;
         while (from <= s.size()) {
             std::size_t comma = s.find(',', from);

@@ -43,38 +43,38 @@ QString vp6aSample() {
 
 QString scratchPath(const QString& name) { return folder().filePath(name); }
 
-QString makeClip(const ClipSpec& spec) {
+QString makeClip(const ClipSpec& clip) {
     const QString name = QString("clip-%1x%2-%3s-%4-%5%6.flv")
-                             .arg(spec.width)
-                             .arg(spec.height)
-                             .arg(spec.seconds)
-                             .arg(spec.sound ? "av" : "v")
-                             .arg(spec.sizeInMetadata ? "sized" : "unsized")
-                             .arg(spec.duration > 0 ? QString("-d%1").arg(spec.duration) : QString());
+                             .arg(clip.width)
+                             .arg(clip.height)
+                             .arg(clip.seconds)
+                             .arg(clip.sound ? "av" : "v")
+                             .arg(clip.sizeInMetadata ? "sized" : "unsized")
+                             .arg(clip.duration > 0 ? QString("-d%1").arg(clip.duration) : QString());
     const QString path = scratchPath(name);
     if (QFile::exists(path)) return path;
     QStringList args = {"-v", "error", "-y", "-f", "lavfi", "-i",
                         QString("testsrc=size=%1x%2:rate=25:duration=%3")
-                            .arg(spec.width)
-                            .arg(spec.height)
-                            .arg(spec.seconds)};
-    if (spec.sound)
-        args << "-f" << "lavfi" << "-i" << QString("sine=frequency=440:duration=%1").arg(spec.seconds);
+                            .arg(clip.width)
+                            .arg(clip.height)
+                            .arg(clip.seconds)};
+    if (clip.sound)
+        args << "-f" << "lavfi" << "-i" << QString("sine=frequency=440:duration=%1").arg(clip.seconds);
     args << "-c:v" << "flv1" << "-g" << "25";
-    if (spec.sound) args << "-c:a" << "libmp3lame" << "-ar" << "44100";
+    if (clip.sound) args << "-c:a" << "libmp3lame" << "-ar" << "44100";
     args << path;
     QProcess ffmpeg;
     ffmpeg.start("ffmpeg", args);
     if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0) return {};
-    if (!spec.sizeInMetadata || spec.duration > 0) {
+    if (!clip.sizeInMetadata || clip.duration > 0) {
         QFile file(path);
         if (!file.open(QIODevice::ReadWrite)) return {};
         QByteArray bytes = file.readAll();
-        if (!spec.sizeInMetadata) {
+        if (!clip.sizeInMetadata) {
             renameKey(bytes, "width", "wxdth");
             renameKey(bytes, "height", "hxight");
         }
-        if (spec.duration > 0) patchNumber(bytes, "duration", spec.duration);
+        if (clip.duration > 0) patchNumber(bytes, "duration", clip.duration);
         file.seek(0);
         file.write(bytes);
     }
