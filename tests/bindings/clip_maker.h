@@ -12,8 +12,8 @@ struct ClipSpec {
     double duration = 0;        // above 0: the duration onMetaData gives, in place of the real one
 };
 
-// Makes the clip once per spec; its path. Empty when ffmpeg failed.
-QString makeClip(const ClipSpec& spec);
+// Makes each kind of clip once; its path. Empty when ffmpeg failed.
+QString makeClip(const ClipSpec& clip);
 // A path in the temporary folder (nothing is created).
 QString scratchPath(const QString& name);
 

@@ -11,8 +11,8 @@ protected:
         MovieFixture::SetUp();
         start();
     }
-    void playClip(const ClipSpec& spec) {
-        set("Ff", makeClip(spec));
+    void playClip(const ClipSpec& clip) {
+        set("Ff", makeClip(clip));
         for (int i = 0; i < 300 && var("totaltime") == "" ; ++i) ticks(1);
         ticks(1);
     }

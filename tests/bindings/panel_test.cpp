@@ -30,8 +30,8 @@ protected:
         }
         return condition();
     }
-    void playClip(const ClipSpec& spec) {
-        set("Ff", makeClip(spec));
+    void playClip(const ClipSpec& clip) {
+        set("Ff", makeClip(clip));
         ASSERT_TRUE(tickUntil([&] { return var("totaltime") != "" && var("totaltime") != "NaN"; }));
     }
     // The panel's top edge on the stage.

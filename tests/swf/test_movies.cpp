@@ -118,22 +118,22 @@ void ShapeBuilder::extend(int x, int y) {
     maxY_ = std::max(maxY_, y);
 }
 
-int ShapeBuilder::line(LineSpec spec) {
-    lineWidths_.push_back(twips(spec.width));
+int ShapeBuilder::line(LineSpec style) {
+    lineWidths_.push_back(twips(style.width));
     SwfWriter w;
-    w.u16(static_cast<std::uint16_t>(twips(spec.width)));
+    w.u16(static_cast<std::uint16_t>(twips(style.width)));
     if (version_ >= 4) {
-        w.ubits(static_cast<std::uint32_t>(spec.startCap), 2);
+        w.ubits(static_cast<std::uint32_t>(style.startCap), 2);
         w.ubits(0, 2); // round joins
         w.ubits(0, 1); // no fill
-        w.ubits(spec.noHScale, 1);
-        w.ubits(spec.noVScale, 1);
+        w.ubits(style.noHScale, 1);
+        w.ubits(style.noVScale, 1);
         w.ubits(0, 1);
         w.ubits(0, 5);
         w.ubits(0, 1);
-        w.ubits(static_cast<std::uint32_t>(spec.endCap), 2);
+        w.ubits(static_cast<std::uint32_t>(style.endCap), 2);
     }
-    writeColor(w, spec.color);
+    writeColor(w, style.color);
     lines_.push_back(w.data());
     return static_cast<int>(lines_.size());
 }

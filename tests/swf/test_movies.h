@@ -45,7 +45,7 @@ public:
     int linear(std::vector<std::pair<int, Color>> stops, Place m, int spread = 0,
                int interpolation = 0);
     int radial(std::vector<std::pair<int, Color>> stops, Place m);
-    int line(LineSpec spec);
+    int line(LineSpec style);
 
     ShapeBuilder& styles(int fill0, int fill1, int lineStyle);
     ShapeBuilder& moveTo(double x, double y);
