@@ -8,15 +8,19 @@ if [ "${1:-}" = "--screen" ]; then screen=$2; shift 2; fi
 fdfile=$(mktemp)
 Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp 3>"$fdfile" 2>/dev/null &
 xvfb=$!
-for _ in $(seq 100); do [ -s "$fdfile" ] && break; sleep 0.05; done
+# A loaded machine may take a while to start either server; wait up to 20 s for each.
+for _ in $(seq 400); do [ -s "$fdfile" ] && break; sleep 0.05; done
 export DISPLAY=":$(cat "$fdfile")"
 rm -f "$fdfile"
 openbox >/dev/null 2>&1 &
 wm=$!
-for _ in $(seq 100); do
+for _ in $(seq 400); do
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
     sleep 0.05
 done
+if ! xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
+    echo "with-x.sh: the window manager did not start" >&2
+fi
 unset QT_QPA_PLATFORM
 set +e
 "$@"
