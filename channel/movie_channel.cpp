@@ -34,6 +34,10 @@ void SendMute(bool on) {
     SetMovieVariable(QStringLiteral("Vlm"), on ? QStringLiteral("1000") : QStringLiteral("1002"));
 }
 
-void VolumeUp() { SetMovieVariable(QStringLiteral("Vlm"), QStringLiteral("1001")); }
+void VolumeUp() {
+    SetMovieVariable(QStringLiteral("Vlm"), QStringLiteral("1001"));
+}
 
-void VolumeDown() { SetMovieVariable(QStringLiteral("Vlm"), QStringLiteral("999")); }
+void VolumeDown() {
+    SetMovieVariable(QStringLiteral("Vlm"), QStringLiteral("999"));
+}

@@ -44,7 +44,7 @@ std::optional<QRect> WheelResizeRect(const QRect& frame, int delta, int screenWi
 
 void WheelResize(int delta) {
     if (!MainWindow || IsZoomed()) return;
-    const auto frame = WheelResizeRect(MainWindowRect(), delta,
-                                       ScreenMetrics.screenWidth, ScreenMetrics.screenHeight);
+    const auto frame = WheelResizeRect(MainWindowRect(), delta, ScreenMetrics.screenWidth,
+                                       ScreenMetrics.screenHeight);
     if (frame) SetFrameGeometry(*frame);
 }

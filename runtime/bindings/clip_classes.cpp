@@ -21,7 +21,9 @@ namespace {
 // Depth 0 for the scripts is where the display list keeps script-made items.
 constexpr int kScriptDepthBase = display::Container::kScriptDepthBase;
 
-ClipObject* self(NativeCall& call) { return dynamic_cast<ClipObject*>(call.thisObject()); }
+ClipObject* self(NativeCall& call) {
+    return dynamic_cast<ClipObject*>(call.thisObject());
+}
 
 display::MovieClip* clipOf(NativeCall& call) {
     auto* object = self(call);
@@ -99,7 +101,8 @@ void defineDisplayMethods(MovieRuntime& runtime, script::Object* proto) {
         const bool lock = script::toBoolean(call.engine.toPrimitive(call.arg(0)));
         if (call.args.size() >= 5) {
             script::DragRect r{call.engine.toNumber(call.arg(1)), call.engine.toNumber(call.arg(2)),
-                               call.engine.toNumber(call.arg(3)), call.engine.toNumber(call.arg(4))};
+                               call.engine.toNumber(call.arg(3)),
+                               call.engine.toNumber(call.arg(4))};
             runtime.startDrag(object, lock, &r);
         } else {
             runtime.startDrag(object, lock, nullptr);
@@ -146,12 +149,10 @@ ItemPrototypes defineItemClasses(MovieRuntime& runtime) {
         return Value();
     });
     // The whole movie is in memory once loaded: loaded and total bytes agree.
-    engine.defineMethod(protos.movieClip, "getBytesLoaded", [&runtime](NativeCall&) {
-        return Value(double(runtime.movieSize()));
-    });
-    engine.defineMethod(protos.movieClip, "getBytesTotal", [&runtime](NativeCall&) {
-        return Value(double(runtime.movieSize()));
-    });
+    engine.defineMethod(protos.movieClip, "getBytesLoaded",
+                        [&runtime](NativeCall&) { return Value(double(runtime.movieSize())); });
+    engine.defineMethod(protos.movieClip, "getBytesTotal",
+                        [&runtime](NativeCall&) { return Value(double(runtime.movieSize())); });
 
     auto* video = engine.defineClass("Video", [](NativeCall&) { return Value(); });
     protos.video = engine.prototypeOf(video);

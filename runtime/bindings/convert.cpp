@@ -29,12 +29,17 @@ std::optional<display::PropertyValue> toProperty(script::Engine& engine, display
 script::Value fromMedia(script::Engine& engine, const media::Value& value) {
     using T = media::Value::Type;
     switch (value.type()) {
-    case T::Undefined: return {};
-    case T::Null: return script::Value::null();
-    case T::Boolean: return script::Value(value.toBool());
+    case T::Undefined:
+        return {};
+    case T::Null:
+        return script::Value::null();
+    case T::Boolean:
+        return script::Value(value.toBool());
     case T::Number:
-    case T::Date: return script::Value(value.toNumber());
-    case T::String: return script::Value(toUtf8(value.toString()));
+    case T::Date:
+        return script::Value(value.toNumber());
+    case T::String:
+        return script::Value(toUtf8(value.toString()));
     case T::Object: {
         script::Object* object = engine.newObject();
         for (const auto& member : value.members())
@@ -43,7 +48,8 @@ script::Value fromMedia(script::Engine& engine, const media::Value& value) {
     }
     case T::Array: {
         std::vector<script::Value> elements;
-        for (const auto& element : value.elements()) elements.push_back(fromMedia(engine, element));
+        for (const auto& element : value.elements())
+            elements.push_back(fromMedia(engine, element));
         return script::Value(engine.newArray(std::move(elements)));
     }
     }

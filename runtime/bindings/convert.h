@@ -9,8 +9,12 @@
 
 namespace zimo::bindings {
 
-inline QString toQString(const std::string& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
-inline std::string toUtf8(const QString& s) { return s.toStdString(); }
+inline QString toQString(const std::string& s) {
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
+inline std::string toUtf8(const QString& s) {
+    return s.toStdString();
+}
 
 script::Value fromProperty(const display::PropertyValue& value);
 // A script value as a display property of the given kind: numbers for numeric

@@ -16,7 +16,9 @@ StreamObject::StreamObject(MovieRuntime& runtime, media::Stream::Options options
     runtime_->addStream(this);
 }
 
-StreamObject::~StreamObject() { runtime_->removeStream(this); }
+StreamObject::~StreamObject() {
+    runtime_->removeStream(this);
+}
 
 std::optional<Value> StreamObject::hostGet(script::Engine&, const std::string& name) {
     if (name == "time") return Value(stream_->time());
@@ -30,7 +32,9 @@ void SoundObject::trace(script::Tracer& t) const {
 
 namespace {
 
-StreamObject* streamOf(const Value& v) { return dynamic_cast<StreamObject*>(v.asObject()); }
+StreamObject* streamOf(const Value& v) {
+    return dynamic_cast<StreamObject*>(v.asObject());
+}
 
 // The level a Sound gives the stream its clip carries.
 void applyVolume(SoundObject& sound) {

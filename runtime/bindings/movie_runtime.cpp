@@ -28,7 +28,8 @@ template <class F> void forEachItem(display::DisplayObject& item, F&& visit) {
     if (auto* container = dynamic_cast<display::Container*>(&item)) {
         // A snapshot: handlers may change the list while we walk it.
         std::vector<std::shared_ptr<display::DisplayObject>> children;
-        for (const auto& [depth, child] : container->children()) children.push_back(child);
+        for (const auto& [depth, child] : container->children())
+            children.push_back(child);
         for (const auto& child : children)
             if (!child->removed()) forEachItem(*child, visit);
     }
@@ -36,11 +37,16 @@ template <class F> void forEachItem(display::DisplayObject& item, F&& visit) {
 
 const char* handlerName(display::PointerEvent event) {
     switch (event) {
-    case display::PointerEvent::Press: return "onPress";
-    case display::PointerEvent::Release: return "onRelease";
-    case display::PointerEvent::ReleaseOutside: return "onReleaseOutside";
-    case display::PointerEvent::RollOver: return "onRollOver";
-    case display::PointerEvent::RollOut: return "onRollOut";
+    case display::PointerEvent::Press:
+        return "onPress";
+    case display::PointerEvent::Release:
+        return "onRelease";
+    case display::PointerEvent::ReleaseOutside:
+        return "onReleaseOutside";
+    case display::PointerEvent::RollOver:
+        return "onRollOver";
+    case display::PointerEvent::RollOut:
+        return "onRollOut";
     }
     return "";
 }
@@ -155,25 +161,38 @@ QString MovieRuntime::getVariable(const QString& path) {
     return toQString(engine_->toString(v));
 }
 
-void MovieRuntime::pointerMove(QPointF stagePoint) { player_.pointerMove(stagePoint); }
+void MovieRuntime::pointerMove(QPointF stagePoint) {
+    player_.pointerMove(stagePoint);
+}
 
 void MovieRuntime::pointerPress(QPointF stagePoint) {
     refreshPressTakers();
     player_.pointerPress(stagePoint);
 }
 
-void MovieRuntime::pointerRelease(QPointF stagePoint) { player_.pointerRelease(stagePoint); }
+void MovieRuntime::pointerRelease(QPointF stagePoint) {
+    player_.pointerRelease(stagePoint);
+}
 
 ClipObject* MovieRuntime::objectFor(display::DisplayObject& item) {
     if (auto it = objects_.find(&item); it != objects_.end())
         return static_cast<ClipObject*>(it->second.get());
     script::Object* proto = nullptr;
     switch (item.kind()) {
-    case display::ItemKind::MovieClip: proto = movieClipProto_; break;
-    case display::ItemKind::Video: proto = videoProto_; break;
-    case display::ItemKind::EditText: proto = textFieldProto_; break;
-    case display::ItemKind::Button: proto = buttonProto_; break;
-    default: return nullptr;
+    case display::ItemKind::MovieClip:
+        proto = movieClipProto_;
+        break;
+    case display::ItemKind::Video:
+        proto = videoProto_;
+        break;
+    case display::ItemKind::EditText:
+        proto = textFieldProto_;
+        break;
+    case display::ItemKind::Button:
+        proto = buttonProto_;
+        break;
+    default:
+        return nullptr;
     }
     auto* object = engine_->make<ClipObject>(proto, *this, item.weak_from_this());
     objects_.emplace(&item, script::Pinned(*engine_, object));
@@ -188,7 +207,9 @@ void MovieRuntime::frameActions(display::MovieClip& clip, std::span<const std::u
     if (auto* object = objectFor(clip)) engine_->runActions(actions, object);
 }
 
-void MovieRuntime::itemRemoved(display::DisplayObject& item) { objects_.erase(&item); }
+void MovieRuntime::itemRemoved(display::DisplayObject& item) {
+    objects_.erase(&item);
+}
 
 void MovieRuntime::pointerEvent(display::DisplayObject& target, display::PointerEvent event) {
     if (auto* object = objectFor(target)) engine_->callMethod(Value(object), handlerName(event));
@@ -221,7 +242,8 @@ void MovieRuntime::runEnterFrameHandlers() {
         const auto* p = it->second.get()->findOwn("onEnterFrame");
         if (p && p->value.isObject()) targets.emplace_back(*engine_, it->second.get());
     });
-    for (auto& target : targets) engine_->callMethod(Value(target.get()), "onEnterFrame");
+    for (auto& target : targets)
+        engine_->callMethod(Value(target.get()), "onEnterFrame");
 }
 
 // A text field bound to a variable shows its value on the field's timeline.
@@ -327,6 +349,8 @@ void MovieRuntime::startDrag(script::Object* target, bool lockCenter,
     player_.startDrag(*item, lockCenter, bounds);
 }
 
-void MovieRuntime::stopDrag() { player_.stopDrag(); }
+void MovieRuntime::stopDrag() {
+    player_.stopDrag();
+}
 
 } // namespace zimo::bindings

@@ -56,7 +56,9 @@ void PlayerWidget::setVariable(const QString& name, const QString& value) {
     update();
 }
 
-QString PlayerWidget::getVariable(const QString& path) { return runtime_.getVariable(path); }
+QString PlayerWidget::getVariable(const QString& path) {
+    return runtime_.getVariable(path);
+}
 
 void PlayerWidget::onTick() {
     const double elapsed = std::min(double(sinceTick_.restart()), kMaxTickMs);

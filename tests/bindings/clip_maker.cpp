@@ -41,27 +41,44 @@ QString vp6aSample() {
     return QFile::exists(path) ? path : QString();
 }
 
-QString scratchPath(const QString& name) { return folder().filePath(name); }
+QString scratchPath(const QString& name) {
+    return folder().filePath(name);
+}
 
 QString makeClip(const ClipSpec& clip) {
-    const QString name = QString("clip-%1x%2-%3s-%4-%5%6.flv")
-                             .arg(clip.width)
-                             .arg(clip.height)
-                             .arg(clip.seconds)
-                             .arg(clip.sound ? "av" : "v")
-                             .arg(clip.sizeInMetadata ? "sized" : "unsized")
-                             .arg(clip.duration > 0 ? QString("-d%1").arg(clip.duration) : QString());
+    const QString name =
+        QString("clip-%1x%2-%3s-%4-%5%6.flv")
+            .arg(clip.width)
+            .arg(clip.height)
+            .arg(clip.seconds)
+            .arg(clip.sound ? "av" : "v")
+            .arg(clip.sizeInMetadata ? "sized" : "unsized")
+            .arg(clip.duration > 0 ? QString("-d%1").arg(clip.duration) : QString());
     const QString path = scratchPath(name);
     if (QFile::exists(path)) return path;
-    QStringList args = {"-v", "error", "-y", "-f", "lavfi", "-i",
+    QStringList args = {"-v",
+                        "error",
+                        "-y",
+                        "-f",
+                        "lavfi",
+                        "-i",
                         QString("testsrc=size=%1x%2:rate=25:duration=%3")
                             .arg(clip.width)
                             .arg(clip.height)
                             .arg(clip.seconds)};
     if (clip.sound)
-        args << "-f" << "lavfi" << "-i" << QString("sine=frequency=440:duration=%1").arg(clip.seconds);
-    args << "-c:v" << "flv1" << "-g" << "25";
-    if (clip.sound) args << "-c:a" << "libmp3lame" << "-ar" << "44100";
+        args << "-f"
+             << "lavfi"
+             << "-i" << QString("sine=frequency=440:duration=%1").arg(clip.seconds);
+    args << "-c:v"
+         << "flv1"
+         << "-g"
+         << "25";
+    if (clip.sound)
+        args << "-c:a"
+             << "libmp3lame"
+             << "-ar"
+             << "44100";
     args << path;
     QProcess ffmpeg;
     ffmpeg.start("ffmpeg", args);

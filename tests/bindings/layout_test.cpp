@@ -13,7 +13,8 @@ protected:
     }
     void playClip(const ClipSpec& clip) {
         set("Ff", makeClip(clip));
-        for (int i = 0; i < 300 && var("totaltime") == "" ; ++i) ticks(1);
+        for (int i = 0; i < 300 && var("totaltime") == ""; ++i)
+            ticks(1);
         ticks(1);
     }
     void resize(int w, int h) {

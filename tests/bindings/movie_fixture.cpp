@@ -4,7 +4,9 @@
 
 MovieFixture::MovieFixture() : runtime({&clock, false}) {}
 
-void MovieFixture::SetUp() { runtime.player().setViewSize(QSize(480, 360)); }
+void MovieFixture::SetUp() {
+    runtime.player().setViewSize(QSize(480, 360));
+}
 
 void MovieFixture::loadOnly() {
     QFile file(ZIMO_MOVIE_SWF);

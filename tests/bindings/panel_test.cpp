@@ -20,8 +20,8 @@ protected:
     }
     double volume() {
         auto& engine = runtime.engine();
-        return engine.toNumber(engine.callMethod(engine.getVariable(runtime.root(), "audio"),
-                                                 "getVolume"));
+        return engine.toNumber(
+            engine.callMethod(engine.getVariable(runtime.root(), "audio"), "getVolume"));
     }
     template <class F> bool tickUntil(F&& condition, int n = 300) {
         for (int i = 0; i < n; ++i) {
@@ -75,7 +75,8 @@ TEST_F(Panel, VolumeCodesFromStart) {
 }
 
 TEST_F(Panel, ElevenStepsDownFromTheStartLeaveFullVolume) {
-    for (int i = 0; i < 11; ++i) set("Vlm", "999");
+    for (int i = 0; i < 11; ++i)
+        set("Vlm", "999");
     EXPECT_EQ(volume(), 100);
     set("Vlm", "999");
     EXPECT_NEAR(volume(), 91.2, 1e-9);

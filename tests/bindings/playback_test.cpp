@@ -80,7 +80,8 @@ TEST_F(Playback, RepeatLoopsUntilItIsSwitchedOff) {
 TEST_F(Playback, MissingFileBlanksAndKeepsThePreviousTotalTime) {
     const QString clip = makeClip({160, 120, 2});
     set("Ff", clip);
-    ASSERT_TRUE(tickUntil([&] { return !var("totaltime").isEmpty() && var("totaltime") != "NaN"; }));
+    ASSERT_TRUE(
+        tickUntil([&] { return !var("totaltime").isEmpty() && var("totaltime") != "NaN"; }));
     const QString total = var("totaltime");
     set("Ff", scratchPath("no such file.flv"));
     ticks(10);
@@ -104,7 +105,8 @@ namespace {
 
 TEST_F(Playback, DurationIsReadExactlyAndShownInWholeSeconds) {
     set("Ff", makeClip({160, 120, 2, true, true, 59.5}));
-    ASSERT_TRUE(tickUntil([&] { return var("totaltime") == "59.5"; })) << var("totaltime").toStdString();
+    ASSERT_TRUE(tickUntil([&] { return var("totaltime") == "59.5"; }))
+        << var("totaltime").toStdString();
     ticks(1);
     EXPECT_EQ(var("controlpanel.timer.seek_total_time"), "00:59");
 }
@@ -137,7 +139,8 @@ TEST_F(Playback, BrokenFilesNeverStopThePlayer) {
         return path;
     };
     QByteArray flipped = bytes;
-    for (qsizetype i = 13; i < flipped.size(); i += 97) flipped[i] = char(flipped[i] ^ 0x5a);
+    for (qsizetype i = 13; i < flipped.size(); i += 97)
+        flipped[i] = char(flipped[i] ^ 0x5a);
     const QStringList broken = {
         write("empty.flv", {}),
         write("truncated.flv", bytes.left(bytes.size() / 3)),
