@@ -1,5 +1,6 @@
 // zimo-bench: the measuring side of tools/bench.sh.
-//   zimo-bench play CLIP [WxH]        plays a clip in a window hosting the player control
+//   zimo-bench play CLIP [WxH] [--trace]  plays a clip in a window hosting the player control
+//                                     (--trace: the figures every 50 ms as it plays)
 //   zimo-bench tick CLIP WxH [TICKS]  times the movie's tick plus a render of its stage
 //   zimo-bench cpu COMMAND...         runs a command and prints the CPU time it used
 // Each prints one line of name=value figures for the script to read.

@@ -84,7 +84,7 @@ play_clip() { # LABEL CLIP SIZE SOUND
     local clock="system clock"
     [ "$(field sound "$ours")" = yes ] && [ "$(field sound_samples "$ours")" != 0 ] &&
         clock="sound heard"
-    rows+=("$(printf '%-18s %-10s %-7s %6s %6s %5s/%-5s %4s %6s %6s  %s' "$label" "$sound" zimo \
+    rows+=("$(printf '%-18s %-10s %-9s %6s %6s %5s/%-5s %4s %6s %6s  %s' "$label" "$sound" zimo \
         "$our_cpu" "$(calc %.3f "$(field x_s "$ours") / $seconds")" \
         "$(field shown "$ours")" "$(field decoded "$ours")" "$(field dropped "$ours")" \
         "$(field offset_mean_ms "$ours")" "$(field offset_maxabs_ms "$ours")" "$clock")")
@@ -95,7 +95,7 @@ play_clip() { # LABEL CLIP SIZE SOUND
     for renderer in "" software; do
         theirs=$(SDL_RENDER_DRIVER=$renderer measure ffplay -autoexit -loglevel error "$clip")
         their_cpu=$(calc %.3f "($(field user_s "$theirs") + $(field sys_s "$theirs")) / $seconds")
-        rows+=("$(printf '%-18s %-10s %-7s %6s %6s' "" "" "ffplay${renderer:+ sw}" "$their_cpu" \
+        rows+=("$(printf '%-18s %-10s %-9s %6s %6s' "" "" "ffplay${renderer:+ sw}" "$their_cpu" \
             "$(calc %.3f "$(field x_s "$theirs") / $seconds")")")
         awk "BEGIN { exit !($their_cpu < $best_cpu) }" && best_cpu=$their_cpu
     done
@@ -107,7 +107,7 @@ play_clip() { # LABEL CLIP SIZE SOUND
 floor_row() { # LABEL CLIP
     local out
     out=$("$bin/zimo-bench" cpu ffmpeg -v error -threads 0 -i "$2" -f null - | tr '\n' ' ')
-    rows+=("$(printf '%-18s %-10s %-7s %6s' "$1" "" "ffmpeg" \
+    rows+=("$(printf '%-18s %-10s %-9s %6s' "$1" "" "ffmpeg" \
         "$(calc %.3f "($(field user_s "$out") + $(field sys_s "$out")) / $seconds")")")
 }
 
@@ -183,7 +183,10 @@ awk "BEGIN { exit !($idle >= 2) }" && goal_idle="not met"
     echo "CPU: user+sys seconds per second of content, whole process; X: the X server meanwhile."
     echo "Pictures: handed to the stage / decoded; A/V: shown picture's time minus the clock"
     echo "leading playback, sampled each tick (mean, max |x|), in ms."
-    printf '%-18s %-10s %-7s %6s %6s %11s %4s %6s %6s  %s\n' clip sound program CPU X \
+    echo "Sound: 'no device': no sound server reachable; the engine plays silently on the system"
+    echo "clock, and the offset is the picture against that clock. 'null sink': a PulseAudio null"
+    echo "sink; the offset is the picture against the sound the device reports heard."
+    printf '%-18s %-10s %-9s %6s %6s %11s %4s %6s %6s  %s\n' clip sound program CPU X \
         pictures drop "A/V" "|A/V|" "clock"
     printf '%s\n' "${rows[@]}"
     echo "(ffplay: SDL's OpenGL renderer, the default; ffplay sw: SDL's software renderer;"
