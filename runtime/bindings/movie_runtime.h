@@ -72,6 +72,8 @@ public:
     // Called by streams as they come and go.
     void addStream(StreamObject* stream) { streams_.push_back(stream); }
     void removeStream(StreamObject* stream);
+    // The streams the movie has open, oldest first (for measuring playback).
+    const std::vector<StreamObject*>& streams() const { return streams_; }
     std::size_t movieSize() const { return movieBytes_; }
     // Prototypes of the item classes.
     script::Object* movieClipPrototype() const { return movieClipProto_; }

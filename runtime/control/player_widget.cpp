@@ -1,5 +1,6 @@
 #include "player_widget.h"
 
+#include "stage_signature.h"
 #include "swf/container.h"
 
 #include <QFile>
@@ -63,13 +64,15 @@ QString PlayerWidget::getVariable(const QString& path) {
 void PlayerWidget::onTick() {
     const double elapsed = std::min(double(sinceTick_.restart()), kMaxTickMs);
     runtime_.tick(elapsed);
-    update();
+    // Most ticks of an idle or paused player change nothing that shows.
+    if (stageSignature(runtime_.player()) != paintedSignature_) update();
 }
 
 void PlayerWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
     runtime_.player().render(painter, size());
+    paintedSignature_ = stageSignature(runtime_.player());
 }
 
 void PlayerWidget::resizeEvent(QResizeEvent* event) {

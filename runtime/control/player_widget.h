@@ -10,6 +10,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <cstdint>
+
 namespace zimo {
 
 class PlayerWidget final : public QWidget, public PlayerControl {
@@ -40,6 +42,7 @@ private:
     QTimer timer_;
     QElapsedTimer sinceTick_;
     QByteArray movieBytes_;
+    std::uint64_t paintedSignature_ = 0; // of the stage as last painted
 };
 
 } // namespace zimo

@@ -183,15 +183,22 @@ void DecodeWorker::onVideo(MediaFile::Item item) {
     {
         std::lock_guard lock(s_.mutex);
         due = duePositionLocked();
+        ++s_.decodedPictures;
     }
     // A picture whose successor is due as well would never show: keep it only
     // as the stand-in for the moment, unconverted.
     if (item.duration > 0 ? item.pts + item.duration <= due : item.pts <= due) {
+        if (candidate_) countDropped();
         candidate_ = std::move(item.frame);
         candidatePts_ = item.pts;
         return;
     }
-    if (candidate_ && item.pts > due) deliver(candidatePts_, candidate_.get());
+    if (candidate_) {
+        if (item.pts > due)
+            deliver(candidatePts_, candidate_.get());
+        else
+            countDropped();
+    }
     candidate_.reset();
     deliver(item.pts, item.frame.get());
     seeking_ = false;
@@ -250,6 +257,14 @@ void DecodeWorker::deliver(double pts, const AVFrame* frame) {
     std::lock_guard lock(s_.mutex);
     if (s_.posGen != posGen_) return;
     s_.pushFrameLocked({pts, std::move(image), posGen_});
+}
+
+// A stand-in picture replaced before it was delivered. Pictures passed over on
+// the way to a seek target are not dropped: they were never due.
+void DecodeWorker::countDropped() {
+    if (seeking_) return;
+    std::lock_guard lock(s_.mutex);
+    if (s_.posGen == posGen_) ++s_.droppedPictures;
 }
 
 void DecodeWorker::markReady() {

@@ -32,6 +32,7 @@ private:
     void onEnd();
     void deliver(double pts, const AVFrame* frame);
     void markReady();
+    void countDropped();
     bool canProduceLocked();
     double duePositionLocked() const;
 

@@ -68,6 +68,10 @@ struct PlaybackState {
     double endPos = 0;      // where the file ends, once inputDone
     bool stopReported = false;
 
+    // Counts for Stream::stats().
+    std::uint64_t decodedPictures = 0;
+    std::uint64_t droppedPictures = 0;
+
     std::vector<Report> reports;
     std::uint64_t workerReports = 0; // reports queued by the worker, ever
     std::function<void()> notifier;  // told when the worker queues a report
@@ -104,8 +108,10 @@ struct PlaybackState {
 
     // Drops pictures whose successor is already due; they would never show.
     void dropSupersededLocked(double position) {
-        while (frames.size() >= 2 && frames[1].pts <= position)
+        while (frames.size() >= 2 && frames[1].pts <= position) {
             popFrameLocked();
+            ++droppedPictures;
+        }
     }
 
     bool frameRoomLocked() const {

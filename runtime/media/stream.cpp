@@ -5,7 +5,9 @@
 #include "media/decode_worker.h"
 #include "media/playback_state.h"
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
 #include <thread>
 
 namespace zimo::media {
@@ -28,8 +30,11 @@ struct Stream::Impl {
     double volume = 100;
     double position = 0;
     QImage current;
+    double currentPts = 0;
     std::uint64_t currentPosGen = 0;
     std::uint64_t serial = 0;
+    bool currentHanded = true; // currentFrame() has given out `current`
+    Stats figures;             // the owner's side of stats()
 
     // Starts a new request for the worker. Called with the lock held.
     void commandLocked(PlaybackState::Command command) {
@@ -60,8 +65,11 @@ struct Stream::Impl {
             const bool first = f.posGen != currentPosGen;
             if (!first && f.pts > position + 1e-9) break;
             QueuedFrame shown = state.popFrameLocked();
+            if (!currentHanded && shown.posGen == currentPosGen) ++state.droppedPictures;
             current = std::move(shown.image);
+            currentPts = shown.pts;
             currentPosGen = shown.posGen;
+            currentHanded = false;
             ++serial;
         }
         if (state.open && state.ready && state.inputDone && !state.stopReported &&
@@ -70,6 +78,22 @@ struct Stream::Impl {
             state.reports.push_back(Report::status(status::PlayStop));
             state.reports.push_back(Report::status(status::BufferEmpty));
         }
+    }
+
+    // One sample of the picture's offset from the clock that leads playback.
+    void sampleOffset() {
+        std::lock_guard lock(state.mutex);
+        if (!state.open || !state.ready || state.paused || state.stopReported || current.isNull() ||
+            currentPosGen != state.posGen)
+            return;
+        const std::int64_t now = clock->nowUs();
+        const std::optional<double> heard = audio ? audio->position(now) : std::nullopt;
+        const double offset = currentPts - (heard ? *heard : state.positionLocked(now));
+        ++figures.offsetSamples;
+        if (heard) ++figures.soundSamples;
+        figures.lastOffset = offset;
+        figures.offsetSum += offset;
+        figures.offsetMaxAbs = std::max(figures.offsetMaxAbs, std::abs(offset));
     }
 
     // Forgets the position and pictures of the previous request.
@@ -184,11 +208,16 @@ double Stream::volume() const {
 
 QImage Stream::currentFrame() {
     d->refresh();
+    if (!d->currentHanded && !d->current.isNull()) {
+        d->currentHanded = true;
+        ++d->figures.shown;
+    }
     return d->current;
 }
 
 std::uint64_t Stream::frameSerial() {
     d->refresh();
+    d->sampleOffset();
     return d->serial;
 }
 
@@ -218,6 +247,16 @@ bool Stream::waitForDecoder(std::chrono::milliseconds timeout) {
 
 bool Stream::hasSoundOutput() const {
     return d->audio != nullptr;
+}
+
+Stream::Stats Stream::stats() const {
+    Stats out = d->figures;
+    std::lock_guard lock(d->state.mutex);
+    out.decoded = d->state.decodedPictures;
+    out.dropped = d->state.droppedPictures;
+    out.position = d->position;
+    out.ended = d->state.stopReported;
+    return out;
 }
 
 } // namespace zimo::media

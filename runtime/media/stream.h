@@ -86,6 +86,24 @@ public:
     // Whether sound actually goes to a device.
     bool hasSoundOutput() const;
 
+    // Playback figures, for measuring. The offset is the time of the picture
+    // handed out minus the clock that leads playback (the sound heard, when
+    // sound is flowing; else the stream's clock), sampled at each
+    // frameSerial() while playing, which the player does once a tick.
+    struct Stats {
+        std::uint64_t decoded = 0; // pictures out of the decoder
+        std::uint64_t shown = 0;   // pictures handed out by currentFrame()
+        std::uint64_t dropped = 0; // pictures due while playing but never handed out
+        double position = 0;       // time() at the last look
+        bool ended = false;        // the end of the file has been reported
+        std::uint64_t offsetSamples = 0;
+        std::uint64_t soundSamples = 0; // samples taken against the sound heard
+        double lastOffset = 0;          // seconds
+        double offsetSum = 0;
+        double offsetMaxAbs = 0;
+    };
+    Stats stats() const;
+
 private:
     struct Impl;
     std::unique_ptr<Impl> d;

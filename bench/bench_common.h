@@ -1,0 +1,24 @@
+// Small helpers the bench commands share.
+#pragma once
+
+#include <QSize>
+#include <QString>
+
+#include <cstdint>
+#include <span>
+
+namespace zimo::bench {
+
+// The player movie built into the program.
+std::span<const std::uint8_t> embeddedMovie();
+// CPU seconds (user + system) this process has used so far, all threads.
+double processCpuSeconds();
+// "640x360" as a size; an invalid size when it does not read.
+QSize parseSize(const QString& text);
+
+// The commands; each returns the process's exit code.
+int runPlay(int argc, char** argv);
+int runTick(int argc, char** argv);
+int runCpu(int argc, char** argv);
+
+} // namespace zimo::bench

@@ -1,0 +1,102 @@
+// Plays a clip through the player control in a window of its own, as the program does:
+// the control is the window's central widget, the movie comes in through putMovie and the
+// clip through "Ff". When the stream reports its end, prints the media engine's figures.
+#include "bench_common.h"
+
+#include "bindings/media_objects.h"
+#include "control/player_widget.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <QTemporaryFile>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace zimo::bench {
+
+namespace {
+
+// A clip that has not ended by then has stalled.
+constexpr qint64 kGiveUpMs = 300'000;
+
+void printFigures(const media::Stream& stream, double wallS) {
+    const media::Stream::Stats s = stream.stats();
+    const double n = s.offsetSamples ? double(s.offsetSamples) : 1.0;
+    std::printf("content_s=%.3f wall_s=%.3f decoded=%llu shown=%llu dropped=%llu "
+                "offset_mean_ms=%.1f offset_maxabs_ms=%.1f samples=%llu sound_samples=%llu "
+                "sound=%s\n",
+                s.position, wallS, static_cast<unsigned long long>(s.decoded),
+                static_cast<unsigned long long>(s.shown),
+                static_cast<unsigned long long>(s.dropped), 1000 * s.offsetSum / n,
+                1000 * s.offsetMaxAbs, static_cast<unsigned long long>(s.offsetSamples),
+                static_cast<unsigned long long>(s.soundSamples),
+                stream.hasSoundOutput() ? "yes" : "no");
+}
+
+} // namespace
+
+int runPlay(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() < 2) {
+        std::fprintf(stderr, "usage: zimo-bench play CLIP [WxH]\n");
+        return 2;
+    }
+    const QString clip = args[1];
+    const bool trace = args.contains(QStringLiteral("--trace"));
+    const QSize size = args.size() > 2 ? parseSize(args[2]) : QSize(640, 360);
+    if (!size.isValid()) return 2;
+
+    QMainWindow window;
+    auto* control = new PlayerWidget(&window);
+    window.setCentralWidget(control);
+    window.resize(size);
+    window.show();
+
+    QTemporaryFile movie;
+    const auto bytes = embeddedMovie();
+    if (!movie.open() || movie.write(reinterpret_cast<const char*>(bytes.data()),
+                                     qint64(bytes.size())) != qint64(bytes.size()))
+        return 1;
+    movie.close();
+    if (!control->putMovie(movie.fileName())) {
+        std::fprintf(stderr, "the player movie did not load\n");
+        return 1;
+    }
+
+    QElapsedTimer wall;
+    int rc = 0;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        const auto& streams = control->runtime().streams();
+        if (wall.elapsed() > kGiveUpMs) {
+            std::fprintf(stderr, "playback did not end\n");
+            rc = 1;
+            app.quit();
+        }
+        if (streams.empty()) return;
+        if (trace) {
+            const auto t = streams.front()->stream().stats();
+            std::printf("%8.3f pos %7.3f last %6.1f ms dropped %llu heard %llu/%llu\n",
+                        wall.elapsed() / 1000.0, t.position, 1000 * t.lastOffset,
+                        static_cast<unsigned long long>(t.dropped),
+                        static_cast<unsigned long long>(t.soundSamples),
+                        static_cast<unsigned long long>(t.offsetSamples));
+        }
+        if (!streams.front()->stream().stats().ended) return;
+        printFigures(streams.front()->stream(), wall.elapsed() / 1000.0);
+        app.quit();
+    });
+    // The window is up and the movie settled before the clip goes in.
+    QTimer::singleShot(500, [&] {
+        wall.start();
+        control->setVariable(QStringLiteral("Ff"), clip);
+        poll.start(50);
+    });
+    app.exec();
+    return rc;
+}
+
+} // namespace zimo::bench

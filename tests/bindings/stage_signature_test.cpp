@@ -1,0 +1,73 @@
+// The stage's fingerprint, by which the control repaints only what changed: it stands
+// still while the idle movie ticks, and moves with each change that shows: the panel
+// waking and fading, a new picture, the time text, the view's size.
+#include "clip_maker.h"
+#include "movie_fixture.h"
+
+#include "control/stage_signature.h"
+
+namespace {
+
+using zimo::stageSignature;
+
+class StageSignature : public MovieFixture {
+protected:
+    void SetUp() override {
+        MovieFixture::SetUp();
+        start();
+        ticks(1);
+    }
+    std::uint64_t signature() { return stageSignature(runtime.player()); }
+};
+
+TEST_F(StageSignature, StandsStillWhileNothingShowsAChange) {
+    const std::uint64_t idle = signature();
+    ticks(60);
+    EXPECT_EQ(signature(), idle);
+    // A variable nothing shows changes nothing.
+    set("Rpt", "1");
+    ticks(1);
+    EXPECT_EQ(signature(), idle);
+}
+
+TEST_F(StageSignature, FollowsThePanelWakingAndFading) {
+    const std::uint64_t hidden = signature();
+    set("Vlm", "1001"); // a volume step wakes the panel
+    const std::uint64_t awake = signature();
+    EXPECT_NE(awake, hidden);
+    ticks(45); // the panel stays awake, then fades 5 points a tick
+    std::uint64_t last = signature();
+    int changes = 0;
+    for (int i = 0; i < 25; ++i) {
+        ticks(1);
+        if (signature() != last) ++changes;
+        last = signature();
+    }
+    EXPECT_GE(changes, 19);
+    EXPECT_EQ(num("controlpanel._alpha"), 0);
+    ticks(10);
+    EXPECT_EQ(signature(), last);
+}
+
+TEST_F(StageSignature, FollowsPicturesTextAndTheViewSize) {
+    set("Ff", makeClip({}));
+    ticks(3);
+    std::uint64_t last = signature();
+    int changes = 0;
+    for (int i = 0; i < 30; ++i) {
+        ticks(1); // 25 pictures a second on 30 ticks
+        if (signature() != last) ++changes;
+        last = signature();
+    }
+    EXPECT_GE(changes, 24);
+    // Paused, with the panel hidden: nothing moves.
+    runtime.engine().callMethod(runtime.engine().getVariable(runtime.root(), "ns"), "pause");
+    ticks(2);
+    last = signature();
+    ticks(30);
+    EXPECT_EQ(signature(), last);
+    runtime.player().setViewSize(QSize(640, 480));
+    EXPECT_NE(signature(), last);
+}
+
+} // namespace

@@ -1,0 +1,207 @@
+#!/usr/bin/env bash
+# Measures the player: playback of two clips beside ffplay and the decode-only floor, the
+# movie's frame tick at two stage sizes, and the idle program. Builds what it needs in
+# Release (build-bench), makes the clips with ffmpeg, runs on a private X server when there
+# is no display, prints one table and writes it to build-bench/bench-report.txt.
+#   tools/bench.sh
+# ZIMO_BENCH_SECONDS sets the clips' length (30).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$root/build-bench
+
+if [ -z "${ZIMO_BENCH_INNER:-}" ]; then
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake --build "$build" -j2 --target zimo zimoplayer zimo-bench
+    export ZIMO_BENCH_INNER=1
+    if [ -z "${DISPLAY:-}" ]; then
+        exec "$root/tests/support/with-x.sh" --screen 1920x1200 "$0" "$@"
+    fi
+fi
+
+seconds=${ZIMO_BENCH_SECONDS:-30}
+bin=$build/bin
+clips=$build/bench-clips
+report=$build/bench-report.txt
+scratch=$(mktemp -d)
+pulse_pid=""
+cleanup() {
+    [ -n "$pulse_pid" ] && kill "$pulse_pid" 2>/dev/null && wait "$pulse_pid" 2>/dev/null
+    rm -rf "$scratch"
+}
+trap cleanup EXIT
+# Nothing here touches the user's own settings.
+export HOME=$scratch/home XDG_CONFIG_HOME=$scratch/config XDG_DATA_HOME=$scratch/data \
+    XDG_CACHE_HOME=$scratch/cache
+mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME"
+
+# The X server's CPU counts too when it is ours: with-x.sh is our parent.
+xserver=""
+[ "${ZIMO_BENCH_INNER:-}" = 1 ] && xserver=$(pgrep -P "$PPID" -x Xvfb || true)
+hz=$(getconf CLK_TCK)
+
+# CPU seconds a running process has used (user + system).
+cpu_of() {
+    [ -n "$1" ] && [ -r "/proc/$1/stat" ] || { echo 0; return; }
+    awk -v hz="$hz" '{ sub(/.*\) /, ""); printf "%.3f\n", ($12 + $13) / hz }' "/proc/$1/stat"
+}
+# The value of NAME in a line of name=value figures.
+field() { sed -n "s/.*\\b$1=\\([^ ]*\\).*/\\1/p" <<<"$2" | head -n 1; }
+calc() { awk "BEGIN { printf \"$1\n\", $2 }"; }
+
+# --- The clips --------------------------------------------------------------------------
+mkdir -p "$clips"
+h263=$clips/h263-mp3-640x360.flv
+h264=$clips/h264-aac-1280x720.flv
+make_clip() { # OUT SIZE VIDEO-OPTIONS... -- AUDIO-OPTIONS...
+    local out=$1 size=$2
+    shift 2
+    [ -s "$out" ] && [ "$(cat "$out.seconds" 2>/dev/null)" = "$seconds" ] && return
+    ffmpeg -v error -y -f lavfi -i "testsrc2=size=$size:rate=30" \
+        -f lavfi -i "sine=frequency=440:sample_rate=44100" -t "$seconds" "$@" "$out"
+    echo "$seconds" >"$out.seconds"
+}
+make_clip "$h263" 640x360 -c:v flv1 -q:v 4 -g 60 -c:a libmp3lame -b:a 128k -ac 2
+make_clip "$h264" 1280x720 -c:v libx264 -preset medium -b:v 2500k -g 60 -pix_fmt yuv420p \
+    -c:a aac -b:a 128k -ac 2
+
+# --- Playback ---------------------------------------------------------------------------
+# Runs a command under the CPU meter; prints its figures plus the X server's CPU meanwhile.
+measure() {
+    local x0 out x1
+    x0=$(cpu_of "$xserver")
+    out=$("$bin/zimo-bench" cpu "$@" 2>"$scratch/stderr" | tr '\n' ' ')
+    x1=$(cpu_of "$xserver")
+    echo "$out x_s=$(calc %.3f "$x1 - $x0")"
+}
+
+rows=()
+goal_cpu=met goal_drop=met goal_sync=met
+play_clip() { # LABEL CLIP SIZE SOUND
+    local label=$1 clip=$2 size=$3 sound=$4 ours
+    ours=$(measure "$bin/zimo-bench" play "$clip" "$size")
+    local our_cpu best_cpu=1000
+    our_cpu=$(calc %.3f "($(field user_s "$ours") + $(field sys_s "$ours")) / $seconds")
+    local clock="system clock"
+    [ "$(field sound "$ours")" = yes ] && [ "$(field sound_samples "$ours")" != 0 ] &&
+        clock="sound heard"
+    rows+=("$(printf '%-18s %-10s %-9s %6s %6s %5s/%-5s %4s %6s %6s  %s' "$label" "$sound" zimo \
+        "$our_cpu" "$(calc %.3f "$(field x_s "$ours") / $seconds")" \
+        "$(field shown "$ours")" "$(field decoded "$ours")" "$(field dropped "$ours")" \
+        "$(field offset_mean_ms "$ours")" "$(field offset_maxabs_ms "$ours")" "$clock")")
+    [ "$(field exit "$ours")" = 0 ] || rows+=("  (our player failed: $(head -c 200 "$scratch/stderr"))")
+    # ffplay draws through OpenGL by default (software GL on Xvfb); SDL's own software
+    # renderer is cheaper there. Ours is held against the cheaper of the two.
+    local renderer theirs their_cpu
+    for renderer in "" software; do
+        theirs=$(SDL_RENDER_DRIVER=$renderer measure ffplay -autoexit -loglevel error "$clip")
+        their_cpu=$(calc %.3f "($(field user_s "$theirs") + $(field sys_s "$theirs")) / $seconds")
+        rows+=("$(printf '%-18s %-10s %-9s %6s %6s' "" "" "ffplay${renderer:+ sw}" "$their_cpu" \
+            "$(calc %.3f "$(field x_s "$theirs") / $seconds")")")
+        awk "BEGIN { exit !($their_cpu < $best_cpu) }" && best_cpu=$their_cpu
+    done
+    awk "BEGIN { exit !($our_cpu > $best_cpu) }" && goal_cpu="not met"
+    [ "$(field dropped "$ours")" = 0 ] || goal_drop="not met"
+    awk "BEGIN { exit !($(field offset_maxabs_ms "$ours") > 40) }" && goal_sync="not met"
+    return 0
+}
+floor_row() { # LABEL CLIP
+    local out
+    out=$("$bin/zimo-bench" cpu ffmpeg -v error -threads 0 -i "$2" -f null - | tr '\n' ' ')
+    rows+=("$(printf '%-18s %-10s %-9s %6s' "$1" "" "ffmpeg" \
+        "$(calc %.3f "($(field user_s "$out") + $(field sys_s "$out")) / $seconds")")")
+}
+
+echo "Playing the clips (about $((seconds * 12 / 60 + 1)) minutes)..." >&2
+# Without a sound device (no sound server reachable) playback runs on the system clock.
+(
+    export PULSE_SERVER=unix:/nonexistent
+    play_clip "640x360 H.263/MP3" "$h263" 640x360 "no device"
+    play_clip "1280x720 H.264/AAC" "$h264" 1280x720 "no device"
+    printf '%s\n' "${rows[@]}" >"$scratch/rows-silent"
+    echo "$goal_cpu|$goal_drop|$goal_sync" >"$scratch/goals-silent"
+)
+# With a sound server whose sink goes nowhere, the sound heard leads the picture.
+rows=()
+if command -v pulseaudio >/dev/null; then
+    export XDG_RUNTIME_DIR=$scratch/runtime PULSE_RUNTIME_PATH=$scratch/runtime/pulse
+    mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+    pulseaudio --daemonize=no --exit-idle-time=-1 -n -L module-null-sink \
+        -L module-native-protocol-unix >"$scratch/pulse.log" 2>&1 &
+    pulse_pid=$!
+    for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+    if pactl info >/dev/null 2>&1; then
+        play_clip "640x360 H.263/MP3" "$h263" 640x360 "null sink"
+        play_clip "1280x720 H.264/AAC" "$h264" 1280x720 "null sink"
+    else
+        rows+=("(the sound server did not start: $(head -c 200 "$scratch/pulse.log"))")
+    fi
+fi
+IFS='|' read -r g_cpu g_drop g_sync <"$scratch/goals-silent"
+[ "$goal_cpu" = met ] || g_cpu="not met"
+[ "$goal_drop" = met ] || g_drop="not met"
+[ "$goal_sync" = met ] || g_sync="not met"
+mapfile -t silent_rows <"$scratch/rows-silent"
+rows=("${silent_rows[@]}" "${rows[@]}")
+floor_row "640x360 H.263/MP3" "$h263"
+floor_row "1280x720 H.264/AAC" "$h264"
+
+# --- Frame tick -------------------------------------------------------------------------
+echo "Timing the frame tick..." >&2
+tick_rows=()
+goal_tick=met
+for size in 480x360 1920x1080; do
+    out=$("$bin/zimo-bench" tick "$h264" "$size" 300)
+    tick_rows+=("$(printf '%-10s %8s %8s %8s %8s %8s  %s' "$size" "$(field script_mean_ms "$out")" \
+        "$(field render_mean_ms "$out")" "$(field mean_ms "$out")" "$(field p95_ms "$out")" \
+        "$(field max_ms "$out")" "panel _alpha $(field panel_alpha "$out")")")
+    awk "BEGIN { exit !($(field p95_ms "$out") > 16.7) }" && goal_tick="not met"
+done
+
+# --- Idle program -----------------------------------------------------------------------
+echo "Measuring the idle program..." >&2
+"$bin/zimo" >/dev/null 2>&1 &
+idle_pid=$!
+sleep 3 # started, movie loaded, nothing more to do
+c0=$(cpu_of "$idle_pid")
+x0=$(cpu_of "$xserver")
+sleep 10
+c1=$(cpu_of "$idle_pid")
+x1=$(cpu_of "$xserver")
+kill "$idle_pid" 2>/dev/null
+wait "$idle_pid" 2>/dev/null || true
+idle=$(calc %.2f "($c1 - $c0) * 10")
+idle_x=$(calc %.2f "($x1 - $x0) * 10")
+goal_idle=met
+awk "BEGIN { exit !($idle >= 2) }" && goal_idle="not met"
+
+# --- Report -----------------------------------------------------------------------------
+{
+    echo "zimo bench, $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, $(uname -m)," \
+        "display ${DISPLAY}${xserver:+ (Xvfb)}, load average at the end $(cut -d' ' -f1-3 /proc/loadavg)"
+    echo
+    echo "Playback of ${seconds} s clips, 30 pictures a second, window at the clip's size."
+    echo "CPU: user+sys seconds per second of content, whole process; X: the X server meanwhile."
+    echo "Pictures: handed to the stage / decoded; A/V: shown picture's time minus the clock"
+    echo "leading playback, sampled each tick (mean, max |x|), in ms."
+    echo "Sound: 'no device': no sound server reachable; the engine plays silently on the system"
+    echo "clock, and the offset is the picture against that clock. 'null sink': a PulseAudio null"
+    echo "sink; the offset is the picture against the sound the device reports heard."
+    printf '%-18s %-10s %-9s %6s %6s %11s %4s %6s %6s  %s\n' clip sound program CPU X \
+        pictures drop "A/V" "|A/V|" "clock"
+    printf '%s\n' "${rows[@]}"
+    echo "(ffplay: SDL's OpenGL renderer, the default; ffplay sw: SDL's software renderer;"
+    echo " ffmpeg: decode only, -f null, the floor)"
+    echo
+    echo "Frame tick: script + render of the stage into an image, panel awake, 720p playing (ms)"
+    printf '%-10s %8s %8s %8s %8s %8s\n' stage script render mean p95 max
+    printf '%s\n' "${tick_rows[@]}"
+    echo
+    echo "Idle program, no file, panel hidden, 10 s: ${idle} % of one core (X server ${idle_x} %)"
+    echo
+    echo "Goals"
+    echo "  CPU at or below ffplay's ............ $g_cpu"
+    echo "  no dropped pictures ................. $g_drop"
+    echo "  A/V offset within 40 ms ............. $g_sync"
+    echo "  tick well inside 33 ms (p95 < 17) ... $goal_tick"
+    echo "  idle under 2 % of one core .......... $goal_idle"
+} | tee "$report"
