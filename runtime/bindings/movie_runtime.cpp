@@ -286,7 +286,10 @@ void MovieRuntime::deliverStreamReports() {
     }
 }
 
-void MovieRuntime::showStreamPictures() {
+bool MovieRuntime::refreshPictures() { return showStreamPictures(); }
+
+bool MovieRuntime::showStreamPictures() {
+    bool changed = false;
     for (auto& [item, pinned] : objects_) {
         auto* object = static_cast<ClipObject*>(pinned.get());
         if (!object->videoStream) continue;
@@ -298,7 +301,9 @@ void MovieRuntime::showStreamPictures() {
         if (serial == object->shownSerial) continue;
         object->shownSerial = serial;
         surface->setPicture(stream.currentFrame());
+        changed = true;
     }
+    return changed;
 }
 
 script::Object* MovieRuntime::root() {

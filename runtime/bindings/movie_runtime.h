@@ -47,6 +47,12 @@ public:
     // show their variables.
     void tick(double elapsedMs);
     double frameIntervalMs() const;
+    // Puts on the video surfaces the pictures that have come due since the last look;
+    // true when one changed. Pictures come at the stream's own rate, not the movie's, so
+    // the host may call this between ticks.
+    bool refreshPictures();
+    // True while some stream is open, so pictures may still come.
+    bool hasStreams() const { return !streams_.empty(); }
     // Waits until every stream's decoder has done what it can for the present media time
     // (for tests that step the media clock); false when one did not within the limit.
     bool waitForStreams(int timeoutMs = 5000);
@@ -99,7 +105,7 @@ public:
 private:
     void defineClasses();
     void deliverStreamReports();
-    void showStreamPictures();
+    bool showStreamPictures();
     void refreshPressTakers();
     void runEnterFrameHandlers();
     void updateTextFields();

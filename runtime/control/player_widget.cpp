@@ -19,6 +19,9 @@ constexpr double kMinFrameRate = 1.0;
 constexpr double kMaxFrameRate = 120.0;
 // A tick never makes timers jump further than this, after a stall of the event loop.
 constexpr double kMaxTickMs = 250.0;
+// How often an open stream is asked for a newly due picture between ticks: well above the
+// picture rates of the clips, so each picture shows when it is due, not on the next tick.
+constexpr int kPictureCheckMs = 5;
 
 } // namespace
 
@@ -29,6 +32,9 @@ PlayerWidget::PlayerWidget(QWidget* parent)
     setMouseTracking(true);
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, [this] { onTick(); });
+    pictureTimer_.setTimerType(Qt::PreciseTimer);
+    pictureTimer_.setInterval(kPictureCheckMs);
+    connect(&pictureTimer_, &QTimer::timeout, this, [this] { onPictureTimer(); });
 }
 
 bool PlayerWidget::putMovie(const QString& path) {
@@ -66,6 +72,17 @@ void PlayerWidget::onTick() {
     runtime_.tick(elapsed);
     // Most ticks of an idle or paused player change nothing that shows.
     if (stageSignature(runtime_.player()) != paintedSignature_) update();
+    // Pictures are looked for between ticks only while a stream is open.
+    if (runtime_.hasStreams() != pictureTimer_.isActive()) {
+        if (runtime_.hasStreams())
+            pictureTimer_.start();
+        else
+            pictureTimer_.stop();
+    }
+}
+
+void PlayerWidget::onPictureTimer() {
+    if (runtime_.refreshPictures()) update();
 }
 
 void PlayerWidget::paintEvent(QPaintEvent*) {

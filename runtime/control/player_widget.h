@@ -37,9 +37,11 @@ protected:
 
 private:
     void onTick();
+    void onPictureTimer();
 
     bindings::MovieRuntime runtime_;
     QTimer timer_;
+    QTimer pictureTimer_; // between ticks, while a stream is open
     QElapsedTimer sinceTick_;
     QByteArray movieBytes_;
     std::uint64_t paintedSignature_ = 0; // of the stage as last painted
