@@ -46,14 +46,13 @@ QString scratchPath(const QString& name) {
 }
 
 QString makeClip(const ClipSpec& clip) {
-    const QString name =
-        QString("clip-%1x%2-%3s-%4-%5%6.flv")
-            .arg(clip.width)
-            .arg(clip.height)
-            .arg(clip.seconds)
-            .arg(clip.sound ? "av" : "v")
-            .arg(clip.sizeInMetadata ? "sized" : "unsized")
-            .arg(clip.duration > 0 ? QString("-d%1").arg(clip.duration) : QString());
+    const QString name = QString("clip-%1x%2-%3s-%4-%5%6.flv")
+                             .arg(clip.width)
+                             .arg(clip.height)
+                             .arg(clip.seconds)
+                             .arg(clip.sound ? "av" : "v")
+                             .arg(clip.sizeInMetadata ? "sized" : "unsized")
+                             .arg(clip.duration ? QString("-d%1").arg(*clip.duration) : QString());
     const QString path = scratchPath(name);
     if (QFile::exists(path)) return path;
     QStringList args = {"-v",
@@ -83,7 +82,7 @@ QString makeClip(const ClipSpec& clip) {
     QProcess ffmpeg;
     ffmpeg.start("ffmpeg", args);
     if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0) return {};
-    if (!clip.sizeInMetadata || clip.duration > 0) {
+    if (!clip.sizeInMetadata || clip.duration) {
         QFile file(path);
         if (!file.open(QIODevice::ReadWrite)) return {};
         QByteArray bytes = file.readAll();
@@ -91,7 +90,7 @@ QString makeClip(const ClipSpec& clip) {
             renameKey(bytes, "width", "wxdth");
             renameKey(bytes, "height", "hxight");
         }
-        if (clip.duration > 0) patchNumber(bytes, "duration", clip.duration);
+        if (clip.duration) patchNumber(bytes, "duration", *clip.duration);
         file.seek(0);
         file.write(bytes);
     }

@@ -3,13 +3,15 @@
 
 #include <QString>
 
+#include <optional>
+
 struct ClipSpec {
     int width = 160;
     int height = 120;
     double seconds = 2;
     bool sound = true;
-    bool sizeInMetadata = true; // false: width and height are taken out of onMetaData
-    double duration = 0;        // above 0: the duration onMetaData gives, in place of the real one
+    bool sizeInMetadata = true;     // false: width and height are taken out of onMetaData
+    std::optional<double> duration; // the duration onMetaData gives, in place of the real one
 };
 
 // Makes each kind of clip once; its path. Empty when ffmpeg failed.

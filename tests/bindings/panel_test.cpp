@@ -129,6 +129,15 @@ TEST_F(Panel, ClickOnTheStripSeeksByItsOwnFormula) {
     EXPECT_NEAR(num("ns.time"), expected, 0.05);
 }
 
+TEST_F(Panel, ZeroDurationLeavesTheKnobWhereItIs) {
+    const double before = num("controlpanel.slider._x");
+    set("Ff", makeClip({160, 120, 2, true, true, 0.0}));
+    ASSERT_TRUE(tickUntil([&] { return var("totaltime") == "0"; }));
+    ASSERT_TRUE(tickUntil([&] { return num("ns.time") > 0.3; }));
+    EXPECT_EQ(num("controlpanel.slider._x"), before);
+    EXPECT_EQ(var("controlpanel.timer.seek_total_time"), "00:00");
+}
+
 TEST_F(Panel, DraggingTheKnobWhilePausedEndsPlaying) {
     playClip({160, 120, 4});
     ticks(5);
