@@ -18,6 +18,14 @@ protected:
     void start();
     // n frame ticks, the media clock moving with them.
     void ticks(int n);
+    // Ticks until the condition holds, at most n ticks; whether it held.
+    template <class F> bool tickUntil(F&& condition, int n = 300) {
+        for (int i = 0; i < n; ++i) {
+            if (condition()) return true;
+            ticks(1);
+        }
+        return condition();
+    }
     QString var(const QString& path) { return runtime.getVariable(path); }
     double num(const QString& path) { return runtime.getVariable(path).toDouble(); }
     void set(const QString& name, const QString& value) { runtime.setVariable(name, value); }

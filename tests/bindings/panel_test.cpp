@@ -23,13 +23,6 @@ protected:
         return engine.toNumber(
             engine.callMethod(engine.getVariable(runtime.root(), "audio"), "getVolume"));
     }
-    template <class F> bool tickUntil(F&& condition, int n = 300) {
-        for (int i = 0; i < n; ++i) {
-            if (condition()) return true;
-            ticks(1);
-        }
-        return condition();
-    }
     void playClip(const ClipSpec& clip) {
         set("Ff", makeClip(clip));
         ASSERT_TRUE(tickUntil([&] { return var("totaltime") != "" && var("totaltime") != "NaN"; }));

@@ -14,14 +14,6 @@ protected:
         MovieFixture::SetUp();
         start();
     }
-    // Ticks until the condition holds, at most n ticks; whether it held.
-    template <class F> bool tickUntil(F&& condition, int n = 300) {
-        for (int i = 0; i < n; ++i) {
-            if (condition()) return true;
-            ticks(1);
-        }
-        return condition();
-    }
 };
 
 TEST_F(Playback, PlaysAFileAndTakesItsProportionsFromTheMetadata) {
