@@ -288,6 +288,11 @@ void MovieRuntime::deliverStreamReports() {
 
 bool MovieRuntime::refreshPictures() { return showStreamPictures(); }
 
+bool MovieRuntime::hasPlayingStream() const {
+    return std::any_of(streams_.begin(), streams_.end(),
+                       [](StreamObject* s) { return s->stream().isPlaying(); });
+}
+
 bool MovieRuntime::showStreamPictures() {
     bool changed = false;
     for (auto& [item, pinned] : objects_) {

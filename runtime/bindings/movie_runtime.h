@@ -51,8 +51,8 @@ public:
     // true when one changed. Pictures come at the stream's own rate, not the movie's, so
     // the host may call this between ticks.
     bool refreshPictures();
-    // True while some stream is open, so pictures may still come.
-    bool hasStreams() const { return !streams_.empty(); }
+    // True while some stream plays, so pictures may still come.
+    bool hasPlayingStream() const;
     // Waits until every stream's decoder has done what it can for the present media time
     // (for tests that step the media clock); false when one did not within the limit.
     bool waitForStreams(int timeoutMs = 5000);

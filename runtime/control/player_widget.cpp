@@ -72,9 +72,10 @@ void PlayerWidget::onTick() {
     runtime_.tick(elapsed);
     // Most ticks of an idle or paused player change nothing that shows.
     if (stageSignature(runtime_.player()) != paintedSignature_) update();
-    // Pictures are looked for between ticks only while a stream is open.
-    if (runtime_.hasStreams() != pictureTimer_.isActive()) {
-        if (runtime_.hasStreams())
+    // Pictures are looked for between ticks only while a stream plays.
+    const bool playing = runtime_.hasPlayingStream();
+    if (playing != pictureTimer_.isActive()) {
+        if (playing)
             pictureTimer_.start();
         else
             pictureTimer_.stop();

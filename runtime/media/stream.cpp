@@ -172,6 +172,11 @@ bool Stream::isPaused() const {
     return d->state.paused;
 }
 
+bool Stream::isPlaying() const {
+    std::lock_guard lock(d->state.mutex);
+    return d->state.open && !d->state.paused && !d->state.stopReported;
+}
+
 void Stream::seek(double seconds) {
     if (std::isnan(seconds)) return;
     std::lock_guard lock(d->state.mutex);

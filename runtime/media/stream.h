@@ -53,6 +53,8 @@ public:
     void pause();
     void pause(bool paused);
     bool isPaused() const;
+    // A file is open (or opening), not paused and not at its end: pictures may come.
+    bool isPlaying() const;
     // Moves to the time: below 0 means 0, beyond the end means the end, and a
     // value that is not a number is ignored. The picture and time() become
     // those of the target once the decoder has reached it.

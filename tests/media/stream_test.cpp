@@ -155,10 +155,17 @@ TEST_F(StreamTest, PlayingTheSamePathAgainRestartsFromZero) {
 
 TEST_F(StreamTest, CloseThenPlayAgain) {
     const QString path = clipPath(Clip::H264Aac);
+    EXPECT_FALSE(stream.isPlaying());
     stream.play(path);
     settle();
+    EXPECT_TRUE(stream.isPlaying());
+    stream.pause(true);
+    EXPECT_FALSE(stream.isPlaying());
+    stream.pause(false);
     advance(700);
+    EXPECT_TRUE(stream.isPlaying());
     stream.close();
+    EXPECT_FALSE(stream.isPlaying());
     settle();
     EXPECT_EQ(stream.time(), 0);
     reports.clear();
