@@ -18,85 +18,50 @@ QTemporaryDir& folder() {
     return dir;
 }
 
+// The inputs and encoder options of each clip, as ffmpeg takes them.
+struct Recipe {
+    Clip clip;
+    const char* inputs;  // lavfi sources: "v" the test picture, "a" the tone, "s" the
+                         // speex tone, "V" four seconds of picture
+    const char* options; // encoder options, split at spaces
+};
+
+const Recipe kRecipes[] = {
+    {Clip::Flv1Mp3, "va", "-c:v flv -c:a libmp3lame"},
+    {Clip::H264Aac, "va", "-c:v libx264 -pix_fmt yuv420p -c:a aac"},
+    {Clip::FlashSvAdpcm, "va", "-c:v flashsv -c:a adpcm_swf"},
+    {Clip::Flv1Nellymoser, "va", "-c:v flv -c:a nellymoser"},
+    {Clip::Flv1Speex, "vs", "-c:v flv -c:a libspeex -ac 1"},
+    {Clip::Flv1Pcm, "va", "-c:v flv -c:a pcm_s16le"},
+    {Clip::Flv1NoMetadata, "va", "-c:v flv -c:a libmp3lame -flvflags no_metadata"},
+    {Clip::Flv1VideoOnly, "V", "-c:v flv -g 25"},
+    {Clip::Mp3Only, "a", "-c:a libmp3lame"},
+    {Clip::Mp4H264Aac, "va", "-c:v libx264 -pix_fmt yuv420p -c:a aac"},
+};
+
+QString source(char input) {
+    switch (input) {
+    case 'v':
+        return QStringLiteral("testsrc=size=160x120:rate=25:d=2");
+    case 'V':
+        return QStringLiteral("testsrc=size=160x120:rate=25:d=4");
+    case 'a':
+        return QStringLiteral("sine=frequency=440:sample_rate=22050:d=2");
+    case 's':
+        return QStringLiteral("sine=frequency=440:sample_rate=16000:d=2");
+    }
+    return {};
+}
+
 QStringList arguments(Clip clip, const QString& out) {
-    const QStringList video{"-f", "lavfi", "-i", "testsrc=size=160x120:rate=25:d=2"};
-    const QStringList tone{"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=22050:d=2"};
     QStringList a{"-hide_banner", "-loglevel", "error", "-y"};
-    switch (clip) {
-    case Clip::Flv1Mp3:
-        a << video << tone << "-c:v"
-          << "flv"
-          << "-c:a"
-          << "libmp3lame";
-        break;
-    case Clip::H264Aac:
-        a << video << tone << "-c:v"
-          << "libx264"
-          << "-pix_fmt"
-          << "yuv420p"
-          << "-c:a"
-          << "aac";
-        break;
-    case Clip::FlashSvAdpcm:
-        a << video << tone << "-c:v"
-          << "flashsv"
-          << "-c:a"
-          << "adpcm_swf";
-        break;
-    case Clip::Flv1Nellymoser:
-        a << video << tone << "-c:v"
-          << "flv"
-          << "-c:a"
-          << "nellymoser";
-        break;
-    case Clip::Flv1Speex:
-        a << video << "-f"
-          << "lavfi"
-          << "-i"
-          << "sine=frequency=440:sample_rate=16000:d=2"
-          << "-c:v"
-          << "flv"
-          << "-c:a"
-          << "libspeex"
-          << "-ac"
-          << "1";
-        break;
-    case Clip::Flv1Pcm:
-        a << video << tone << "-c:v"
-          << "flv"
-          << "-c:a"
-          << "pcm_s16le";
-        break;
-    case Clip::Flv1NoMetadata:
-        a << video << tone << "-c:v"
-          << "flv"
-          << "-c:a"
-          << "libmp3lame"
-          << "-flvflags"
-          << "no_metadata";
-        break;
-    case Clip::Flv1VideoOnly:
-        a << "-f"
-          << "lavfi"
-          << "-i"
-          << "testsrc=size=160x120:rate=25:d=4"
-          << "-c:v"
-          << "flv"
-          << "-g"
-          << "25";
-        break;
-    case Clip::Mp3Only:
-        a << tone << "-c:a"
-          << "libmp3lame";
-        break;
-    case Clip::Mp4H264Aac:
-        a << video << tone << "-c:v"
-          << "libx264"
-          << "-pix_fmt"
-          << "yuv420p"
-          << "-c:a"
-          << "aac";
-        break;
+    for (const Recipe& r : kRecipes) {
+        if (r.clip != clip) continue;
+        for (const char* i = r.inputs; *i; ++i)
+            a << "-f"
+              << "lavfi"
+              << "-i" << source(*i);
+        a << QString::fromLatin1(r.options).split(QLatin1Char(' '));
     }
     a << out;
     return a;
