@@ -10,6 +10,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build-bench
 
 if [ -z "${ZIMO_BENCH_INNER:-}" ]; then
+    # ffplay comes with ffmpeg; a sound server to play through, and its client tool.
+    "$root/tools/install-deps.sh" pulseaudio pulseaudio-utils
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
     cmake --build "$build" -j2 --target zimo zimoplayer zimo-bench
     export ZIMO_BENCH_INNER=1
@@ -181,8 +183,9 @@ awk "BEGIN { exit !($idle >= 2) }" && goal_idle="not met"
     echo
     echo "Playback of ${seconds} s clips, 30 pictures a second, window at the clip's size."
     echo "CPU: user+sys seconds per second of content, whole process; X: the X server meanwhile."
-    echo "Pictures: handed to the stage / decoded; A/V: shown picture's time minus the clock"
-    echo "leading playback, sampled each tick (mean, max |x|), in ms."
+    echo "Pictures: handed to the stage / decoded; A/V: a picture's time minus the clock leading"
+    echo "playback at the moment the picture goes to the stage (mean, max |x|), in ms; the first"
+    echo "picture, shown at once as a still before playback starts, is not counted."
     echo "Sound: 'no device': no sound server reachable; the engine plays silently on the system"
     echo "clock, and the offset is the picture against that clock. 'null sink': a PulseAudio null"
     echo "sink; the offset is the picture against the sound the device reports heard."

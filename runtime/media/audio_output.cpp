@@ -1,6 +1,7 @@
 #include "media/audio_output.h"
 
 #include "media/clock.h"
+#include "media/heard_clock.h"
 
 #include <QAudioDevice>
 #include <QAudioSink>
@@ -12,10 +13,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cmath>
 #include <cstring>
 #include <deque>
-#include <limits>
 #include <mutex>
 
 namespace zimo::media {
@@ -26,10 +25,6 @@ namespace {
 constexpr double kBufferSeconds = 1.0;
 // How often samples move to the device and its progress is read.
 constexpr int kPumpIntervalMs = 10;
-// A device whose played time stands still this long is taken to have stalled.
-constexpr std::int64_t kStallUs = 1'000'000;
-// The heard time is carried forward from the last reading by at most this much.
-constexpr double kMaxExtrapolationSeconds = 0.05;
 
 SoundFormat fromQt(const QAudioFormat& f) {
     SoundFormat out;
@@ -116,14 +111,6 @@ struct Chunk {
     qsizetype offset = 0;
 };
 
-// A stretch of what the device was given, in microseconds of its stream, and
-// the media time it starts at (not a number for samples of an earlier position).
-struct Segment {
-    double startUs = 0;
-    double lengthUs = 0;
-    double pts = 0;
-};
-
 } // namespace
 
 // The buffered samples and the heard-time bookkeeping, shared by the decoder,
@@ -134,12 +121,8 @@ struct SampleBuffer {
     std::deque<Chunk> chunks;
     qsizetype bytes = 0;
     bool paused = false;
-    std::deque<Segment> given; // what the device has and has not yet played
-    double givenUs = 0;        // total length given to the device
-    bool flowing = false;      // the device is playing samples with a media time
     bool failed = false;
-    double heardPts = 0; // media time heard at heardAtUs
-    std::int64_t heardAtUs = 0;
+    HeardClock heard; // what the device was given and what of it is heard
     std::atomic<int> volume{100};
 };
 
@@ -174,8 +157,7 @@ private:
                 const qsizetype n =
                     std::min<qsizetype>(room - out.size(), c.data.size() - c.offset);
                 const double pts = c.pts + static_cast<double>(c.offset) * usPerByte / 1e6;
-                buffer_.given.push_back({buffer_.givenUs, static_cast<double>(n) * usPerByte, pts});
-                buffer_.givenUs += static_cast<double>(n) * usPerByte;
+                buffer_.heard.give(static_cast<double>(n) * usPerByte, pts);
                 out.append(c.data.constData() + c.offset, n);
                 c.offset += n;
                 buffer_.bytes -= n;
@@ -187,37 +169,22 @@ private:
         device_.write(out);
     }
 
-    // Notes which media time the device is playing now.
+    // Reads how far the device has got.
     void sample() {
+        const SoundFormat& f = buffer_.format;
+        const double usPerByte = 1e6 / (static_cast<double>(f.sampleRate) * f.bytesPerFrame());
         const auto played = static_cast<double>(sink_.processedUSecs());
+        const auto queued = static_cast<double>(sink_.bufferSize() - sink_.bytesFree()) * usPerByte;
         const std::int64_t now = clock_.nowUs();
         std::lock_guard lock(buffer_.mutex);
-        auto& given = buffer_.given;
-        while (!given.empty() && given.front().startUs + given.front().lengthUs <= played)
-            given.pop_front();
-        if (played != lastPlayed_) {
-            lastPlayed_ = played;
-            lastProgressUs_ = now;
-        }
-        // A device that stops playing for long no longer keeps the time, so
-        // the pictures go on rather than freeze with it.
-        const bool stalled = now - lastProgressUs_ > kStallUs;
-        if (stalled || given.empty() || given.front().startUs > played ||
-            std::isnan(given.front().pts)) {
-            buffer_.flowing = false;
-            return;
-        }
-        buffer_.flowing = true;
-        buffer_.heardPts = given.front().pts + (played - given.front().startUs) / 1e6;
-        buffer_.heardAtUs = now;
+        if (buffer_.paused) return;
+        buffer_.heard.observe(played, queued, now);
     }
 
     SampleBuffer& buffer_;
     const Clock& clock_;
     QAudioSink& sink_;
     QIODevice& device_;
-    double lastPlayed_ = -1;
-    std::int64_t lastProgressUs_ = 0;
 };
 
 } // namespace
@@ -313,9 +280,7 @@ void AudioOutput::clear() {
     d->buffer.chunks.clear();
     d->buffer.bytes = 0;
     // What the device still holds belongs to the old position: not heard as time.
-    for (Segment& s : d->buffer.given)
-        s.pts = std::numeric_limits<double>::quiet_NaN();
-    d->buffer.flowing = false;
+    d->buffer.heard.untimeGiven();
 }
 
 void AudioOutput::setPaused(bool paused) {
@@ -323,7 +288,7 @@ void AudioOutput::setPaused(bool paused) {
         std::lock_guard lock(d->buffer.mutex);
         if (d->buffer.paused == paused) return;
         d->buffer.paused = paused;
-        d->buffer.flowing = false;
+        d->buffer.heard.interrupt();
     }
     Impl* p = d.get();
     QMetaObject::invokeMethod(p->context, [p, paused] {
@@ -342,9 +307,14 @@ void AudioOutput::setVolume(int volume) {
 std::optional<double> AudioOutput::position(std::int64_t nowUs) const {
     std::lock_guard lock(d->buffer.mutex);
     const SampleBuffer& b = d->buffer;
-    if (b.failed || b.paused || !b.flowing) return std::nullopt;
-    const double since = static_cast<double>(nowUs - b.heardAtUs) / 1e6;
-    return b.heardPts + std::clamp(since, 0.0, kMaxExtrapolationSeconds);
+    if (b.failed || b.paused) return std::nullopt;
+    return b.heard.heard(nowUs);
+}
+
+bool AudioOutput::hasPendingSound() const {
+    std::lock_guard lock(d->buffer.mutex);
+    const SampleBuffer& b = d->buffer;
+    return !b.failed && (!b.chunks.empty() || b.heard.pending());
 }
 
 } // namespace zimo::media

@@ -39,6 +39,9 @@ public:
     // The media time being heard now, while sound is flowing; nothing when the
     // buffer has run dry, the device failed, or output is paused.
     std::optional<double> position(std::int64_t nowUs) const;
+    // Whether sound with a media time is buffered or on its way through the
+    // device, not yet heard.
+    bool hasPendingSound() const;
 
 private:
     struct Impl;

@@ -130,6 +130,10 @@ void DecodeWorker::openFile(const QString& path, double target) {
         sounds_.emplace(audio_->format());
     else
         sounds_.reset();
+    {
+        std::lock_guard lock(s_.mutex);
+        if (s_.fileGen == fileGen_) s_.soundExpected = sounds_.has_value();
+    }
     if (target > 0) file_->seek(target);
     startAt(target);
 }
@@ -274,6 +278,9 @@ void DecodeWorker::markReady() {
     if (s_.posGen != posGen_ || s_.ready) return;
     s_.ready = true;
     s_.anchorUs = clock_.nowUs();
+    // With sound on its way to a device the clock starts when it is heard.
+    s_.waitingForSound = s_.soundExpected;
+    s_.waitSinceUs = s_.anchorUs;
     s_.workerReportLocked(Report::status(status::BufferFull));
 }
 

@@ -58,10 +58,14 @@ struct PlaybackState {
     std::deque<QueuedFrame> frames;
     qsizetype queuedBytes = 0;
 
-    // The media clock. While not ready (opening, seeking) or paused the
-    // position stands at `base`; otherwise it runs from `anchorUs`.
+    // The media clock. While not ready (opening, seeking), paused or waiting
+    // for the sound to start the position stands at `base`; otherwise it runs
+    // from `anchorUs`.
     bool ready = false;
     bool paused = false;
+    bool soundExpected = false;   // the file's sound goes to a device
+    bool waitingForSound = false; // since waitSinceUs
+    std::int64_t waitSinceUs = 0;
     double base = 0;
     std::int64_t anchorUs = 0;
     bool inputDone = false; // everything up to the end is decoded
@@ -76,10 +80,12 @@ struct PlaybackState {
     std::uint64_t workerReports = 0; // reports queued by the worker, ever
     std::function<void()> notifier;  // told when the worker queues a report
 
+    bool runningLocked() const { return ready && !paused && !waitingForSound; }
+
     double positionLocked(std::int64_t nowUs) const {
         if (!open) return base;
         double p = base;
-        if (ready && !paused) p += static_cast<double>(nowUs - anchorUs) / 1e6;
+        if (runningLocked()) p += static_cast<double>(nowUs - anchorUs) / 1e6;
         if (inputDone && p > endPos) p = endPos;
         return p < 0 ? 0 : p;
     }

@@ -14,8 +14,8 @@ namespace zimo::media {
 
 namespace {
 
-// Sound and clock may disagree by this much before the clock follows the sound.
-constexpr double kMaxDrift = 0.015;
+// The clock waits at most this long for the sound to start, then runs without it.
+constexpr std::int64_t kSoundWaitUs = 1'500'000;
 
 } // namespace
 
@@ -34,6 +34,7 @@ struct Stream::Impl {
     std::uint64_t currentPosGen = 0;
     std::uint64_t serial = 0;
     bool currentHanded = true; // currentFrame() has given out `current`
+    bool currentEarly = false; // `current` is a first picture shown before its time
     Stats figures;             // the owner's side of stats()
 
     // Starts a new request for the worker. Called with the lock held.
@@ -42,13 +43,18 @@ struct Stream::Impl {
         state.wakeWorker.notify_one();
     }
 
-    // Makes the clock follow the sound while sound is being heard.
+    // Makes the clock follow the sound while sound is being heard, and hold
+    // while sound that is on its way has not started.
     void followSoundLocked(std::int64_t now) {
         if (!audio || !state.ready || state.paused) return;
-        const auto heard = audio->position(now);
-        if (!heard) return;
-        if (std::abs(*heard - state.positionLocked(now)) > kMaxDrift) {
+        if (const auto heard = audio->position(now)) {
             state.base = *heard;
+            state.anchorUs = now;
+            state.waitingForSound = false;
+            return;
+        }
+        if (state.waitingForSound && now - state.waitSinceUs > kSoundWaitUs) {
+            state.waitingForSound = false; // a silent device: go on without it
             state.anchorUs = now;
         }
     }
@@ -61,9 +67,11 @@ struct Stream::Impl {
         position = state.positionLocked(now);
         while (!state.frames.empty()) {
             const QueuedFrame& f = state.frames.front();
-            // The first picture after an open or a seek shows at once.
-            const bool first = f.posGen != currentPosGen;
-            if (!first && f.pts > position + 1e-9) break;
+            // The first picture after an open or a seek shows at once, ahead
+            // of its time if need be, as a still of where playback is.
+            const bool early = f.pts > position + 1e-9;
+            if (early && f.posGen == currentPosGen) break;
+            currentEarly = early;
             QueuedFrame shown = state.popFrameLocked();
             if (!currentHanded && shown.posGen == currentPosGen) ++state.droppedPictures;
             current = std::move(shown.image);
@@ -80,10 +88,10 @@ struct Stream::Impl {
         }
     }
 
-    // One sample of the picture's offset from the clock that leads playback.
-    void sampleOffset() {
-        std::lock_guard lock(state.mutex);
-        if (!state.open || !state.ready || state.paused || state.stopReported || current.isNull() ||
+    // One sample of how late the picture handed out now is against the clock
+    // that leads playback: the sound heard, or the stream's clock without it.
+    void sampleOffsetLocked() {
+        if (!state.open || !state.runningLocked() || state.stopReported || currentEarly ||
             currentPosGen != state.posGen)
             return;
         const std::int64_t now = clock->nowUs();
@@ -101,6 +109,7 @@ struct Stream::Impl {
         ++state.posGen;
         state.clearFramesLocked();
         state.ready = false;
+        state.waitingForSound = false;
         state.inputDone = false;
         state.stopReported = false;
         state.base = base;
@@ -132,6 +141,7 @@ void Stream::play(const QString& path) {
     d->restartLocked(0);
     d->state.open = true;
     d->state.paused = false;
+    d->state.soundExpected = false; // until the file is open
     d->state.duration = std::numeric_limits<double>::quiet_NaN();
     d->state.path = path;
     d->state.target = 0;
@@ -159,6 +169,10 @@ void Stream::pause(bool paused) {
         d->state.base = d->state.positionLocked(now);
     } else {
         d->state.anchorUs = now;
+        // The sound left in the device resumes too; the clock waits for it.
+        d->state.waitingForSound =
+            d->state.soundExpected && d->audio && d->audio->hasPendingSound();
+        d->state.waitSinceUs = now;
     }
     d->state.paused = paused;
     if (d->audio) d->audio->setPaused(paused);
@@ -216,13 +230,14 @@ QImage Stream::currentFrame() {
     if (!d->currentHanded && !d->current.isNull()) {
         d->currentHanded = true;
         ++d->figures.shown;
+        std::lock_guard lock(d->state.mutex);
+        d->sampleOffsetLocked();
     }
     return d->current;
 }
 
 std::uint64_t Stream::frameSerial() {
     d->refresh();
-    d->sampleOffset();
     return d->serial;
 }
 

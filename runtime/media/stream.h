@@ -88,10 +88,11 @@ public:
     // Whether sound actually goes to a device.
     bool hasSoundOutput() const;
 
-    // Playback figures, for measuring. The offset is the time of the picture
-    // handed out minus the clock that leads playback (the sound heard, when
-    // sound is flowing; else the stream's clock), sampled at each
-    // frameSerial() while playing, which the player does once a tick.
+    // Playback figures, for measuring. The offset is the time of a picture
+    // minus the clock that leads playback (the sound heard, when sound is
+    // flowing; else the stream's clock) at the moment currentFrame() hands it
+    // out, while the clock runs: how early (+) or late (-) it reaches the stage.
+    // A first picture shown at once ahead of its time is a still, not counted.
     struct Stats {
         std::uint64_t decoded = 0; // pictures out of the decoder
         std::uint64_t shown = 0;   // pictures handed out by currentFrame()
