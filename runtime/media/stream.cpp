@@ -15,7 +15,9 @@ namespace zimo::media {
 namespace {
 
 // The clock waits at most this long for the sound to start, then runs without it.
-constexpr std::int64_t kSoundWaitUs = 1'500'000;
+// A sound server's first stream, or a wireless headset waking up, may take
+// a second or two.
+constexpr std::int64_t kSoundWaitUs = 3'000'000;
 
 } // namespace
 

@@ -1,0 +1,128 @@
+// The stream playing through a real sound server: a private PulseAudio with a null sink,
+// on the system clock. The position is the sound heard: it waits for the sound to start,
+// goes with it, holds while paused, and never runs back except when told to seek.
+// Skips when pulseaudio is not installed.
+#include "media/stream.h"
+
+#include "clips.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace zimo::media {
+namespace {
+
+using namespace test;
+
+// A sound server of the test's own, so nothing reaches the user's.
+class PrivateSoundServer {
+public:
+    bool start() {
+        const QString program = QStandardPaths::findExecutable(QStringLiteral("pulseaudio"));
+        if (program.isEmpty() || !dir_.isValid()) return false;
+        const QString runtime = dir_.filePath(QStringLiteral("runtime"));
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                           QFileDevice::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", runtime.toUtf8());
+        qputenv("PULSE_RUNTIME_PATH", (runtime + QStringLiteral("/pulse")).toUtf8());
+        qunsetenv("PULSE_SERVER");
+        server_.setProgram(program);
+        server_.setArguments({QStringLiteral("--daemonize=no"),
+                              QStringLiteral("--exit-idle-time=-1"), QStringLiteral("-n"),
+                              QStringLiteral("-L"), QStringLiteral("module-null-sink"),
+                              QStringLiteral("-L"), QStringLiteral("module-native-protocol-unix")});
+        server_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        server_.start();
+        if (!server_.waitForStarted(5000)) return false;
+        const QString socket = runtime + QStringLiteral("/pulse/native");
+        for (int i = 0; i < 100 && !QFileInfo::exists(socket); ++i)
+            QThread::msleep(50);
+        QThread::msleep(500); // the server loads its modules after opening the socket
+        return QFileInfo::exists(socket);
+    }
+    ~PrivateSoundServer() {
+        server_.terminate();
+        if (!server_.waitForFinished(3000)) server_.kill();
+        server_.waitForFinished(1000);
+    }
+
+private:
+    QTemporaryDir dir_;
+    QProcess server_;
+};
+
+bool serverUp = false;
+
+class SoundDeviceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!serverUp) GTEST_SKIP() << "no pulseaudio to play through";
+    }
+
+    // Plays on, as a player would every 10 ms, until `done` says so or `seconds` pass;
+    // checks after each look that the position never went back.
+    bool playUntil(Stream& stream, double seconds, const std::function<bool(double)>& done) {
+        QElapsedTimer wall;
+        wall.start();
+        while (wall.elapsed() < seconds * 1000) {
+            for (const Report& r : stream.pollReports())
+                if (r.code == status::PlayStop) ended = true;
+            stream.frameSerial();
+            stream.currentFrame();
+            const double t = stream.time();
+            EXPECT_GE(t, last - 0.02) << "ran back from " << last;
+            last = t;
+            if (done(t)) return true;
+            QThread::msleep(10);
+        }
+        return false;
+    }
+    double last = 0;
+    bool ended = false;
+};
+
+TEST_F(SoundDeviceTest, ThePositionGoesWithTheSoundHeardAndNeverRunsBack) {
+    Stream stream;
+    ASSERT_TRUE(stream.hasSoundOutput());
+    stream.play(clipPath(Clip::Flv1Mp3)); // 2 s
+    ASSERT_TRUE(playUntil(stream, 5, [](double t) { return t >= 0.6; }));
+
+    stream.pause(true);
+    const double held = stream.time();
+    QThread::msleep(300);
+    EXPECT_DOUBLE_EQ(stream.time(), held);
+    stream.pause(false);
+    ASSERT_TRUE(playUntil(stream, 5, [&](double t) { return t >= held + 0.2; }));
+
+    // A seek back is the one move backwards; from there it goes on to the end.
+    stream.seek(0.3);
+    last = 0.3;
+    ASSERT_TRUE(playUntil(stream, 10, [&](double) { return ended; }));
+    EXPECT_NEAR(stream.time(), 2.0, 0.2);
+
+    const Stream::Stats s = stream.stats();
+    EXPECT_GT(s.soundSamples, 0u) << "pictures never met the sound heard";
+    EXPECT_GT(s.soundSamples, s.offsetSamples / 2) << "the clock mostly ran without the sound";
+}
+
+} // namespace
+} // namespace zimo::media
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    zimo::media::PrivateSoundServer sound; // before the first look for a sound device
+    zimo::media::serverUp = sound.start();
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
