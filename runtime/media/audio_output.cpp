@@ -133,7 +133,9 @@ namespace {
 class Pump {
 public:
     Pump(SampleBuffer& buffer, const Clock& clock, QAudioSink& sink, QIODevice& device)
-        : buffer_(buffer), clock_(clock), sink_(sink), device_(device) {}
+        : buffer_(buffer), clock_(clock), sink_(sink), device_(device),
+          usPerByte_(1e6 / (static_cast<double>(buffer.format.sampleRate) *
+                            buffer.format.bytesPerFrame())) {}
 
     void run() {
         fill();
@@ -144,7 +146,6 @@ private:
     void fill() {
         const SoundFormat& f = buffer_.format;
         const int frameBytes = f.bytesPerFrame();
-        const double usPerByte = 1e6 / (static_cast<double>(f.sampleRate) * frameBytes);
         qint64 room = sink_.bytesFree();
         room -= room % frameBytes;
         if (room <= 0) return;
@@ -156,8 +157,8 @@ private:
                 Chunk& c = buffer_.chunks.front();
                 const qsizetype n =
                     std::min<qsizetype>(room - out.size(), c.data.size() - c.offset);
-                const double pts = c.pts + static_cast<double>(c.offset) * usPerByte / 1e6;
-                buffer_.heard.give(static_cast<double>(n) * usPerByte, pts);
+                const double pts = c.pts + static_cast<double>(c.offset) * usPerByte_ / 1e6;
+                buffer_.heard.give(static_cast<double>(n) * usPerByte_, pts);
                 out.append(c.data.constData() + c.offset, n);
                 c.offset += n;
                 buffer_.bytes -= n;
@@ -171,10 +172,9 @@ private:
 
     // Reads how far the device has got.
     void sample() {
-        const SoundFormat& f = buffer_.format;
-        const double usPerByte = 1e6 / (static_cast<double>(f.sampleRate) * f.bytesPerFrame());
         const auto played = static_cast<double>(sink_.processedUSecs());
-        const auto queued = static_cast<double>(sink_.bufferSize() - sink_.bytesFree()) * usPerByte;
+        const auto queued =
+            static_cast<double>(sink_.bufferSize() - sink_.bytesFree()) * usPerByte_;
         const std::int64_t now = clock_.nowUs();
         std::lock_guard lock(buffer_.mutex);
         if (buffer_.paused) return;
@@ -185,6 +185,7 @@ private:
     const Clock& clock_;
     QAudioSink& sink_;
     QIODevice& device_;
+    const double usPerByte_; // device time per byte of samples
 };
 
 } // namespace

@@ -279,8 +279,7 @@ void DecodeWorker::markReady() {
     s_.ready = true;
     s_.anchorUs = clock_.nowUs();
     // With sound on its way to a device the clock starts when it is heard.
-    s_.waitingForSound = s_.soundExpected;
-    s_.waitSinceUs = s_.anchorUs;
+    s_.waitForSoundLocked(s_.soundExpected, s_.anchorUs);
     s_.workerReportLocked(Report::status(status::BufferFull));
 }
 

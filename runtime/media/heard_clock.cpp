@@ -10,16 +10,12 @@ void HeardClock::give(double lengthUs, double pts) {
     if (lengthUs <= 0) return;
     runs_.push_back({givenUs_, lengthUs, pts});
     givenUs_ += lengthUs;
-    if (!std::isnan(pts)) {
-        timedEndPts_ = pts + lengthUs / 1e6;
-        hasTimed_ = true;
-    }
+    if (!std::isnan(pts)) timedEndPts_ = pts + lengthUs / 1e6;
 }
 
 void HeardClock::untimeGiven() {
     for (Run& r : runs_)
         r.pts = std::numeric_limits<double>::quiet_NaN();
-    hasTimed_ = false;
     flowing_ = false;
 }
 
@@ -73,9 +69,9 @@ void HeardClock::observe(double playedUs, double queuedUs, std::int64_t nowUs) {
 }
 
 std::optional<double> HeardClock::heard(std::int64_t nowUs) const {
+    // Flowing means a timed run is being played, so timedEndPts_ is its end or later.
     if (!flowing_) return std::nullopt;
-    const double line = lineAt(nowUs);
-    return hasTimed_ ? std::min(line, timedEndPts_) : line;
+    return std::min(lineAt(nowUs), timedEndPts_);
 }
 
 bool HeardClock::pending() const {

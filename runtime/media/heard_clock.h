@@ -63,7 +63,6 @@ private:
     std::deque<Run> runs_; // given, not yet known to be played
     double givenUs_ = 0;
     double timedEndPts_ = 0; // where the last timed run ends
-    bool hasTimed_ = false;  // a timed run has been given since the last untimeGiven()
 
     double lastPlayedUs_ = -1;
     std::int64_t lastProgressUs_ = 0;

@@ -82,6 +82,12 @@ struct PlaybackState {
 
     bool runningLocked() const { return ready && !paused && !waitingForSound; }
 
+    // Holds the clock (when `wait`) until the sound is heard, from nowUs on.
+    void waitForSoundLocked(bool wait, std::int64_t nowUs) {
+        waitingForSound = wait;
+        waitSinceUs = nowUs;
+    }
+
     double positionLocked(std::int64_t nowUs) const {
         if (!open) return base;
         double p = base;

@@ -172,9 +172,8 @@ void Stream::pause(bool paused) {
     } else {
         d->state.anchorUs = now;
         // The sound left in the device resumes too; the clock waits for it.
-        d->state.waitingForSound =
-            d->state.soundExpected && d->audio && d->audio->hasPendingSound();
-        d->state.waitSinceUs = now;
+        d->state.waitForSoundLocked(
+            d->state.soundExpected && d->audio && d->audio->hasPendingSound(), now);
     }
     d->state.paused = paused;
     if (d->audio) d->audio->setPaused(paused);
