@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the project and runs every test. Tests run with HOME and the XDG folders in a
+# Builds the project and runs every test (arguments go to ctest, e.g. -R media). Tests run with HOME and the XDG folders in a
 # temporary place, so they never touch the user's own settings.
 #   ZIMO_BUILD_DIR   build folder (default: build)
 #   ZIMO_CMAKE_ARGS  extra arguments for the configure step
@@ -22,4 +22,4 @@ unset DBUS_SESSION_BUS_ADDRESS
 export PULSE_SERVER="unix:$scratch/runtime/no-sound-server"
 # Tests that drive real windows depend on the window manager's timing; on a loaded
 # machine one gets a second try (its first failure stays in the log).
-ctest --test-dir "$build" --output-on-failure -j "$(nproc)" --timeout 300 --repeat until-pass:2
+ctest --test-dir "$build" --output-on-failure -j "$(nproc)" --timeout 300 --repeat until-pass:2 "$@"
