@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the project and runs every test (arguments go to ctest, e.g. -R media). Tests run with HOME and the XDG folders in a
-# temporary place, so they never touch the user's own settings.
+# Builds the project and runs every test; arguments go to ctest (-R media runs one area's).
+# Tests run with HOME and the XDG folders in a temporary place, so they never touch the
+# user's own settings.
 #   ZIMO_BUILD_DIR   build folder (default: build)
 #   ZIMO_CMAKE_ARGS  extra arguments for the configure step
 set -euo pipefail
