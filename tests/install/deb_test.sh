@@ -10,14 +10,7 @@ deb=$(realpath "$1")
 scratch=$(mktemp -d)
 pid=""
 trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$scratch"' EXIT
-passed=0
-failed=0
-check() { # check WHAT COMMAND...
-    local what=$1
-    shift
-    if "$@"; then passed=$((passed + 1)); else echo "FAILED: $what"; failed=$((failed + 1)); fi
-}
-wait_for() { for _ in $(seq 100); do "$@" && return 0; sleep 0.1; done; return 1; }
+source "$(dirname "$0")/../support/checks.sh"
 
 apt_installs() {
     apt-get install --simulate -q "$deb" >"$scratch/apt.log" 2>&1 || { cat "$scratch/apt.log"; return 1; }
@@ -41,16 +34,12 @@ check "maintainer scripts run ldconfig only" only_ldconfig
 dpkg-deb -x "$deb" "$scratch/root"
 program=$scratch/root/usr/bin/zimo
 check "--version" [ "$(env -u DISPLAY "$program" --version)" = "zimo 1.0" ]
-mkdir -p "$scratch"/{home,config,data,cache,runtime,tmp}
-chmod 700 "$scratch/runtime"
-HOME=$scratch/home XDG_CONFIG_HOME=$scratch/config XDG_DATA_HOME=$scratch/data \
-    XDG_CACHE_HOME=$scratch/cache XDG_RUNTIME_DIR=$scratch/runtime TMPDIR=$scratch/tmp \
-    "$program" &
+private_home "$scratch"
+"$program" &
 pid=$!
 shown() { xdotool search --all --pid "$pid" --onlyvisible --name '^FLV Player zimo$' >/dev/null 2>&1; }
 check "the unpacked program shows its main window" wait_for shown
 kill "$pid"
 wait "$pid" 2>/dev/null
 pid=""
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+summary

@@ -12,25 +12,14 @@ pid=""
 trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$scratch"' EXIT
 root=$scratch/root
 cmake --install "$build" --prefix "$root" >/dev/null || { echo "install failed"; exit 1; }
-mkdir -p "$scratch"/{home,config,data/applications,cache,runtime,tmp,stub}
-chmod 700 "$scratch/runtime"
-export HOME=$scratch/home XDG_CONFIG_HOME=$scratch/config XDG_DATA_HOME=$scratch/data \
-    XDG_CACHE_HOME=$scratch/cache XDG_RUNTIME_DIR=$scratch/runtime TMPDIR=$scratch/tmp
+source "$(dirname "$0")/../support/checks.sh"
+private_home "$scratch"
+mkdir -p "$scratch/stub"
 export XDG_DATA_DIRS=$root/share:/usr/share XDG_CONFIG_DIRS=/nonexistent PATH=$root/bin:$PATH
 unset XDG_CURRENT_DESKTOP DESKTOP_SESSION KDE_SESSION_VERSION QT_QPA_PLATFORM
 
-passed=0
-failed=0
-check() { # check WHAT COMMAND...
-    local what=$1
-    shift
-    if "$@"; then passed=$((passed + 1)); else echo "FAILED: $what"; failed=$((failed + 1)); fi
-}
-equals() { [ "$1" = "$2" ] || { echo "  got '$1', want '$2'"; return 1; }; }
 entry=$root/share/applications/zimo.desktop
 key() { sed -n "s/^$1=//p" "$entry" | head -n 1; }
-# Waits up to 10 s for a command to succeed.
-wait_for() { for _ in $(seq 100); do "$@" && return 0; sleep 0.1; done; return 1; }
 registered() { gio mime video/x-flv | sed -n '/^Registered applications:/,/^[^\t]/p' | grep -qx $'\t'"$1"; }
 
 for f in bin/zimo lib/zimo/libzimoplayer.so share/man/man1/zimo.1.gz share/doc/zimo/copyright \
@@ -82,7 +71,7 @@ pid=$!
 window=""
 find_window() { window=$(xdotool search --all --pid "$pid" --onlyvisible --name '^FLV Player zimo$' 2>/dev/null | head -n 1); [ -n "$window" ]; }
 check "the main window shows" wait_for find_window
-[ -n "$window" ] || { echo "$passed passed, $((failed + 1)) failed"; exit 1; }
+[ -n "$window" ] || { summary; exit 1; }
 class=$(xprop -id "$window" WM_CLASS | sed -n 's/.*= "\(.*\)", "\(.*\)"/\2/p')
 check "the window's class is the entry's StartupWMClass" equals "$class" "$(key StartupWMClass)"
 
@@ -104,5 +93,4 @@ xdotool windowactivate --sync "$window" >/dev/null 2>&1
 xdotool key Escape
 wait "$pid"
 pid=""
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+summary

@@ -10,21 +10,10 @@ clip=$3
 scratch=$(mktemp -d)
 pid=""
 trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$scratch"' EXIT
-mkdir -p "$scratch"/{home,config,data,cache,runtime,tmp}
-chmod 700 "$scratch/runtime"
-export HOME=$scratch/home XDG_CONFIG_HOME=$scratch/config XDG_DATA_HOME=$scratch/data \
-    XDG_CACHE_HOME=$scratch/cache XDG_RUNTIME_DIR=$scratch/runtime TMPDIR=$scratch/tmp
+source "$(dirname "$0")/../support/checks.sh"
+private_home "$scratch"
 unset DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM
 
-passed=0
-failed=0
-check() { # check WHAT COMMAND...
-    local what=$1
-    shift
-    if "$@"; then passed=$((passed + 1)); else echo "FAILED: $what"; failed=$((failed + 1)); fi
-}
-# Waits up to 20 s for a command to succeed.
-wait_for() { for _ in $(seq 200); do "$@" && return 0; sleep 0.1; done; return 1; }
 saver_on() { [ "$("$state_tool" | cut -d' ' -f1)" = on ]; }
 settings() { xset q | sed -n '/^Screen Saver:/,/^Colors:/p; /^DPMS/,$p'; }
 window=""
@@ -56,7 +45,7 @@ xset s 2 2
 before=$(settings)
 check "the saver works before" wait_for saver_on
 check "the player starts" start
-[ -n "$window" ] || { echo "$passed passed, $((failed + 1)) failed"; exit 1; }
+[ -n "$window" ] || { summary; exit 1; }
 
 press f
 check "full screen" wait_for full_screen
@@ -75,5 +64,4 @@ wait "$pid"
 pid=""
 check "after quitting from full screen the saver works again" wait_for saver_on
 check "the saver settings are still as they were" [ "$(settings)" = "$before" ]
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+summary
