@@ -26,11 +26,10 @@ namespace {
 // own three values, so while the dialog goes that file is looked for where none can be
 // made, and the toolkit's settings go back where they were right after.
 void DismissWithoutKeepingState(std::unique_ptr<QFileDialog>& dialog) {
-    const QString folder =
-        QFileInfo(QSettings(QSettings::NativeFormat, QSettings::UserScope,
-                            QStringLiteral("QtProject"))
-                      .fileName())
-            .absolutePath();
+    const QString folder = QFileInfo(QSettings(QSettings::NativeFormat, QSettings::UserScope,
+                                               QStringLiteral("QtProject"))
+                                         .fileName())
+                               .absolutePath();
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("/dev/null"));
     dialog.reset();
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder);

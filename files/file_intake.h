@@ -2,8 +2,8 @@
 // or chosen in the open dialog. All three end in SendFile.
 #pragma once
 
-#include <QList>
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QUrl>
 

@@ -47,7 +47,8 @@ std::filesystem::path localFile(const QString& path) {
     const QByteArray name = fileNameBytes(path);
     std::error_code error;
     if (name.isEmpty() || name.contains('\0')) return {};
-    auto file = std::filesystem::absolute(std::string(name.constData(), std::size_t(name.size())), error);
+    auto file =
+        std::filesystem::absolute(std::string(name.constData(), std::size_t(name.size())), error);
     return error ? std::filesystem::path() : file;
 }
 

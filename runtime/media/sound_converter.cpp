@@ -51,8 +51,8 @@ QByteArray SoundConverter::convert(const AVFrame* frame) {
         AVChannelLayout outLayout{};
         av_channel_layout_default(&outLayout, out_.channels);
         int ret = swr_alloc_set_opts2(&swr_, &outLayout, toAv(out_.sample), out_.sampleRate,
-                                            &inLayout, static_cast<AVSampleFormat>(frame->format),
-                                            frame->sample_rate, 0, nullptr);
+                                      &inLayout, static_cast<AVSampleFormat>(frame->format),
+                                      frame->sample_rate, 0, nullptr);
         av_channel_layout_uninit(&inLayout);
         av_channel_layout_uninit(&outLayout);
         // A mono source goes to the front pair at its full level, as other players give

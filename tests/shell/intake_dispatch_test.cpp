@@ -75,8 +75,8 @@ TEST(FileNames, EveryByteStringGoesToTextAndBackUnchanged) {
     const Case cases[] = {
         {"/tmp/my clips/\xe6\xb5\x8b\xe8\xaf\x95 1!.flv", "/tmp/my clips/测试 1!.flv"},
         {kLatin1Name, kLatin1Text},
-        {kGbkName, QString("/tmp/") + QChar(0xDCB2) + QChar(0xDCE2) + QChar(0xDCCA) +
-                       QChar(0xDCD4) + ".flv"},
+        {kGbkName,
+         QString("/tmp/") + QChar(0xDCB2) + QChar(0xDCE2) + QChar(0xDCCA) + QChar(0xDCD4) + ".flv"},
         {"\xf0\x9f\x8e\xac", QString::fromUtf8("\xf0\x9f\x8e\xac")}, // beyond 16 bits
         {"\xed\xb2\x80", QString() + QChar(0xDCED) + QChar(0xDCB2) + QChar(0xDC80)},
         {"\xc0\xaf \xe6\xb5 \xf4\x90\x80\x80 \xff", {}}, // overlong, cut short, too high

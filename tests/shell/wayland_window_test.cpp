@@ -53,8 +53,8 @@ TEST(WaylandWindow, FullScreenRoundTripsKeepTheSizeAndPlace) {
             }
             if (!held.isValid()) held.start();
             return held.elapsed() > 300;
-        })) << "trip " << trip << ": " << Describe(MainWindow->geometry()) << " for "
-            << Describe(client);
+        })) << "trip "
+            << trip << ": " << Describe(MainWindow->geometry()) << " for " << Describe(client);
     }
     EXPECT_EQ(MainWindowRect(), frame) << Describe(MainWindowRect());
     EXPECT_TRUE(HasCaption());
