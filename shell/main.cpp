@@ -1,13 +1,17 @@
 // The program's entry: start up, run the event loop, always end with exit code 0.
+#include "files/file_intake.h"
 #include "startup.h"
+#include "termination_signals.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    KeepCommandLine(argc, argv);
     // The program ends through its own shut-down, not when the last window closes.
     QApplication::setQuitOnLastWindowClosed(false);
-    if (!StartUp()) return 0;
-    QApplication::exec();
+    HandleTerminationSignals();
+    if (StartUp()) QApplication::exec();
+    ReleaseShell();
     return 0;
 }
