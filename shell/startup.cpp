@@ -5,6 +5,7 @@
 #include "commands/menus.h"
 #include "commands/window_modes.h"
 #include "files/association.h"
+#include "files/file_intake.h"
 #include "files/settings.h"
 #include "globals.h"
 #include "main_window.h"
@@ -58,6 +59,7 @@ bool StartUp() {
     PlayerWindow->setMouseTracking(true);
     PlayerWindow->setFocus();
     ShowMainWindow();
+    ExpectCommandLineFile();
     return true;
 }
 
@@ -72,4 +74,17 @@ void Shutdown() {
     }
     QMetaObject::invokeMethod(
         qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+}
+
+void ReleaseShell() {
+    // Each stream stops its decoding, then its sound output, as the control goes: no
+    // thread of the player and no sound object is left for the exit handlers of the
+    // toolkit and the sound system.
+    delete MainWindow; // the player control is its child
+    MainWindow = nullptr;
+    PlayerWindow = nullptr;
+    PlayerControl = nullptr;
+    SavedMenuBar = nullptr;
+    delete ContextMenu;
+    ContextMenu = nullptr;
 }

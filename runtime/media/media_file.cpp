@@ -1,7 +1,6 @@
 #include "media/media_file.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include <zimo/file_name_text.h>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -12,6 +11,8 @@ extern "C" {
 #include <cmath>
 #include <cstring>
 #include <deque>
+#include <filesystem>
+#include <fstream>
 #include <limits>
 #include <vector>
 
@@ -40,14 +41,26 @@ bool acceptedFormat(const AVInputFormat* fmt) {
     return name == "flv" || name == "live_flv" || name.startsWith("mov,");
 }
 
+// The file a path names, by the exact bytes of its name (see file_name_text.h), made
+// absolute; empty for a name that holds a NUL, which no file has.
+std::filesystem::path localFile(const QString& path) {
+    const QByteArray name = fileNameBytes(path);
+    std::error_code error;
+    if (name.isEmpty() || name.contains('\0')) return {};
+    auto file =
+        std::filesystem::absolute(std::string(name.constData(), std::size_t(name.size())), error);
+    return error ? std::filesystem::path() : file;
+}
+
 // Recognises the container from the first bytes, so nothing but the accepted
 // demuxers ever reads the file.
-const AVInputFormat* probe(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return nullptr;
+const AVInputFormat* probe(const std::filesystem::path& file) {
+    std::ifstream f(file, std::ios::binary);
+    if (!f) return nullptr;
     constexpr int kProbeBytes = 8192;
     std::vector<unsigned char> buf(kProbeBytes + AVPROBE_PADDING_SIZE, 0);
-    const qint64 n = f.read(reinterpret_cast<char*>(buf.data()), kProbeBytes);
+    f.read(reinterpret_cast<char*>(buf.data()), kProbeBytes);
+    const std::streamsize n = f.gcount();
     if (n <= 0) return nullptr;
     AVProbeData pd{};
     pd.filename = "";
@@ -139,9 +152,12 @@ const MediaInfo& MediaFile::info() const {
 }
 
 std::unique_ptr<MediaFile> MediaFile::open(const QString& path) {
-    const QFileInfo fi(path);
-    if (!fi.isFile() || fi.size() == 0) return nullptr;
-    const AVInputFormat* format = probe(path);
+    const std::filesystem::path file = localFile(path);
+    std::error_code error;
+    if (file.empty() || !std::filesystem::is_regular_file(file, error) ||
+        std::filesystem::file_size(file, error) == 0 || error)
+        return nullptr;
+    const AVInputFormat* format = probe(file);
     if (!format) return nullptr;
 
     auto impl = std::make_unique<Impl>();
@@ -149,8 +165,8 @@ std::unique_ptr<MediaFile> MediaFile::open(const QString& path) {
     AVDictionary* options = nullptr;
     av_dict_set(&options, "protocol_whitelist", "file", 0);
     AVFormatContext* raw = nullptr;
-    const QByteArray url = "file:" + QFile::encodeName(fi.absoluteFilePath());
-    const int ret = avformat_open_input(&raw, url.constData(), format, &options);
+    const std::string url = "file:" + file.native();
+    const int ret = avformat_open_input(&raw, url.c_str(), format, &options);
     av_dict_free(&options);
     if (ret < 0) return nullptr;
     impl->fmt.reset(raw);
