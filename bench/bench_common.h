@@ -20,5 +20,7 @@ QSize parseSize(const QString& text);
 int runPlay(int argc, char** argv);
 int runTick(int argc, char** argv);
 int runCpu(int argc, char** argv);
+int runWake(int argc, char** argv);
+int runPictures(int argc, char** argv);
 
 } // namespace zimo::bench

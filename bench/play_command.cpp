@@ -1,6 +1,7 @@
 // Plays a clip through the player control in a window of its own, as the program does:
 // the control is the window's central widget, the movie comes in through putMovie and the
 // clip through "Ff". When the stream reports its end, prints the media engine's figures.
+// The size "full" shows the window full screen.
 #include "bench_common.h"
 
 #include "bindings/media_objects.h"
@@ -26,7 +27,7 @@ void printFigures(const media::Stream& stream, double wallS) {
     const double n = s.offsetSamples ? double(s.offsetSamples) : 1.0;
     std::printf("content_s=%.3f wall_s=%.3f decoded=%llu shown=%llu dropped=%llu "
                 "offset_mean_ms=%.1f offset_maxabs_ms=%.1f samples=%llu sound_samples=%llu "
-                "sound=%s\n",
+                "sound=%s",
                 s.position, wallS, static_cast<unsigned long long>(s.decoded),
                 static_cast<unsigned long long>(s.shown),
                 static_cast<unsigned long long>(s.dropped), 1000 * s.offsetSum / n,
@@ -46,14 +47,20 @@ int runPlay(int argc, char** argv) {
     }
     const QString clip = args[1];
     const bool trace = args.contains(QStringLiteral("--trace"));
-    const QSize size = args.size() > 2 ? parseSize(args[2]) : QSize(640, 360);
+    const bool full = args.size() > 2 && args[2] == QLatin1String("full");
+    const QSize size = full              ? QSize(640, 360)
+                       : args.size() > 2 ? parseSize(args[2])
+                                         : QSize(640, 360);
     if (!size.isValid()) return 2;
 
     QMainWindow window;
     auto* control = new PlayerWidget(&window);
     window.setCentralWidget(control);
     window.resize(size);
-    window.show();
+    if (full)
+        window.showFullScreen();
+    else
+        window.show();
 
     QTemporaryFile movie;
     const auto bytes = embeddedMovie();
@@ -87,6 +94,7 @@ int runPlay(int argc, char** argv) {
         }
         if (!streams.front()->stream().stats().ended) return;
         printFigures(streams.front()->stream(), wall.elapsed() / 1000.0);
+        std::printf(" view=%dx%d\n", control->width(), control->height());
         app.quit();
     });
     // The window is up and the movie settled before the clip goes in.
