@@ -10,7 +10,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMainWindow>
-#include <QTemporaryFile>
 #include <QTimer>
 
 #include <cstdio>
@@ -54,21 +53,8 @@ int runPlay(int argc, char** argv) {
     if (!size.isValid()) return 2;
 
     QMainWindow window;
-    auto* control = new PlayerWidget(&window);
-    window.setCentralWidget(control);
-    window.resize(size);
-    if (full)
-        window.showFullScreen();
-    else
-        window.show();
-
-    QTemporaryFile movie;
-    const auto bytes = embeddedMovie();
-    if (!movie.open() || movie.write(reinterpret_cast<const char*>(bytes.data()),
-                                     qint64(bytes.size())) != qint64(bytes.size()))
-        return 1;
-    movie.close();
-    if (!control->putMovie(movie.fileName())) {
+    PlayerWidget* control = showPlayer(window, size, full);
+    if (!control) {
         std::fprintf(stderr, "the player movie did not load\n");
         return 1;
     }

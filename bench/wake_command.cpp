@@ -12,7 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QMainWindow>
-#include <QTemporaryFile>
 #include <QTimer>
 
 #include <cstdio>
@@ -81,18 +80,8 @@ int runWake(int argc, char** argv) {
         return 2;
     }
     QMainWindow window;
-    auto* control = new PlayerWidget(&window);
-    window.setCentralWidget(control);
-    window.resize(size);
-    window.show();
-
-    QTemporaryFile movie;
-    const auto bytes = embeddedMovie();
-    if (!movie.open() || movie.write(reinterpret_cast<const char*>(bytes.data()),
-                                     qint64(bytes.size())) != qint64(bytes.size()))
-        return 1;
-    movie.close();
-    if (!control->putMovie(movie.fileName())) return 1;
+    PlayerWidget* control = showPlayer(window, size, false);
+    if (!control) return 1;
 
     // The phases one after the other: settle, count, then the next step.
     int rc = 0;
