@@ -4,7 +4,7 @@
 namespace zimo::script::test {
 namespace {
 
-using namespace op;
+using enum Action;
 
 // A stand-in for a stream object: C++ state behind script methods and a built-in property.
 class FakeStream : public Object {

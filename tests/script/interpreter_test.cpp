@@ -6,7 +6,7 @@
 namespace zimo::script::test {
 namespace {
 
-using namespace op;
+using enum Action;
 
 class Interpreter : public EngineTest {};
 
@@ -137,10 +137,10 @@ TEST_F(Interpreter, DefineFunction2UsesRegistersAndPreloads) {
     Asm self;
     self.push({Reg{1}}).op(Return);
     Asm a;
-    a.function2("f", {{2, "a"}, {3, "b"}}, 4, 0x0001 | 0x0008, body);
+    a.function2("f", {{2, "a"}, {3, "b"}}, 4, swf::PreloadThis | swf::SuppressArguments, body);
     a.push({"r"}).push({4, 10, 2, "f"}).op(CallFunction).op(SetVariable);
     a.push({"o"}).push({0, "Object"}).op(NewObject).op(SetVariable);
-    a.get("o").push({"me"}).function2("", {}, 2, 0x0001, self).op(SetMember);
+    a.get("o").push({"me"}).function2("", {}, 2, swf::PreloadThis, self).op(SetMember);
     a.push({"same"})
         .push({0})
         .get("o")

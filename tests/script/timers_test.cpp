@@ -4,7 +4,7 @@
 namespace zimo::script::test {
 namespace {
 
-using namespace op;
+using enum Action;
 
 class Timers : public EngineTest {
 protected:
