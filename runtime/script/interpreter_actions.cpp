@@ -7,6 +7,7 @@
 #include "swf/action_codes.h"
 
 #include <cmath>
+#include <utility>
 
 namespace zimo::script {
 
@@ -30,6 +31,10 @@ Interpreter::Flow Interpreter::step(Frame& f, std::uint8_t op, std::size_t dataB
     Host& host = e_.host();
     auto popNumber = [&] { return e_.toNumber(pop(f)); };
     auto popString = [&] { return e_.toString(pop(f)); };
+    auto popPair = [&] { // the two operands of a binary action, the first pushed first
+        Value b = pop(f);
+        return std::pair<Value, Value>(pop(f), std::move(b));
+    };
 
     const auto action = static_cast<Action>(op);
     switch (action) {
@@ -279,32 +284,27 @@ Interpreter::Flow Interpreter::step(Frame& f, std::uint8_t op, std::size_t dataB
         push(Value(static_cast<double>(toInt32(popNumber()))));
         break;
     case Action::Add2: {
-        Value b = pop(f);
-        Value a = pop(f);
+        auto [a, b] = popPair();
         push(e_.add(a, b));
         break;
     }
     case Action::Less2: {
-        Value b = pop(f);
-        Value a = pop(f);
+        auto [a, b] = popPair();
         push(e_.lessThan(a, b));
         break;
     }
     case Action::Greater: {
-        Value b = pop(f);
-        Value a = pop(f);
+        auto [a, b] = popPair();
         push(e_.lessThan(b, a));
         break;
     }
     case Action::Equals2: {
-        Value b = pop(f);
-        Value a = pop(f);
+        auto [a, b] = popPair();
         push(Value(e_.looseEquals(a, b)));
         break;
     }
     case Action::StrictEquals: {
-        Value b = pop(f);
-        Value a = pop(f);
+        auto [a, b] = popPair();
         push(Value(Engine::strictEquals(a, b)));
         break;
     }
@@ -485,8 +485,7 @@ Interpreter::Flow Interpreter::step(Frame& f, std::uint8_t op, std::size_t dataB
         break;
     }
     case Action::InstanceOf: {
-        Value ctor = pop(f);
-        Value object = pop(f);
+        auto [object, ctor] = popPair();
         push(Value(e_.instanceOf(object, ctor)));
         break;
     }
