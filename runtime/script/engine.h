@@ -131,11 +131,6 @@ public:
     FunctionObject* newFunction(std::string name, NativeFn fn);
     // Defines the class on _global: its constructor, prototype, methods and constants.
     FunctionObject* defineClass(const NativeClass& definition);
-    FunctionObject* defineClass(const std::string& name, NativeFn constructor,
-                                InstanceFactory factory = {}) {
-        return defineClass(
-            {.name = name, .constructor = std::move(constructor), .factory = std::move(factory)});
-    }
     // ctor.prototype, or nullptr.
     Object* prototypeOf(Object* constructor);
     // A native method: a DontEnum function property.

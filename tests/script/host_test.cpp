@@ -21,14 +21,17 @@ public:
 class HostClasses : public EngineTest {
 protected:
     HostClasses() {
-        FunctionObject* ctor = engine.defineClass(
-            "NetStream", [](NativeCall& c) { return c.thisValue; },
-            [](Engine& e) -> Object* { return e.make<FakeStream>(nullptr); });
-        engine.defineMethod(engine.prototypeOf(ctor), "play", [](NativeCall& c) {
-            if (auto* s = dynamic_cast<FakeStream*>(c.thisObject()))
-                s->played.push_back(c.engine.toString(c.arg(0)));
-            return Value();
-        });
+        static const NativeMethod methods[] = {
+            {"play", [](NativeCall& c) {
+                 if (auto* s = dynamic_cast<FakeStream*>(c.thisObject()))
+                     s->played.push_back(c.engine.toString(c.arg(0)));
+                 return Value();
+             }}};
+        engine.defineClass(
+            {.name = "NetStream",
+             .constructor = [](NativeCall& c) { return c.thisValue; },
+             .factory = [](Engine& e) -> Object* { return e.make<FakeStream>(nullptr); },
+             .methods = methods});
     }
 };
 
