@@ -2,6 +2,11 @@
 add_library(zimo_warnings INTERFACE)
 target_compile_options(zimo_warnings INTERFACE -Wall -Wextra -Wpedantic
     -Wno-missing-field-initializers)
+# CI turns warnings into errors, so none lands.
+option(ZIMO_WERROR "Treat the project's own warnings as errors" OFF)
+if(ZIMO_WERROR)
+    target_compile_options(zimo_warnings INTERFACE -Werror)
+endif()
 if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
     target_compile_options(zimo_warnings INTERFACE -Wshadow=local)
 else()
