@@ -286,7 +286,9 @@ void MovieRuntime::deliverStreamReports() {
     }
 }
 
-bool MovieRuntime::refreshPictures() { return showStreamPictures(); }
+bool MovieRuntime::refreshPictures() {
+    return showStreamPictures();
+}
 
 bool MovieRuntime::hasPlayingStream() const {
     return std::any_of(streams_.begin(), streams_.end(),
