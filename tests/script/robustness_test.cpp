@@ -39,6 +39,11 @@ TEST_F(Robustness, PoppingAnEmptyStackGivesUndefined) {
             .op(Pop)
             .store("kept"));
     EXPECT_EQ(str("kept"), "keep");
+    // A call that claims more arguments than the stack holds gets those there are.
+    Asm count;
+    count.push({"arguments"}).op(GetVariable).push({"length"}).op(GetMember).op(Return);
+    run(Asm().function("count", {}, count).push({1, 9, "count"}).op(CallFunction).store("n"));
+    EXPECT_EQ(num("n"), 1);
 }
 
 TEST_F(Robustness, RunawayLoopIsAbandonedByTheBudget) {
