@@ -10,6 +10,7 @@ trace(undefined == "");         //> false
 trace(NaN == NaN);              //> false
 trace("1" === 1);               //> false
 trace("1" !== 1);               //> true
+trace(1 != "1");                //> false
 o = {};
 trace(o == o);                  //> true
 trace(o == "[object Object]");  //> true
@@ -24,6 +25,7 @@ trace(undefined < 2);           //> undefined
 trace("a" < 2);                 //> undefined
 trace(2 > undefined);           //> undefined
 trace(undefined <= 2);          //> true
+trace(undefined >= 2);          //> true
 trace(3 >= 3);                  //> true
 
 // && and || give one of their operands and run the right one only when it is needed.

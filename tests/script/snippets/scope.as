@@ -14,6 +14,9 @@ function f() {
 }
 f();
 trace(made + " " + local);      //> 1 undefined
+var top = 1;
+var declared;
+trace(_root.top + " " + declared);  //> 1 undefined
 
 // Each closure keeps its own variables.
 function makeCounter() {
@@ -37,6 +40,8 @@ P.prototype.twice = function () {
 };
 p = new P(21);
 trace(p.twice());               //> 42
+lib = {B: P};
+trace(new lib.B(5).x);          //> 5
 trace(p instanceof P);          //> true
 trace(p.__proto__ == P.prototype);  //> true
 o = {k: 7, m: function () { return this.k; }};
@@ -47,6 +52,10 @@ function count(a) {
     return arguments.length;
 }
 trace(count(1, 2, 3));          //> 3
+function pair(a, b) {
+    return a + "," + b;
+}
+trace(pair(1, "s"));            //> 1,s
 function sum(a, b) {
     return this.base + a + b;
 }
