@@ -517,16 +517,12 @@ Interpreter::Flow Interpreter::step(Frame& f, std::uint8_t op, std::size_t dataB
 
     // --- Calls --------------------------------------------------------------------------------
     case Action::CallFunction:
-        callAction(f, false);
-        break;
     case Action::CallMethod:
-        callAction(f, true);
+        callAction(f, action == Action::CallMethod);
         break;
     case Action::NewObject:
-        newAction(f, false);
-        break;
     case Action::NewMethod:
-        newAction(f, true);
+        newAction(f, action == Action::NewMethod);
         break;
     case Action::Return:
         f.returnValue = pop(f);
