@@ -59,33 +59,14 @@ Value none(NativeCall&) {
 
 // --- The timeline methods of MovieClip ---------------------------------------------------------
 
-Value play(NativeCall& call) {
-    if (auto* clip = clipOf(call)) clip->play();
+// play, stop, nextFrame and prevFrame on `this`.
+template <void (display::MovieClip::*step)()> Value timelineStep(NativeCall& call) {
+    if (auto* clip = clipOf(call)) (clip->*step)();
     return Value();
 }
 
-Value stop(NativeCall& call) {
-    if (auto* clip = clipOf(call)) clip->stop();
-    return Value();
-}
-
-Value gotoAndStop(NativeCall& call) {
-    gotoFrame(call, true);
-    return Value();
-}
-
-Value gotoAndPlay(NativeCall& call) {
-    gotoFrame(call, false);
-    return Value();
-}
-
-Value nextFrame(NativeCall& call) {
-    if (auto* clip = clipOf(call)) clip->nextFrame();
-    return Value();
-}
-
-Value prevFrame(NativeCall& call) {
-    if (auto* clip = clipOf(call)) clip->prevFrame();
+template <bool stop> Value gotoAnd(NativeCall& call) {
+    gotoFrame(call, stop);
     return Value();
 }
 
@@ -188,12 +169,12 @@ const script::NativeMethod kDisplayMethods[] = {
 };
 
 const script::NativeMethod kMovieClipMethods[] = {
-    {"play", play},
-    {"stop", stop},
-    {"gotoAndStop", gotoAndStop},
-    {"gotoAndPlay", gotoAndPlay},
-    {"nextFrame", nextFrame},
-    {"prevFrame", prevFrame},
+    {"play", timelineStep<&display::MovieClip::play>},
+    {"stop", timelineStep<&display::MovieClip::stop>},
+    {"gotoAndStop", gotoAnd<true>},
+    {"gotoAndPlay", gotoAnd<false>},
+    {"nextFrame", timelineStep<&display::MovieClip::nextFrame>},
+    {"prevFrame", timelineStep<&display::MovieClip::prevFrame>},
     {"createEmptyMovieClip", createEmptyMovieClip},
     {"getNextHighestDepth", getNextHighestDepth},
     {"attachAudio", attachAudio},
