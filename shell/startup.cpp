@@ -13,6 +13,7 @@
 #include "player_host.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -33,6 +34,9 @@ bool StartUp() {
     QCoreApplication::setOrganizationName(QStringLiteral("Quorbin"));
     QCoreApplication::setApplicationName(QStringLiteral("ZP"));
     QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
+    // The installed menu entry the window belongs to (its Wayland app_id; on X11 the
+    // entry names the window's class).
+    QGuiApplication::setDesktopFileName(QStringLiteral("zimo"));
     ReadScreenMetrics();
     ResetShellState();
     ContextMenu = LoadContextMenu(QStringLiteral("P"));
