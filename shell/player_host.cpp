@@ -25,7 +25,7 @@ QWidget* CreatePlayerControl(QWidget* host) {
     zimo::CreateControlFunction create = nullptr;
     for (const QString& candidate : PlayerLibraryCandidates()) {
         // Loaded once and kept for the whole run.
-        auto* library = new QLibrary(candidate, qApp);
+        auto* library = new QLibrary(candidate, QCoreApplication::instance());
         if (!library->load()) {
             delete library;
             continue;

@@ -73,7 +73,7 @@ void Shutdown() {
         PlayerControl = nullptr;
     }
     QMetaObject::invokeMethod(
-        qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+        QCoreApplication::instance(), [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 }
 
 void ReleaseShell() {

@@ -40,7 +40,8 @@ void EndAsAsked() {
 
 void HandleTerminationSignals() {
     if (SignalPipe[0] >= 0 || pipe2(SignalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
-    auto* notifier = new QSocketNotifier(SignalPipe[0], QSocketNotifier::Read, qApp);
+    auto* notifier =
+        new QSocketNotifier(SignalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
     QObject::connect(notifier, &QSocketNotifier::activated, notifier, [] { EndAsAsked(); });
     struct sigaction action = {};
     action.sa_handler = OnTerminationSignal;
