@@ -2,7 +2,6 @@
 
 #include "media/audio_output.h"
 #include "media/clock.h"
-#include "media/flv_metadata.h"
 
 extern "C" {
 #include <libavutil/frame.h>
@@ -47,6 +46,7 @@ void DecodeWorker::run() {
             s_.command = PlaybackState::Command::None;
             fileGen_ = s_.fileGen;
             posGen_ = s_.posGen;
+            abandonGen_ = s_.abandonGen.load();
             const std::uint64_t reportsBefore = s_.workerReports;
             lock.unlock();
             handle(command, path, target);
@@ -110,9 +110,11 @@ void DecodeWorker::openFile(const QString& path, double target) {
     file_.reset();
     candidate_.reset();
     if (audio_) audio_->clear();
-    std::unique_ptr<MediaFile> file = MediaFile::open(path);
+    MediaFile::Options options;
+    options.interrupted = [this, gen = abandonGen_] { return s_.abandonGen.load() != gen; };
+    std::unique_ptr<MediaFile> file = MediaFile::open(path, options);
     std::optional<Value> metadata;
-    if (file) metadata = file->info().flv ? readFlvMetadata(path) : headerMetadata(file->info());
+    if (file) metadata = file->info().flv ? file->flvMetadata() : headerMetadata(file->info());
     {
         std::lock_guard lock(s_.mutex);
         if (s_.fileGen != fileGen_) return; // replaced meanwhile; the next command decides

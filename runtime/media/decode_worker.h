@@ -45,6 +45,7 @@ private:
 
     std::uint64_t fileGen_ = 0;
     std::uint64_t posGen_ = 0;
+    std::uint64_t abandonGen_ = 0;
     bool ended_ = true;    // the current file's input is used up
     bool seeking_ = false; // looking for the picture at target_
     double target_ = 0;

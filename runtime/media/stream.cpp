@@ -132,6 +132,7 @@ Stream::~Stream() {
     {
         std::lock_guard lock(d->state.mutex);
         d->state.quit = true;
+        ++d->state.abandonGen;
         d->state.wakeWorker.notify_all();
     }
     d->thread.join();
@@ -140,6 +141,7 @@ Stream::~Stream() {
 void Stream::play(const QString& path) {
     std::lock_guard lock(d->state.mutex);
     ++d->state.fileGen;
+    ++d->state.abandonGen;
     d->restartLocked(0);
     d->state.open = true;
     d->state.paused = false;
@@ -154,6 +156,7 @@ void Stream::play(const QString& path) {
 void Stream::close() {
     std::lock_guard lock(d->state.mutex);
     ++d->state.fileGen;
+    ++d->state.abandonGen;
     d->restartLocked(0);
     d->state.open = false;
     d->commandLocked(PlaybackState::Command::Close);
