@@ -54,6 +54,7 @@ private:
     double candidatePts_ = 0;
     double maxEnd_ = 0; // end time of the latest decoded frame since the last start
     bool decodedSinceStart_ = false;
+    bool soundNoted_ = false;  // the start of the sound is known to the state
     bool wantPictures_ = true; // room in the picture queue
     bool wantSound_ = false;   // room in the sound buffer
 };

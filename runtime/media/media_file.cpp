@@ -146,14 +146,9 @@ struct MediaFile::Impl {
         if (p->dts != AV_NOPTS_VALUE) p->dts -= ticks;
     }
 
-    // The next packet of our streams, in playing time. False at the end of the input
-    // (or on an error or an interruption, which end it too).
+    // The next packet of our streams from the demuxer, in playing time. False at the end
+    // of the input (or on an error or an interruption, which end it too).
     bool readPacket(PacketPtr& out) {
-        if (!pending.empty()) {
-            out = std::move(pending.front());
-            pending.pop_front();
-            return true;
-        }
         for (;;) {
             av_packet_unref(packet.get());
             if (av_read_frame(fmt.get(), packet.get()) < 0) return false;
@@ -230,18 +225,29 @@ struct MediaFile::Impl {
                                   first, std::numeric_limits<std::int64_t>::max(), 0) >= 0;
     }
 
-    // Reads on to the first packet of the lead stream, keeping what it reads for
-    // decoding; whether that packet shows at or before `t` (or the input ended first).
+    // Reads on to the first packet of the lead stream and the first of the sound, keeping
+    // what it reads for decoding; whether both start at or before `t`, so that the
+    // picture and the sound of that time both lie ahead. Sound with nothing near `t` (the
+    // input ends, or a second past `t` comes first) does not count.
     bool landedAtOrBefore(double t) {
-        for (;;) {
+        bool leadSeen = false, soundSeen = audioIndex < 0 || audioIndex == leadIndex;
+        bool landed = true;
+        while (!leadSeen || !soundSeen) {
             PacketPtr p;
-            if (!readPacket(p)) return true;
+            // Positioned at the end (FFmpeg's generic seek past its last key frame does so).
+            if (!readPacket(p)) return landed && leadSeen;
             const int index = p->stream_index;
             const AVRational tb = fmt->streams[index]->time_base;
             const double when = toSeconds(p->pts != AV_NOPTS_VALUE ? p->pts : p->dts, tb);
             pending.push_back(std::move(p));
-            if (index == leadIndex) return !(when > t + 1e-6);
+            bool& seen = index == leadIndex ? leadSeen : soundSeen;
+            if (!seen) {
+                seen = true;
+                landed = landed && !(when > t + 1e-6);
+            }
+            if (when > t + 1) break;
         }
+        return landed;
     }
 
     // Packets read since the last seek of the demuxer go, with what they said of time.
@@ -345,6 +351,7 @@ std::unique_ptr<MediaFile> MediaFile::open(std::unique_ptr<MediaSource> source,
     info.flv = flv;
     info.hasVideo = impl->video != nullptr;
     info.hasAudio = impl->audio != nullptr;
+    info.startOffset = impl->origin;
     info.duration = raw->duration > 0 ? static_cast<double>(raw->duration) / AV_TIME_BASE
                                       : std::numeric_limits<double>::quiet_NaN();
     if (impl->video) {
@@ -392,7 +399,10 @@ MediaFile::Item MediaFile::next(bool wantVideo) {
             return {};
         }
         PacketPtr p;
-        if (!s.readPacket(p)) {
+        if (!s.pending.empty()) {
+            p = std::move(s.pending.front());
+            s.pending.pop_front();
+        } else if (!s.readPacket(p)) {
             s.inputEnded = true;
             if (s.audio) avcodec_send_packet(s.audio.get(), nullptr);
             s.videoFlushPending = s.video != nullptr;

@@ -75,6 +75,8 @@ struct PlaybackState {
     bool inputDone = false; // everything up to the end is decoded
     double endPos = 0;      // where the file ends, once inputDone
     bool stopReported = false;
+    // Where the sound of this position generation starts; NaN before any is decoded.
+    double soundFrom = std::numeric_limits<double>::quiet_NaN();
 
     // Counts for Stream::stats().
     std::uint64_t decodedPictures = 0;

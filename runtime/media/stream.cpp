@@ -114,6 +114,7 @@ struct Stream::Impl {
         state.waitingForSound = false;
         state.inputDone = false;
         state.stopReported = false;
+        state.soundFrom = std::numeric_limits<double>::quiet_NaN();
         state.base = base;
         position = base;
     }
@@ -280,6 +281,7 @@ Stream::Stats Stream::stats() const {
     out.dropped = d->state.droppedPictures;
     out.position = d->position;
     out.ended = d->state.stopReported;
+    out.soundFrom = d->state.soundFrom;
     return out;
 }
 
