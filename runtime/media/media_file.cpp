@@ -103,7 +103,7 @@ struct MediaFile::Impl {
     // Playing time = file time - origin - shift; shift closes breaks in the timeline.
     double origin = 0;
     double shift = 0;
-    bool closesGaps = false; // the container's timestamps may jump (Flash Video)
+    bool closesGaps = false; // Flash Video: its tags come in time order, so a jump is a break
     bool haveLastTime = false;
     double lastTime = 0; // of the last packet read, in playing time
 
@@ -344,7 +344,7 @@ std::unique_ptr<MediaFile> MediaFile::open(std::unique_ptr<MediaSource> source,
     }
     impl->leadIndex = impl->videoIndex >= 0 ? impl->videoIndex : impl->audioIndex;
     impl->chooseOrigin();
-    impl->closesGaps = (format->flags & AVFMT_TS_DISCONT) != 0;
+    impl->closesGaps = flv;
     input.packetTaken();
 
     MediaInfo& info = impl->info;
