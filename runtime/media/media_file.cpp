@@ -47,7 +47,7 @@ bool acceptedFormat(const AVInputFormat* fmt) {
 // Recognises the container from the first bytes, so nothing but the accepted
 // demuxers ever reads the file.
 const AVInputFormat* probe(MediaSource& source) {
-    constexpr int kProbeBytes = 8192;
+    constexpr int kProbeBytes = 2048; // FFmpeg's own first look; enough for both containers
     std::vector<unsigned char> buf(kProbeBytes + AVPROBE_PADDING_SIZE, 0);
     const std::int64_t n = source.readAt(0, buf.data(), kProbeBytes);
     if (n <= 0) return nullptr;
@@ -107,15 +107,15 @@ struct MediaFile::Impl {
     bool haveLastTime = false;
     double lastTime = 0; // of the last packet read, in playing time
 
-    std::unique_ptr<AVCodecContext, CodecCloser> openDecoder(int index, long maxPixels) {
+    std::unique_ptr<AVCodecContext, CodecCloser> openDecoder(int index, const Options& options) {
         AVStream* st = fmt->streams[index];
         const AVCodec* codec = avcodec_find_decoder(st->codecpar->codec_id);
         if (!codec) return nullptr;
         std::unique_ptr<AVCodecContext, CodecCloser> ctx(avcodec_alloc_context3(codec));
         if (!ctx || avcodec_parameters_to_context(ctx.get(), st->codecpar) < 0) return nullptr;
         ctx->pkt_timebase = st->time_base;
-        ctx->max_pixels = maxPixels;
-        ctx->thread_count = 0;
+        ctx->max_pixels = options.maxPixels;
+        ctx->thread_count = options.decoderThreads;
         ctx->thread_type = FF_THREAD_SLICE;
         if (avcodec_open2(ctx.get(), codec, nullptr) < 0) return nullptr;
         return ctx;
@@ -330,10 +330,10 @@ std::unique_ptr<MediaFile> MediaFile::open(std::unique_ptr<MediaSource> source,
         const auto type = raw->streams[i]->codecpar->codec_type;
         if (type == AVMEDIA_TYPE_VIDEO && impl->videoIndex < 0 &&
             !(raw->streams[i]->disposition & AV_DISPOSITION_ATTACHED_PIC)) {
-            if ((impl->video = impl->openDecoder(static_cast<int>(i), options.maxPixels)))
+            if ((impl->video = impl->openDecoder(static_cast<int>(i), options)))
                 impl->videoIndex = static_cast<int>(i);
         } else if (type == AVMEDIA_TYPE_AUDIO && impl->audioIndex < 0) {
-            if ((impl->audio = impl->openDecoder(static_cast<int>(i), options.maxPixels)))
+            if ((impl->audio = impl->openDecoder(static_cast<int>(i), options)))
                 impl->audioIndex = static_cast<int>(i);
         }
     }

@@ -63,6 +63,7 @@ public:
         // Asked often while opening and reading; true makes both give up at once.
         DemuxerInput::Interrupted interrupted;
         long maxPixels = kMaxPixels;
+        int decoderThreads = 0; // 0: as many as the machine has
     };
 
     // Opens Flash Video or an MP4-family container with at least one stream we
