@@ -354,6 +354,12 @@ std::unique_ptr<MediaFile> MediaFile::open(std::unique_ptr<MediaSource> source,
     info.startOffset = impl->origin;
     info.duration = raw->duration > 0 ? static_cast<double>(raw->duration) / AV_TIME_BASE
                                       : std::numeric_limits<double>::quiet_NaN();
+    // The metadata's own number where it gives one: FFmpeg's is cut to microseconds, and
+    // a player compares the position with the metadata's.
+    if (const Value* d =
+            impl->metadata ? impl->metadata->find(QStringLiteral("duration")) : nullptr;
+        d && d->isNumber() && d->toNumber() > 0 && std::isfinite(d->toNumber()))
+        info.duration = d->toNumber();
     if (impl->video) {
         info.width = impl->video->width;
         info.height = impl->video->height;
