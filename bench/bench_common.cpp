@@ -1,6 +1,9 @@
 #include "bench_common.h"
 
+#include "control/player_widget.h"
+
 #include <QStringList>
+#include <QTemporaryFile>
 
 #include <sys/resource.h>
 
@@ -18,6 +21,23 @@ double processCpuSeconds() {
     getrusage(RUSAGE_SELF, &usage);
     const auto seconds = [](const timeval& t) { return double(t.tv_sec) + t.tv_usec / 1e6; };
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+PlayerWidget* showPlayer(QMainWindow& window, QSize size, bool fullScreen) {
+    auto* control = new PlayerWidget(&window);
+    window.setCentralWidget(control);
+    window.resize(size);
+    if (fullScreen)
+        window.showFullScreen();
+    else
+        window.show();
+    QTemporaryFile movie;
+    const auto bytes = embeddedMovie();
+    if (!movie.open() || movie.write(reinterpret_cast<const char*>(bytes.data()),
+                                     qint64(bytes.size())) != qint64(bytes.size()))
+        return nullptr;
+    movie.close();
+    return control->putMovie(movie.fileName()) ? control : nullptr;
 }
 
 QSize parseSize(const QString& text) {

@@ -1,6 +1,7 @@
 // Plays a clip through the player control in a window of its own, as the program does:
 // the control is the window's central widget, the movie comes in through putMovie and the
 // clip through "Ff". When the stream reports its end, prints the media engine's figures.
+// The size "full" shows the window full screen.
 #include "bench_common.h"
 
 #include "bindings/media_objects.h"
@@ -9,7 +10,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMainWindow>
-#include <QTemporaryFile>
 #include <QTimer>
 
 #include <cstdio>
@@ -26,7 +26,7 @@ void printFigures(const media::Stream& stream, double wallS) {
     const double n = s.offsetSamples ? double(s.offsetSamples) : 1.0;
     std::printf("content_s=%.3f wall_s=%.3f decoded=%llu shown=%llu dropped=%llu "
                 "offset_mean_ms=%.1f offset_maxabs_ms=%.1f samples=%llu sound_samples=%llu "
-                "sound=%s\n",
+                "sound=%s",
                 s.position, wallS, static_cast<unsigned long long>(s.decoded),
                 static_cast<unsigned long long>(s.shown),
                 static_cast<unsigned long long>(s.dropped), 1000 * s.offsetSum / n,
@@ -46,22 +46,15 @@ int runPlay(int argc, char** argv) {
     }
     const QString clip = args[1];
     const bool trace = args.contains(QStringLiteral("--trace"));
-    const QSize size = args.size() > 2 ? parseSize(args[2]) : QSize(640, 360);
+    const bool full = args.size() > 2 && args[2] == QLatin1String("full");
+    const QSize size = full              ? QSize(640, 360)
+                       : args.size() > 2 ? parseSize(args[2])
+                                         : QSize(640, 360);
     if (!size.isValid()) return 2;
 
     QMainWindow window;
-    auto* control = new PlayerWidget(&window);
-    window.setCentralWidget(control);
-    window.resize(size);
-    window.show();
-
-    QTemporaryFile movie;
-    const auto bytes = embeddedMovie();
-    if (!movie.open() || movie.write(reinterpret_cast<const char*>(bytes.data()),
-                                     qint64(bytes.size())) != qint64(bytes.size()))
-        return 1;
-    movie.close();
-    if (!control->putMovie(movie.fileName())) {
+    PlayerWidget* control = showPlayer(window, size, full);
+    if (!control) {
         std::fprintf(stderr, "the player movie did not load\n");
         return 1;
     }
@@ -87,6 +80,7 @@ int runPlay(int argc, char** argv) {
         }
         if (!streams.front()->stream().stats().ended) return;
         printFigures(streams.front()->stream(), wall.elapsed() / 1000.0);
+        std::printf(" view=%dx%d\n", control->width(), control->height());
         app.quit();
     });
     // The window is up and the movie settled before the clip goes in.

@@ -1,5 +1,7 @@
 #include "screen_saver.h"
 
+#include "screen_saver_x11.h"
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDir>
@@ -30,9 +32,7 @@ QDBusMessage CallScreenSaver(const QString& method, const QVariantList& argument
     return QDBusConnection::sessionBus().call(call, QDBus::Block, kCallTimeoutMs);
 }
 
-} // namespace
-
-bool InhibitScreenSaver() {
+bool InhibitThroughBus() {
     if (InhibitHeld) return true;
     if (!SessionBusAvailable() || !QDBusConnection::sessionBus().isConnected()) return false;
     const QDBusMessage reply =
@@ -44,7 +44,7 @@ bool InhibitScreenSaver() {
     return true;
 }
 
-void ReleaseScreenSaver() {
+void ReleaseThroughBus() {
     if (!InhibitHeld) return;
     InhibitHeld = false;
     const quint32 cookie = InhibitCookie;
@@ -52,6 +52,21 @@ void ReleaseScreenSaver() {
         CallScreenSaver(QStringLiteral("UnInhibit"), {cookie});
 }
 
+} // namespace
+
+bool InhibitScreenSaver() {
+    // A desktop's saver service may sit on the bus while the X server's own saver or
+    // DPMS still blanks the screen, so both are held off.
+    const bool server = SuspendX11ScreenSaver();
+    const bool bus = InhibitThroughBus();
+    return server || bus;
+}
+
+void ReleaseScreenSaver() {
+    ResumeX11ScreenSaver();
+    ReleaseThroughBus();
+}
+
 bool ScreenSaverInhibited() {
-    return InhibitHeld;
+    return InhibitHeld || X11ScreenSaverSuspended();
 }

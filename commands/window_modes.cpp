@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QTimerEvent>
 #include <QWindow>
 
@@ -47,6 +48,21 @@ void SetMainWindowFlag(Qt::WindowType flag, bool on) {
 // The window's place and size before full screen, as the window system's restore
 // gives it back: the client area of the last normal (not maximised) presentation.
 QRect NormalPlacement;
+
+// The caption goes once the window system has put the window in full screen. Taken away
+// before, it leaves a window system that draws the frame in the program (Wayland's
+// client-side decorations) remembering the normal size without the frame, and each
+// return from full screen would shrink the window by the frame.
+bool CaptionGoesWhenFull = false;
+
+void DropCaptionWhenFull() {
+    const QScreen* screen = MainWindow->screen();
+    if (!CaptionGoesWhenFull || !MainWindow->isFullScreen() || !screen ||
+        MainWindow->size() != screen->size())
+        return;
+    CaptionGoesWhenFull = false;
+    SetCaptionVisible(false);
+}
 
 QMargins FrameMargins() {
     const QWindow* handle = MainWindow->windowHandle();
@@ -97,14 +113,20 @@ void SetCaptionVisible(bool show) {
 
 void EnterFullScreen() {
     NormalPlacement = MainWindow->normalGeometry();
-    SetCaptionVisible(false);
+    CaptionGoesWhenFull = true;
     SetMenuBarVisible(false);
     MainWindow->showFullScreen();
+    DropCaptionWhenFull();
     SetScreenSaverActive(false);
     StartCursorTimer();
 }
 
+void MainWindowResized() {
+    DropCaptionWhenFull();
+}
+
 void LeaveFullScreen() {
+    CaptionGoesWhenFull = false;
     MainWindow->showNormal();
     if (BarsShown) {
         SetCaptionVisible(true);

@@ -19,6 +19,9 @@ void SetScreenSaverActive(bool active);
 void SetMenuBarVisible(bool show);
 void SetCaptionVisible(bool show);
 void EnterFullScreen();
+// Called when the main window's size changes: in full screen, the caption goes once the
+// window covers the screen.
+void MainWindowResized();
 void LeaveFullScreen();
 void ToggleFullScreen();
 void SetTopmost(bool on);

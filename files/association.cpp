@@ -12,7 +12,9 @@
 namespace {
 
 bool IsProgramEntry(const QString& entry) {
-    return FirstDesktopId(entry).compare(QLatin1String(ProgramDesktopId), Qt::CaseInsensitive) == 0;
+    const QString id = FirstDesktopId(entry);
+    return id.compare(QLatin1String(ProgramDesktopId), Qt::CaseInsensitive) == 0 ||
+           id.compare(QLatin1String(InstalledDesktopId), Qt::CaseInsensitive) == 0;
 }
 
 } // namespace
@@ -25,14 +27,16 @@ bool IsAssociated() {
 bool Associate() {
     PathBufferA.clear();
     PathBufferB = QCoreApplication::applicationFilePath();
-    // The entry first, so the default never names an entry that is not there.
-    if (!WriteProgramDesktopEntry(PathBufferB)) return false;
+    // An installed program is named by its installed entry; otherwise the entry is
+    // written first, so the default never names an entry that is not there.
+    const bool installed = HasInstalledDesktopEntry(PathBufferB);
+    if (!installed && !WriteProgramDesktopEntry(PathBufferB)) return false;
     const bool read = ReadFlvDefault(PathBufferA, SettingReadCapacity);
     // "old" never holds the program's own entry.
     if ((!read || !IsProgramEntry(PathBufferA)) &&
         !WriteSetting(QStringLiteral("old"), PathBufferA))
         return false;
-    return WriteFlvDefault(QLatin1String(ProgramDesktopId));
+    return WriteFlvDefault(QLatin1String(installed ? InstalledDesktopId : ProgramDesktopId));
 }
 
 bool Unassociate() {

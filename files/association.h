@@ -2,8 +2,8 @@
 // default back.
 #pragma once
 
-// Whether the user's default for .flv files is the program's entry (letter case
-// aside).
+// Whether the user's default for .flv files is one of the program's entries (letter
+// case aside).
 bool IsAssociated();
 // Makes the program the default, keeping the previous default in "old" unless it was
 // the program already. Returns whether every change was written.

@@ -2,23 +2,33 @@
 // or chosen in the open dialog. All three end in SendFile.
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
-#include <QStringList>
 #include <QUrl>
 
 class QDropEvent;
 class QWidget;
 
+// Keeps the program's arguments, as the system passed them, in CommandLine.
+void KeepCommandLine(int argc, char** argv);
 // Called after each paint of the player window; on the second one the file named on
 // the command line, if any, goes to the movie.
 void TakeCommandLineFile();
+// Hands the command line's file to the movie, once per run, unless shut-down has begun.
+void HandOverCommandLineFile();
+// How long after the main window is shown the command line's file goes to the movie
+// when no second paint has come by then.
+inline constexpr int SecondPaintWaitMs = 300;
+// Called once the main window is shown (and the movie's main script has run).
+void ExpectCommandLineFile();
 // The first argument after the program, whole as the system passed it (spaces, '!'
-// and all); empty when there is none.
-QString ParseFirstArgument(const QStringList& arguments);
+// and all), its bytes kept and a file: address made its local path; empty when there
+// is none.
+QString ParseFirstArgument(const QList<QByteArray>& arguments);
 
-// The first local file among dropped addresses, percent-encoding decoded; empty when
-// none of them is a local file.
+// The first local file among dropped addresses, percent-encoding decoded to the name's
+// exact bytes; empty when none of them is a local file.
 QString FirstDroppedFile(const QList<QUrl>& urls);
 // Whether a drag carries something TakeDroppedFile would take.
 bool CarriesDroppedFile(const QDropEvent* event);

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QSaveFile>
 #include <QStandardPaths>
 
@@ -31,12 +32,33 @@ bool WriteWholeFile(const QString& path, const QString& text) {
     return file.commit();
 }
 
+// A file installed with the program at programPath, by its path under the prefix.
+QString InstalledBeside(const QString& programPath, const QString& underPrefix) {
+    const QString path =
+        QFileInfo(programPath).absolutePath() + QStringLiteral("/../") + underPrefix;
+    return QFileInfo::exists(path) ? QFileInfo(path).canonicalFilePath() : QString();
+}
+
 // The installed icon beside the program, or the icon's theme name.
 QString ProgramIcon(const QString& programPath) {
-    const QString installed = QFileInfo(programPath).absolutePath() +
-                              QStringLiteral("/../share/icons/hicolor/32x32/apps/zimo.png");
-    return QFileInfo::exists(installed) ? QFileInfo(installed).canonicalFilePath()
-                                        : QStringLiteral("zimo");
+    const QString installed =
+        InstalledBeside(programPath, QStringLiteral("share/icons/hicolor/32x32/apps/zimo.png"));
+    return installed.isEmpty() ? QStringLiteral("zimo") : installed;
+}
+
+// How long the desktop's cache tool may take before it is given up on.
+constexpr int kCacheUpdateMs = 10000;
+
+// Desktops look a folder's entries up by file type in the cache this tool writes.
+void UpdateDesktopDatabase(const QString& folder) {
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("update-desktop-database"));
+    if (tool.isEmpty()) return;
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.start(tool, {folder});
+    if (!process.waitForFinished(kCacheUpdateMs)) process.kill();
+    process.waitForFinished();
 }
 
 } // namespace
@@ -80,6 +102,22 @@ bool WriteProgramDesktopEntry(const QString& programPath) {
     text += QStringLiteral("Icon=") + ProgramIcon(programPath) + QLatin1Char('\n');
     text += QStringLiteral("MimeType=") + QLatin1String(FlvMimeType) + QStringLiteral(";\n");
     text += QStringLiteral("Terminal=false\n"
-                           "NoDisplay=true\n");
-    return WriteWholeFile(ProgramDesktopEntryPath(), text);
+                           "Categories=AudioVideo;Video;Player;\n"
+                           "StartupWMClass=ZP\n");
+    const QString path = ProgramDesktopEntryPath();
+    if (!WriteWholeFile(path, text)) return false;
+    UpdateDesktopDatabase(QFileInfo(path).absolutePath());
+    return true;
+}
+
+bool HasInstalledDesktopEntry(const QString& programPath) {
+    const QString entry = InstalledBeside(programPath, QStringLiteral("share/applications/") +
+                                                           QLatin1String(InstalledDesktopId));
+    if (entry.isEmpty()) return false;
+    const QStringList found = QStandardPaths::locateAll(QStandardPaths::GenericDataLocation,
+                                                        QStringLiteral("applications/") +
+                                                            QLatin1String(InstalledDesktopId));
+    for (const QString& path : found)
+        if (QFileInfo(path).canonicalFilePath() == entry) return true;
+    return false;
 }

@@ -13,6 +13,8 @@ bool BarsShown = true;
 int RotationIndex = 1;
 QString RepeatValue;
 unsigned PaintCounter = 0;
+QList<QByteArray> CommandLine;
+bool CommandLineTaken = false;
 bool AssociationFlag = false;
 bool ShutdownDone = false;
 QString PathBufferA;
@@ -25,6 +27,7 @@ void ResetShellState() {
     RotationIndex = 1;
     RepeatValue.clear();
     PaintCounter = 0;
+    CommandLineTaken = false;
     AssociationFlag = false;
     ShutdownDone = false;
     PathBufferA.clear();

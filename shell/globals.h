@@ -2,6 +2,8 @@
 // touched only on the user-interface thread.
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <functional>
@@ -40,6 +42,11 @@ extern bool BarsShown;
 extern int RotationIndex;
 extern QString RepeatValue;
 extern unsigned PaintCounter;
+// The program's arguments as the system passed them, bytes and all, the program first
+// (the toolkit's own options already taken out).
+extern QList<QByteArray> CommandLine;
+// The command line's file has been handed to the movie (it goes once per run).
+extern bool CommandLineTaken;
 extern bool AssociationFlag;
 extern bool ShutdownDone;
 // Scratch strings for paths, settings values and the command line. They grow as

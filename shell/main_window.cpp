@@ -10,24 +10,34 @@
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QScreen>
+#include <QThread>
 #include <QWindow>
 
 namespace {
 
-// How long to wait, at most, for the window manager to frame a newly shown window.
+// How long to wait, at most, for the window manager to frame a newly shown window, and
+// how long a window on the screen may stay without a frame before it is taken to have
+// none (no window manager frames it).
 constexpr int kFrameWaitMs = 3000;
+constexpr int kUnframedMs = 200;
 
 QMargins WaitForFrameMargins() {
     // Only a window system with window managers puts frames around windows.
     if (QGuiApplication::platformName() != QLatin1String("xcb")) return {};
     QElapsedTimer waited;
     waited.start();
+    QElapsedTimer unframed;
     QMargins margins;
     while (waited.elapsed() < kFrameWaitMs) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        margins =
-            MainWindow->windowHandle() ? MainWindow->windowHandle()->frameMargins() : QMargins();
+        const QWindow* handle = MainWindow->windowHandle();
+        margins = handle ? handle->frameMargins() : QMargins();
         if (!margins.isNull()) break;
+        if (handle && handle->isExposed()) {
+            if (!unframed.isValid()) unframed.start();
+            if (unframed.elapsed() > kUnframedMs) break;
+        }
+        QThread::msleep(5);
     }
     return margins;
 }

@@ -5,6 +5,7 @@
 #include "commands/menus.h"
 #include "commands/window_modes.h"
 #include "files/association.h"
+#include "files/file_intake.h"
 #include "files/settings.h"
 #include "globals.h"
 #include "main_window.h"
@@ -12,6 +13,7 @@
 #include "player_host.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -32,6 +34,9 @@ bool StartUp() {
     QCoreApplication::setOrganizationName(QStringLiteral("Quorbin"));
     QCoreApplication::setApplicationName(QStringLiteral("ZP"));
     QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
+    // The installed menu entry the window belongs to (its Wayland app_id; on X11 the
+    // entry names the window's class).
+    QGuiApplication::setDesktopFileName(QStringLiteral("zimo"));
     ReadScreenMetrics();
     ResetShellState();
     ContextMenu = LoadContextMenu(QStringLiteral("P"));
@@ -54,6 +59,7 @@ bool StartUp() {
     PlayerWindow->setMouseTracking(true);
     PlayerWindow->setFocus();
     ShowMainWindow();
+    ExpectCommandLineFile();
     return true;
 }
 
@@ -68,4 +74,17 @@ void Shutdown() {
     }
     QMetaObject::invokeMethod(
         qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+}
+
+void ReleaseShell() {
+    // Each stream stops its decoding, then its sound output, as the control goes: no
+    // thread of the player and no sound object is left for the exit handlers of the
+    // toolkit and the sound system.
+    delete MainWindow; // the player control is its child
+    MainWindow = nullptr;
+    PlayerWindow = nullptr;
+    PlayerControl = nullptr;
+    SavedMenuBar = nullptr;
+    delete ContextMenu;
+    ContextMenu = nullptr;
 }

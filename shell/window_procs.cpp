@@ -138,6 +138,9 @@ bool MainWindowProc(QEvent* event) {
         MainWindow->hide();
         Shutdown();
         return true;
+    case QEvent::Resize:
+        MainWindowResized();
+        return false;
     case QEvent::Wheel: {
         // Only the vertical wheel resizes.
         const QPoint delta = static_cast<QWheelEvent*>(event)->angleDelta();

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Measures the player: playback of two clips beside ffplay and the decode-only floor, the
-# movie's frame tick at two stage sizes, and the idle program. Builds what it needs in
+# 720p clip full screen and in the default window beside mpv and ffplay, the wake-ups of
+# the player's threads playing, paused and idle, the movie's frame tick at two stage
+# sizes, and the idle program. Builds what it needs in
 # Release (build-bench), makes the clips with ffmpeg, runs on a private X server when there
 # is no display, prints one table and writes it to build-bench/bench-report.txt.
 #   tools/bench.sh
@@ -10,13 +12,14 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build-bench
 
 if [ -z "${ZIMO_BENCH_INNER:-}" ]; then
-    # ffplay comes with ffmpeg; a sound server to play through, and its client tool.
-    "$root/tools/install-deps.sh" pulseaudio pulseaudio-utils
+    # ffplay comes with ffmpeg; mpv to compare with; a sound server to play through, and
+    # its client tool.
+    "$root/tools/install-deps.sh" mpv pulseaudio pulseaudio-utils
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
     cmake --build "$build" -j2 --target zimo zimoplayer zimo-bench
     export ZIMO_BENCH_INNER=1
     if [ -z "${DISPLAY:-}" ]; then
-        exec "$root/tests/support/with-x.sh" --screen 1920x1200 "$0" "$@"
+        exec "$root/tests/support/with-x.sh" --screen 1920x1080 "$0" "$@"
     fi
 fi
 
@@ -147,6 +150,84 @@ rows=("${silent_rows[@]}" "${rows[@]}")
 floor_row "640x360 H.263/MP3" "$h263"
 floor_row "1280x720 H.264/AAC" "$h264"
 
+# --- The picture's cost: full screen and the default window ---------------------------
+# The 720p clip without a sound device (mpv without sound output), CPU of the player plus
+# the X server, against the decode-only floor.
+echo "Playing the 720p clip full screen and in the default window..." >&2
+goal_full=met goal_window=met goal_screen_drop=met
+floor_cpu=$("$bin/zimo-bench" cpu ffmpeg -v error -threads 0 -i "$h264" -f null - | tr '\n' ' ')
+floor_cpu=$(calc %.3f "($(field user_s "$floor_cpu") + $(field sys_s "$floor_cpu")) / $seconds")
+cpu_and_x() { # FIGURES: prints "cpu x total"
+    local cpu x
+    cpu=$(calc %.3f "($(field user_s "$1") + $(field sys_s "$1")) / $seconds")
+    x=$(calc %.3f "$(field x_s "$1") / $seconds")
+    echo "$cpu $x $(calc %.3f "$cpu + $x")"
+}
+screen_row() { # VIEW PROGRAM FIGURES [NOTE]: adds the row to the view's rows, prints the total
+    local c x t
+    read -r c x t <<<"$(cpu_and_x "$3")"
+    printf '%-14s %-10s %6s %6s %6s %6s  %s\n' "$1" "$2" "$c" "$x" "$t" \
+        "$(calc %.2f "$t / $floor_cpu")" "${4:-}" >>"$scratch/screen-$1"
+    echo "$t"
+}
+for view in full 429x322; do
+    (
+        export PULSE_SERVER=unix:/nonexistent
+        ours=$(measure "$bin/zimo-bench" play "$h264" "$view")
+        note="pictures $(field shown "$ours")/$(field decoded "$ours"), dropped $(field dropped "$ours"), |A/V| max $(field offset_maxabs_ms "$ours") ms, view $(field view "$ours")"
+        [ "$(field exit "$ours")" = 0 ] || note="failed: $(head -c 200 "$scratch/stderr")"
+        our_t=$(screen_row "$view" zimo "$ours" "$note")
+        if [ "$view" = full ]; then
+            mpv_args=(--fs) ffplay_args=(-fs)
+        else
+            mpv_args=(--geometry="$view") ffplay_args=(-x "${view%x*}" -y "${view#*x}")
+        fi
+        theirs=$(measure mpv --no-config --really-quiet --vo=x11 --ao=null "${mpv_args[@]}" "$h264")
+        mpv_t=$(screen_row "$view" mpv "$theirs")
+        theirs=$(SDL_RENDER_DRIVER=software measure ffplay -autoexit -loglevel error \
+            "${ffplay_args[@]}" "$h264")
+        screen_row "$view" "ffplay sw" "$theirs" >/dev/null
+        goals=""
+        if [ "$view" = full ]; then
+            awk "BEGIN { exit !($our_t > 1.8 * $floor_cpu || $our_t > 0.5 * $mpv_t) }" &&
+                goals="full"
+        else
+            awk "BEGIN { exit !($our_t > 1.3 * $floor_cpu) }" && goals="window"
+        fi
+        [ "$(field dropped "$ours")" = 0 ] || goals="$goals drop"
+        awk "BEGIN { exit !($(field offset_maxabs_ms "$ours") > 40) }" && goals="$goals sync"
+        echo "$goals" >"$scratch/screen-goals-$view"
+    )
+done
+screen_rows=()
+for view in full 429x322; do
+    mapfile -t -O "${#screen_rows[@]}" screen_rows <"$scratch/screen-$view"
+    read -r missed <"$scratch/screen-goals-$view" || missed=""
+    case " $missed " in *" full "*) goal_full="not met" ;; esac
+    case " $missed " in *" window "*) goal_window="not met" ;; esac
+    case " $missed " in *" drop "* | *" sync "*) goal_screen_drop="not met" ;; esac
+done
+
+# --- Wake-ups ---------------------------------------------------------------------------
+# The player's threads in the default window: no file, the clip playing, then paused;
+# without a sound device and through the null sink.
+echo "Counting wake-ups..." >&2
+wake_rows=()
+goal_paused=met
+wake_row() { # LABEL FIGURES
+    local phase
+    for phase in idle playing paused; do
+        wake_rows+=("$(printf '%-10s %-8s %8s %8s  %s' "$1" "$phase" "$(field "${phase}_wakeups" "$2")" \
+            "$(field "${phase}_forced" "$2")" "$(field "${phase}_threads" "$2")")")
+    done
+    awk "BEGIN { exit !($(field paused_wakeups "$2") > 35) }" && goal_paused="not met"
+    return 0
+}
+wake_row "no device" "$(PULSE_SERVER=unix:/nonexistent "$bin/zimo-bench" wake "$h264" 429x322)"
+if [ -n "$pulse_pid" ] && pactl info >/dev/null 2>&1; then
+    wake_row "null sink" "$("$bin/zimo-bench" wake "$h264" 429x322)"
+fi
+
 # --- Frame tick -------------------------------------------------------------------------
 echo "Timing the frame tick..." >&2
 tick_rows=()
@@ -195,6 +276,17 @@ awk "BEGIN { exit !($idle >= 2) }" && goal_idle="not met"
     echo "(ffplay: SDL's OpenGL renderer, the default; ffplay sw: SDL's software renderer;"
     echo " ffmpeg: decode only, -f null, the floor)"
     echo
+    echo "The 720p H.264/AAC clip full screen (${DISPLAY:+Xvfb }1920 x 1080, openbox) and in the"
+    echo "default window (429 x 322), no sound device (mpv: --vo=x11 --ao=null; ffplay: SDL's"
+    echo "software renderer). CPU and X as above; total = both; floor: ffmpeg -f null, $floor_cpu."
+    printf '%-14s %-10s %6s %6s %6s %6s\n' view program CPU X total "x floor"
+    printf '%s\n' "${screen_rows[@]}"
+    echo
+    echo "Wake-ups per second of the player's threads (voluntary context switches; forced: switches"
+    echo "by the machine's other work), default window, 5 s each: no file, 720p playing, paused"
+    printf '%-10s %-8s %8s %8s  %s\n' sound phase wake-ups forced "by thread"
+    printf '%s\n' "${wake_rows[@]}"
+    echo
     echo "Frame tick: script + render of the stage into an image, panel awake, 720p playing (ms)"
     printf '%-10s %8s %8s %8s %8s %8s\n' stage script render mean p95 max
     printf '%s\n' "${tick_rows[@]}"
@@ -207,4 +299,8 @@ awk "BEGIN { exit !($idle >= 2) }" && goal_idle="not met"
     echo "  A/V offset within 40 ms ............. $g_sync"
     echo "  tick well inside 33 ms (p95 < 17) ... $goal_tick"
     echo "  idle under 2 % of one core .......... $goal_idle"
+    echo "  full screen <= 1.8 x floor, <= 0.5 x mpv $goal_full"
+    echo "  default window <= 1.3 x floor ....... $goal_window"
+    echo "  those with no drop, |A/V| <= 40 ms .. $goal_screen_drop"
+    echo "  paused <= 35 wake-ups a second ...... $goal_paused"
 } | tee "$report"

@@ -1,6 +1,6 @@
 #include "characters.h"
 
-#include "swf_tags.h"
+#include "swf/tag_codes.h"
 
 namespace zimo::movie {
 
@@ -14,7 +14,7 @@ Bytes defineVideoStream(std::uint16_t id, const VideoStream& v) {
     w.ubits(v.deblocking, 3);
     w.ubits(v.smoothing ? 1 : 0, 1);
     w.u8(v.codec);
-    return tag(kDefineVideoStream, w.data());
+    return tag(swf::kTagDefineVideoStream, w.data());
 }
 
 Bytes defineButton2(std::uint16_t id, const std::vector<ButtonRecord>& records) {
@@ -36,7 +36,7 @@ Bytes defineButton2(std::uint16_t id, const std::vector<ButtonRecord>& records) 
         writeColorTransform(w, r.color);
     }
     w.u8(0); // end of the records
-    return tag(kDefineButton2, w.data());
+    return tag(swf::kTagDefineButton2, w.data());
 }
 
 } // namespace zimo::movie

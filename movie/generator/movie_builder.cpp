@@ -1,7 +1,7 @@
 #include "movie_builder.h"
 
 #include "stage.h"
-#include "swf_tags.h"
+#include "swf/tag_codes.h"
 
 namespace zimo::movie {
 
@@ -22,8 +22,8 @@ Bytes buildMovieBody(const MovieScripts& scripts) {
 
     Timeline root;
     // Every attribute flag clear: the older action model and local file access.
-    root.append(tag(kFileAttributes, Bytes{0, 0, 0, 0}));
-    root.append(tag(kSetBackgroundColor, Bytes{0, 0, 0}));
+    root.append(tag(swf::kTagFileAttributes, Bytes{0, 0, 0, 0}));
+    root.append(tag(swf::kTagSetBackgroundColor, Bytes{0, 0, 0}));
 
     // Frame 1: the loading check; only the background shows.
     root.actions(scripts.loading);

@@ -1,6 +1,6 @@
 #include "shape.h"
 
-#include "swf_tags.h"
+#include "swf/tag_codes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -328,10 +328,10 @@ Bytes defineShape(std::uint16_t id, const Shape& shape) {
     w.ubits(fillBits, 4);
     w.ubits(lineBits, 4);
     writeShapeRecords(w, shape.paths(), fillBits, lineBits);
-    const int code = version == 4   ? kDefineShape4
-                     : version == 3 ? kDefineShape3
-                     : version == 2 ? kDefineShape2
-                                    : kDefineShape;
+    const int code = version == 4   ? swf::kTagDefineShape4
+                     : version == 3 ? swf::kTagDefineShape3
+                     : version == 2 ? swf::kTagDefineShape2
+                                    : swf::kTagDefineShape;
     return tag(code, w.data());
 }
 

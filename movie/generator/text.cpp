@@ -1,6 +1,6 @@
 #include "text.h"
 
-#include "swf_tags.h"
+#include "swf/tag_codes.h"
 
 #include <cmath>
 #include <sstream>
@@ -70,7 +70,7 @@ Bytes defineFont2(std::uint16_t id, const Font& font) {
     for (const auto& g : font.glyphs)
         writeRect(w, edgeBounds(g.contours));
     w.u16(0); // no kerning pairs
-    return tag(kDefineFont2, w.data());
+    return tag(swf::kTagDefineFont2, w.data());
 }
 
 std::vector<Glyph> parseGlyphOutlines(std::string_view text) {
@@ -158,7 +158,7 @@ Bytes defineEditText(std::uint16_t id, const EditText& f) {
     w.s16(0); // leading
     w.string(f.variable);
     if (hasText) w.string(f.text);
-    return tag(kDefineEditText, w.data());
+    return tag(swf::kTagDefineEditText, w.data());
 }
 
 } // namespace zimo::movie

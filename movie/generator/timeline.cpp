@@ -1,6 +1,6 @@
 #include "timeline.h"
 
-#include "swf_tags.h"
+#include "swf/tag_codes.h"
 
 #include <stdexcept>
 
@@ -19,30 +19,30 @@ Bytes placeObject2(const Placement& p) {
     if (p.color) writeColorTransform(w, *p.color);
     if (!p.name.empty()) w.string(p.name);
     if (p.clipDepth) w.u16(p.clipDepth);
-    return tag(kPlaceObject2, w.data());
+    return tag(swf::kTagPlaceObject2, w.data());
 }
 
 void Timeline::label(const std::string& name) {
     SwfWriter w;
     w.string(name);
-    append(tag(kFrameLabel, w.data()));
+    append(tag(swf::kTagFrameLabel, w.data()));
 }
 
 void Timeline::remove(std::uint16_t depth) {
     SwfWriter w;
     w.u16(depth);
-    append(tag(kRemoveObject2, w.data()));
+    append(tag(swf::kTagRemoveObject2, w.data()));
 }
 
 void Timeline::actions(const Bytes& records) {
     if (records.empty()) return;
     Bytes body = records;
     if (body.back() != 0x00) body.push_back(0x00); // ActionEnd
-    append(tag(kDoAction, body));
+    append(tag(swf::kTagDoAction, body));
 }
 
 void Timeline::showFrame() {
-    append(tag(kShowFrame, {}));
+    append(tag(swf::kTagShowFrame, {}));
     ++frames_;
 }
 
@@ -52,7 +52,7 @@ void Timeline::append(const Bytes& tagBytes) {
 
 Bytes Timeline::controlTags() const {
     Bytes all = tags_;
-    const Bytes end = tag(kEnd, {});
+    const Bytes end = tag(swf::kTagEnd, {});
     all.insert(all.end(), end.begin(), end.end());
     return all;
 }
@@ -62,7 +62,7 @@ Bytes defineSprite(std::uint16_t id, const Timeline& timeline) {
     w.u16(id);
     w.u16(static_cast<std::uint16_t>(timeline.frameCount()));
     w.bytes(timeline.controlTags());
-    return tag(kDefineSprite, w.data());
+    return tag(swf::kTagDefineSprite, w.data());
 }
 
 std::uint16_t Library::define(const std::function<Bytes(std::uint16_t)>& makeTag) {

@@ -49,138 +49,162 @@ void gotoFrame(NativeCall& call, bool stop) {
     stop ? clip->gotoAndStop(f) : clip->gotoAndPlay(f);
 }
 
-void defineTimelineMethods(script::Engine& engine, script::Object* proto) {
-    engine.defineMethod(proto, "play", [](NativeCall& call) {
-        if (auto* clip = clipOf(call)) clip->play();
-        return Value();
-    });
-    engine.defineMethod(proto, "stop", [](NativeCall& call) {
-        if (auto* clip = clipOf(call)) clip->stop();
-        return Value();
-    });
-    engine.defineMethod(proto, "gotoAndStop", [](NativeCall& call) {
-        gotoFrame(call, true);
-        return Value();
-    });
-    engine.defineMethod(proto, "gotoAndPlay", [](NativeCall& call) {
-        gotoFrame(call, false);
-        return Value();
-    });
-    engine.defineMethod(proto, "nextFrame", [](NativeCall& call) {
-        if (auto* clip = clipOf(call)) clip->nextFrame();
-        return Value();
-    });
-    engine.defineMethod(proto, "prevFrame", [](NativeCall& call) {
-        if (auto* clip = clipOf(call)) clip->prevFrame();
-        return Value();
-    });
+MovieRuntime& runtimeOf(NativeCall& call) {
+    return static_cast<MovieRuntime&>(call.engine.host()); // the host of its own engine
 }
 
-void defineDisplayMethods(MovieRuntime& runtime, script::Object* proto) {
-    script::Engine& engine = runtime.engine();
-    engine.defineMethod(proto, "hitTest", [&runtime](NativeCall& call) {
-        auto* object = self(call);
-        auto item = object ? object->item() : nullptr;
-        if (!item) return Value(false);
-        if (auto* other = dynamic_cast<ClipObject*>(call.arg(0).asObject())) {
-            auto otherItem = other->item();
-            if (!otherItem) return Value(false);
-            const QRectF a = item->worldTransform().mapRect(item->contentBounds());
-            const QRectF b = otherItem->worldTransform().mapRect(otherItem->contentBounds());
-            return Value(a.intersects(b));
-        }
-        const QPointF point(call.engine.toNumber(call.arg(0)), call.engine.toNumber(call.arg(1)));
-        const bool shape = script::toBoolean(call.engine.toPrimitive(call.arg(2)));
-        (void)runtime;
-        return Value(shape ? display::hitTestShape(*item, point)
-                           : display::hitTestBox(*item, point));
-    });
-    engine.defineMethod(proto, "startDrag", [&runtime](NativeCall& call) {
-        auto* object = self(call);
-        if (!object) return Value();
-        const bool lock = script::toBoolean(call.engine.toPrimitive(call.arg(0)));
-        if (call.args.size() >= 5) {
-            script::DragRect r{call.engine.toNumber(call.arg(1)), call.engine.toNumber(call.arg(2)),
-                               call.engine.toNumber(call.arg(3)),
-                               call.engine.toNumber(call.arg(4))};
-            runtime.startDrag(object, lock, &r);
-        } else {
-            runtime.startDrag(object, lock, nullptr);
-        }
-        return Value();
-    });
-    engine.defineMethod(proto, "stopDrag", [&runtime](NativeCall&) {
-        runtime.stopDrag();
-        return Value();
-    });
-    engine.defineMethod(proto, "getDepth", [](NativeCall& call) {
-        auto* object = self(call);
-        auto item = object ? object->item() : nullptr;
-        return item ? Value(item->depth() - kScriptDepthBase) : Value();
-    });
+Value none(NativeCall&) {
+    return Value();
 }
+
+// --- The timeline methods of MovieClip ---------------------------------------------------------
+
+// play, stop, nextFrame and prevFrame on `this`.
+template <void (display::MovieClip::*step)()> Value timelineStep(NativeCall& call) {
+    if (auto* clip = clipOf(call)) (clip->*step)();
+    return Value();
+}
+
+template <bool stop> Value gotoAnd(NativeCall& call) {
+    gotoFrame(call, stop);
+    return Value();
+}
+
+Value createEmptyMovieClip(NativeCall& call) {
+    auto* clip = clipOf(call);
+    if (!clip) return Value();
+    const double depth = call.engine.toNumber(call.arg(1));
+    if (!std::isfinite(depth)) return Value();
+    auto* made = clip->createEmptyMovieClip(toQString(call.engine.toString(call.arg(0))),
+                                            static_cast<int>(depth) + kScriptDepthBase);
+    return made ? Value(runtimeOf(call).objectFor(*made)) : Value();
+}
+
+Value getNextHighestDepth(NativeCall& call) {
+    auto* clip = clipOf(call);
+    return clip ? Value(clip->nextHighestDepth() - kScriptDepthBase) : Value();
+}
+
+Value attachAudio(NativeCall& call) {
+    if (auto* object = self(call))
+        object->audioStream = dynamic_cast<StreamObject*>(call.arg(0).asObject());
+    return Value();
+}
+
+// The whole movie is in memory once loaded: loaded and total bytes agree.
+Value movieBytes(NativeCall& call) {
+    return Value(double(runtimeOf(call).movieSize()));
+}
+
+// --- What every item on the stage has ----------------------------------------------------------
+
+Value hitTest(NativeCall& call) {
+    auto* object = self(call);
+    auto item = object ? object->item() : nullptr;
+    if (!item) return Value(false);
+    if (auto* other = dynamic_cast<ClipObject*>(call.arg(0).asObject())) {
+        auto otherItem = other->item();
+        if (!otherItem) return Value(false);
+        const QRectF a = item->worldTransform().mapRect(item->contentBounds());
+        const QRectF b = otherItem->worldTransform().mapRect(otherItem->contentBounds());
+        return Value(a.intersects(b));
+    }
+    const QPointF point(call.engine.toNumber(call.arg(0)), call.engine.toNumber(call.arg(1)));
+    const bool shape = script::toBoolean(call.engine.toPrimitive(call.arg(2)));
+    return Value(shape ? display::hitTestShape(*item, point) : display::hitTestBox(*item, point));
+}
+
+Value startDrag(NativeCall& call) {
+    auto* object = self(call);
+    if (!object) return Value();
+    const bool lock = script::toBoolean(call.engine.toPrimitive(call.arg(0)));
+    if (call.args.size() >= 5) {
+        script::DragRect r{call.engine.toNumber(call.arg(1)), call.engine.toNumber(call.arg(2)),
+                           call.engine.toNumber(call.arg(3)), call.engine.toNumber(call.arg(4))};
+        call.engine.host().startDrag(object, lock, &r);
+    } else {
+        call.engine.host().startDrag(object, lock, nullptr);
+    }
+    return Value();
+}
+
+Value stopDrag(NativeCall& call) {
+    call.engine.host().stopDrag();
+    return Value();
+}
+
+Value getDepth(NativeCall& call) {
+    auto* object = self(call);
+    auto item = object ? object->item() : nullptr;
+    return item ? Value(item->depth() - kScriptDepthBase) : Value();
+}
+
+// --- Video -------------------------------------------------------------------------------------
+
+Value attachVideo(NativeCall& call) {
+    if (auto* object = self(call)) {
+        object->videoStream = dynamic_cast<StreamObject*>(call.arg(0).asObject());
+        object->shownSerial = 0;
+        if (!object->videoStream) {
+            if (auto* surface = dynamic_cast<display::VideoSurface*>(object->item().get()))
+                surface->clear();
+        }
+    }
+    return Value();
+}
+
+Value clearVideo(NativeCall& call) {
+    if (auto* object = self(call)) {
+        if (auto* surface = dynamic_cast<display::VideoSurface*>(object->item().get()))
+            surface->clear();
+    }
+    return Value();
+}
+
+const script::NativeMethod kDisplayMethods[] = {
+    {"hitTest", hitTest},
+    {"startDrag", startDrag},
+    {"stopDrag", stopDrag},
+    {"getDepth", getDepth},
+};
+
+const script::NativeMethod kMovieClipMethods[] = {
+    {"play", timelineStep<&display::MovieClip::play>},
+    {"stop", timelineStep<&display::MovieClip::stop>},
+    {"gotoAndStop", gotoAnd<true>},
+    {"gotoAndPlay", gotoAnd<false>},
+    {"nextFrame", timelineStep<&display::MovieClip::nextFrame>},
+    {"prevFrame", timelineStep<&display::MovieClip::prevFrame>},
+    {"createEmptyMovieClip", createEmptyMovieClip},
+    {"getNextHighestDepth", getNextHighestDepth},
+    {"attachAudio", attachAudio},
+    {"getBytesLoaded", movieBytes},
+    {"getBytesTotal", movieBytes},
+};
+
+const script::NativeMethod kVideoMethods[] = {
+    {"attachVideo", attachVideo},
+    {"clear", clearVideo},
+};
 
 } // namespace
 
 ItemPrototypes defineItemClasses(MovieRuntime& runtime) {
     script::Engine& engine = runtime.engine();
+    // The prototype of a class whose instances the display list makes; items on the stage
+    // (all but text fields) have the display methods as well.
+    const auto define = [&engine](const char* name, std::span<const script::NativeMethod> methods,
+                                  bool onStage) {
+        script::Object* proto = engine.prototypeOf(
+            engine.defineClass({.name = name, .constructor = none, .methods = methods}));
+        if (onStage) engine.defineMethods(proto, kDisplayMethods);
+        return proto;
+    };
     ItemPrototypes protos;
-
-    auto* movieClip = engine.defineClass("MovieClip", [](NativeCall&) { return Value(); });
-    protos.movieClip = engine.prototypeOf(movieClip);
-    defineTimelineMethods(engine, protos.movieClip);
-    defineDisplayMethods(runtime, protos.movieClip);
-    engine.defineMethod(protos.movieClip, "createEmptyMovieClip", [&runtime](NativeCall& call) {
-        auto* clip = clipOf(call);
-        if (!clip) return Value();
-        const double depth = call.engine.toNumber(call.arg(1));
-        if (!std::isfinite(depth)) return Value();
-        auto* made = clip->createEmptyMovieClip(toQString(call.engine.toString(call.arg(0))),
-                                                static_cast<int>(depth) + kScriptDepthBase);
-        return made ? Value(runtime.objectFor(*made)) : Value();
-    });
-    engine.defineMethod(protos.movieClip, "getNextHighestDepth", [](NativeCall& call) {
-        auto* clip = clipOf(call);
-        return clip ? Value(clip->nextHighestDepth() - kScriptDepthBase) : Value();
-    });
-    engine.defineMethod(protos.movieClip, "attachAudio", [](NativeCall& call) {
-        if (auto* object = self(call))
-            object->audioStream = dynamic_cast<StreamObject*>(call.arg(0).asObject());
-        return Value();
-    });
-    // The whole movie is in memory once loaded: loaded and total bytes agree.
-    engine.defineMethod(protos.movieClip, "getBytesLoaded",
-                        [&runtime](NativeCall&) { return Value(double(runtime.movieSize())); });
-    engine.defineMethod(protos.movieClip, "getBytesTotal",
-                        [&runtime](NativeCall&) { return Value(double(runtime.movieSize())); });
-
-    auto* video = engine.defineClass("Video", [](NativeCall&) { return Value(); });
-    protos.video = engine.prototypeOf(video);
-    defineDisplayMethods(runtime, protos.video);
-    engine.defineMethod(protos.video, "attachVideo", [](NativeCall& call) {
-        if (auto* object = self(call)) {
-            object->videoStream = dynamic_cast<StreamObject*>(call.arg(0).asObject());
-            object->shownSerial = 0;
-            if (!object->videoStream) {
-                if (auto* surface = dynamic_cast<display::VideoSurface*>(object->item().get()))
-                    surface->clear();
-            }
-        }
-        return Value();
-    });
-    engine.defineMethod(protos.video, "clear", [](NativeCall& call) {
-        if (auto* object = self(call)) {
-            if (auto* surface = dynamic_cast<display::VideoSurface*>(object->item().get()))
-                surface->clear();
-        }
-        return Value();
-    });
-
-    auto* textField = engine.defineClass("TextField", [](NativeCall&) { return Value(); });
-    protos.textField = engine.prototypeOf(textField);
-    auto* button = engine.defineClass("Button", [](NativeCall&) { return Value(); });
-    protos.button = engine.prototypeOf(button);
-    defineDisplayMethods(runtime, protos.button);
+    protos.movieClip = define("MovieClip", kMovieClipMethods, true);
+    protos.video = define("Video", kVideoMethods, true);
+    protos.textField = define("TextField", {}, false);
+    protos.button = define("Button", {}, true);
     return protos;
 }
 

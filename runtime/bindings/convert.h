@@ -4,16 +4,22 @@
 #include "display/properties.h"
 #include "media/value.h"
 #include "script/engine.h"
+#include "script/text.h"
 
 #include <QString>
 
 namespace zimo::bindings {
 
+// The engine keeps text as UTF-8 with lone surrogates in their three-byte form, so text
+// that is not well-formed UTF-16 (a file name's undecodable bytes, carried as lone
+// surrogates) goes through the scripts and back unchanged.
 inline QString toQString(const std::string& s) {
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+    const std::u16string units = script::toUtf16(s);
+    return QString(reinterpret_cast<const QChar*>(units.data()), qsizetype(units.size()));
 }
 inline std::string toUtf8(const QString& s) {
-    return s.toStdString();
+    return script::toUtf8(
+        std::u16string_view(reinterpret_cast<const char16_t*>(s.utf16()), std::size_t(s.size())));
 }
 
 script::Value fromProperty(const display::PropertyValue& value);

@@ -42,82 +42,117 @@ void applyVolume(SoundObject& sound) {
         sound.target->audioStream->stream().setVolume(sound.volume);
 }
 
+Value none(NativeCall&) {
+    return Value();
+}
+
+// --- NetConnection: connect(null) lets streams read local files by path -----------------------
+
+Value connectionConnect(NativeCall& call) {
+    if (auto* self = call.thisObject()) call.engine.set(self, "isConnected", Value(true));
+    return Value(true);
+}
+
+const script::NativeMethod kConnectionMethods[] = {
+    {"connect", connectionConnect},
+    {"close", none},
+};
+
+// --- NetStream: one media stream per object ----------------------------------------------------
+
+Value streamPlay(NativeCall& call) {
+    if (auto* self = streamOf(call.thisValue))
+        self->stream().play(toQString(call.engine.toString(call.arg(0))));
+    return Value();
+}
+
+Value streamClose(NativeCall& call) {
+    if (auto* self = streamOf(call.thisValue)) self->stream().close();
+    return Value();
+}
+
+Value streamPause(NativeCall& call) {
+    if (auto* self = streamOf(call.thisValue)) {
+        if (call.arg(0).isUndefined())
+            self->stream().pause();
+        else
+            self->stream().pause(script::toBoolean(call.engine.toPrimitive(call.arg(0))));
+    }
+    return Value();
+}
+
+Value streamSeek(NativeCall& call) {
+    // A target that is not a number is ignored by the stream.
+    if (auto* self = streamOf(call.thisValue))
+        self->stream().seek(call.engine.toNumber(call.arg(0)));
+    return Value();
+}
+
+Value streamSetBufferTime(NativeCall& call) {
+    if (auto* self = call.thisObject())
+        call.engine.set(self, "bufferTime", Value(call.engine.toNumber(call.arg(0))));
+    return Value();
+}
+
+const script::NativeMethod kStreamMethods[] = {
+    {"play", streamPlay},
+    {"close", streamClose},
+    {"pause", streamPause},
+    {"seek", streamSeek},
+    {"setBufferTime", streamSetBufferTime},
+};
+
+// --- Sound: the volume of what a clip carries --------------------------------------------------
+
+SoundObject* soundOf(NativeCall& call) {
+    return dynamic_cast<SoundObject*>(call.thisObject());
+}
+
+Value constructSound(NativeCall& call) {
+    if (auto* self = soundOf(call))
+        self->target = dynamic_cast<ClipObject*>(call.arg(0).asObject());
+    return Value();
+}
+
+Value setVolume(NativeCall& call) {
+    if (auto* self = soundOf(call)) {
+        const double v = call.engine.toNumber(call.arg(0));
+        if (!std::isnan(v)) self->volume = v;
+        applyVolume(*self);
+    }
+    return Value();
+}
+
+Value getVolume(NativeCall& call) {
+    auto* self = soundOf(call);
+    return self ? Value(self->volume) : Value();
+}
+
+const script::NativeMethod kSoundMethods[] = {
+    {"setVolume", setVolume},
+    {"getVolume", getVolume},
+};
+
 } // namespace
 
 void defineMediaClasses(MovieRuntime& runtime) {
     script::Engine& engine = runtime.engine();
-
-    // NetConnection: connect(null) lets streams read local files by path.
-    auto* connection = engine.defineClass("NetConnection", [](NativeCall&) { return Value(); });
-    script::Object* connectionProto = engine.prototypeOf(connection);
-    engine.defineMethod(connectionProto, "connect", [](NativeCall& call) {
-        if (auto* self = call.thisObject()) call.engine.set(self, "isConnected", Value(true));
-        return Value(true);
-    });
-    engine.defineMethod(connectionProto, "close", [](NativeCall&) { return Value(); });
-
-    // NetStream: one media stream per object.
-    auto* stream = engine.defineClass(
-        "NetStream", [](NativeCall&) { return Value(); },
-        [&runtime](script::Engine& e) -> script::Object* {
-            media::Stream::Options options;
-            options.clock = runtime.options().clock;
-            options.soundOutput = runtime.options().soundOutput;
-            return e.make<StreamObject>(runtime, options);
-        });
-    script::Object* streamProto = engine.prototypeOf(stream);
-    engine.defineMethod(streamProto, "play", [](NativeCall& call) {
-        if (auto* self = streamOf(call.thisValue))
-            self->stream().play(toQString(call.engine.toString(call.arg(0))));
-        return Value();
-    });
-    engine.defineMethod(streamProto, "close", [](NativeCall& call) {
-        if (auto* self = streamOf(call.thisValue)) self->stream().close();
-        return Value();
-    });
-    engine.defineMethod(streamProto, "pause", [](NativeCall& call) {
-        if (auto* self = streamOf(call.thisValue)) {
-            if (call.arg(0).isUndefined())
-                self->stream().pause();
-            else
-                self->stream().pause(script::toBoolean(call.engine.toPrimitive(call.arg(0))));
-        }
-        return Value();
-    });
-    engine.defineMethod(streamProto, "seek", [](NativeCall& call) {
-        // A target that is not a number is ignored by the stream.
-        if (auto* self = streamOf(call.thisValue))
-            self->stream().seek(call.engine.toNumber(call.arg(0)));
-        return Value();
-    });
-    engine.defineMethod(streamProto, "setBufferTime", [](NativeCall& call) {
-        if (auto* self = call.thisObject())
-            call.engine.set(self, "bufferTime", Value(call.engine.toNumber(call.arg(0))));
-        return Value();
-    });
-
-    // Sound: the volume of what a clip carries.
-    auto* sound = engine.defineClass(
-        "Sound",
-        [](NativeCall& call) {
-            if (auto* self = dynamic_cast<SoundObject*>(call.thisObject()))
-                self->target = dynamic_cast<ClipObject*>(call.arg(0).asObject());
-            return Value();
-        },
-        [](script::Engine& e) -> script::Object* { return e.make<SoundObject>(); });
-    script::Object* soundProto = engine.prototypeOf(sound);
-    engine.defineMethod(soundProto, "setVolume", [](NativeCall& call) {
-        if (auto* self = dynamic_cast<SoundObject*>(call.thisObject())) {
-            const double v = call.engine.toNumber(call.arg(0));
-            if (!std::isnan(v)) self->volume = v;
-            applyVolume(*self);
-        }
-        return Value();
-    });
-    engine.defineMethod(soundProto, "getVolume", [](NativeCall& call) {
-        auto* self = dynamic_cast<SoundObject*>(call.thisObject());
-        return self ? Value(self->volume) : Value();
-    });
+    engine.defineClass(
+        {.name = "NetConnection", .constructor = none, .methods = kConnectionMethods});
+    engine.defineClass({.name = "NetStream",
+                        .constructor = none,
+                        .factory = [&runtime](script::Engine& e) -> script::Object* {
+                            media::Stream::Options options;
+                            options.clock = runtime.options().clock;
+                            options.soundOutput = runtime.options().soundOutput;
+                            return e.make<StreamObject>(runtime, options);
+                        },
+                        .methods = kStreamMethods});
+    engine.defineClass(
+        {.name = "Sound",
+         .constructor = constructSound,
+         .factory = [](script::Engine& e) -> script::Object* { return e.make<SoundObject>(); },
+         .methods = kSoundMethods});
 }
 
 } // namespace zimo::bindings

@@ -9,6 +9,8 @@
 #include "display/edit_text.h"
 #include "display/movie_clip.h"
 #include "display/video_surface.h"
+#include "render/picture_fit.h"
+#include "render/renderer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -199,6 +201,17 @@ ClipObject* MovieRuntime::objectFor(display::DisplayObject& item) {
     return object;
 }
 
+void MovieRuntime::addStream(StreamObject* stream) {
+    streams_.push_back(stream);
+    stream->stream().setReportNotifier(streamNotifier_);
+}
+
+void MovieRuntime::setStreamNotifier(std::function<void()> notifier) {
+    streamNotifier_ = std::move(notifier);
+    for (StreamObject* stream : streams_)
+        stream->stream().setReportNotifier(streamNotifier_);
+}
+
 void MovieRuntime::removeStream(StreamObject* stream) {
     streams_.erase(std::remove(streams_.begin(), streams_.end(), stream), streams_.end());
 }
@@ -286,15 +299,25 @@ void MovieRuntime::deliverStreamReports() {
     }
 }
 
-bool MovieRuntime::refreshPictures() { return showStreamPictures(); }
+bool MovieRuntime::refreshPictures() {
+    return showStreamPictures();
+}
 
-bool MovieRuntime::hasPlayingStream() const {
-    return std::any_of(streams_.begin(), streams_.end(),
-                       [](StreamObject* s) { return s->stream().isPlaying(); });
+std::optional<int> MovieRuntime::nextPictureDueMs() {
+    std::optional<int> soonest;
+    for (StreamObject* s : streams_) {
+        const auto us = s->stream().nextPictureDueUs();
+        if (!us) continue;
+        const int ms = static_cast<int>(std::min<std::int64_t>((*us + 999) / 1000, 60'000));
+        if (!soonest || ms < *soonest) soonest = ms;
+    }
+    return soonest;
 }
 
 bool MovieRuntime::showStreamPictures() {
     bool changed = false;
+    const QTransform stageToDevice =
+        player_.stageToView() * QTransform::fromScale(devicePixelRatio_, devicePixelRatio_);
     for (auto& [item, pinned] : objects_) {
         auto* object = static_cast<ClipObject*>(pinned.get());
         if (!object->videoStream) continue;
@@ -302,10 +325,19 @@ bool MovieRuntime::showStreamPictures() {
         auto* surface = dynamic_cast<display::VideoSurface*>(live.get());
         if (!surface) continue;
         media::Stream& stream = object->videoStream->stream();
+        // Pictures are made for the place the surface takes on the device now.
+        const auto fit = render::fitPicture(surface->contentBounds(),
+                                            render::stageTransform(*surface) * stageToDevice,
+                                            surface->smoothing());
+        media::PictureTarget target;
+        target.smooth = surface->smoothing();
+        stream.setPictureTarget(fit ? fit->target : target);
         const std::uint64_t serial = stream.frameSerial();
         if (serial == object->shownSerial) continue;
         object->shownSerial = serial;
-        surface->setPicture(stream.currentFrame());
+        QImage picture = stream.currentFrame();
+        surface->setPicture(std::move(picture), stream.currentFrameTarget(),
+                            stream.currentFrameSize());
         changed = true;
     }
     return changed;

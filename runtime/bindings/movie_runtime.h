@@ -13,7 +13,9 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <unordered_map>
 #include <vector>
@@ -51,8 +53,14 @@ public:
     // true when one changed. Pictures come at the stream's own rate, not the movie's, so
     // the host may call this between ticks.
     bool refreshPictures();
-    // True while some stream plays, so pictures may still come.
-    bool hasPlayingStream() const;
+    // How long until some stream's next picture is due (ms, rounded up); nothing when
+    // no stream has one on its way with its clock running.
+    std::optional<int> nextPictureDueMs();
+    // Called from a stream's decoding thread when it has news: a report, or a picture
+    // while none was waiting. Applies to the streams open now and those to come.
+    void setStreamNotifier(std::function<void()> notifier);
+    // Device pixels per view pixel, so pictures are made for the device's own pixels.
+    void setDevicePixelRatio(double ratio) { devicePixelRatio_ = ratio > 0 ? ratio : 1.0; }
     // Waits until every stream's decoder has done what it can for the present media time
     // (for tests that step the media clock); false when one did not within the limit.
     bool waitForStreams(int timeoutMs = 5000);
@@ -76,7 +84,7 @@ public:
     // A stream's options for a new NetStream.
     const Options& options() const { return options_; }
     // Called by streams as they come and go.
-    void addStream(StreamObject* stream) { streams_.push_back(stream); }
+    void addStream(StreamObject* stream);
     void removeStream(StreamObject* stream);
     // The streams the movie has open, oldest first (for measuring playback).
     const std::vector<StreamObject*>& streams() const { return streams_; }
@@ -123,6 +131,8 @@ private:
     script::Object* buttonProto_ = nullptr;
     script::Object* stage_ = nullptr;
     std::size_t movieBytes_ = 0;
+    double devicePixelRatio_ = 1.0;
+    std::function<void()> streamNotifier_;
 };
 
 } // namespace zimo::bindings

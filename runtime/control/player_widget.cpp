@@ -1,6 +1,5 @@
 #include "player_widget.h"
 
-#include "stage_signature.h"
 #include "swf/container.h"
 
 #include <QFile>
@@ -19,9 +18,6 @@ constexpr double kMinFrameRate = 1.0;
 constexpr double kMaxFrameRate = 120.0;
 // A tick never makes timers jump further than this, after a stall of the event loop.
 constexpr double kMaxTickMs = 250.0;
-// How often an open stream is asked for a newly due picture between ticks: well above the
-// picture rates of the clips, so each picture shows when it is due, not on the next tick.
-constexpr int kPictureCheckMs = 5;
 
 } // namespace
 
@@ -33,8 +29,23 @@ PlayerWidget::PlayerWidget(QWidget* parent)
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, [this] { onTick(); });
     pictureTimer_.setTimerType(Qt::PreciseTimer);
-    pictureTimer_.setInterval(kPictureCheckMs);
-    connect(&pictureTimer_, &QTimer::timeout, this, [this] { onPictureTimer(); });
+    pictureTimer_.setSingleShot(true);
+    connect(&pictureTimer_, &QTimer::timeout, this, [this] { onPictures(); });
+    // Called on a decoding thread: one queued call at a time reaches this thread.
+    runtime_.setStreamNotifier([this] {
+        if (newsPosted_.exchange(true)) return;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                newsPosted_ = false;
+                onPictures();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+PlayerWidget::~PlayerWidget() {
+    runtime_.setStreamNotifier({});
 }
 
 bool PlayerWidget::putMovie(const QString& path) {
@@ -54,13 +65,14 @@ bool PlayerWidget::putMovie(const QString& path) {
     const double rate = std::clamp(runtime_.player().frameRate(), kMinFrameRate, kMaxFrameRate);
     timer_.start(static_cast<int>(std::lround(1000.0 / rate)));
     sinceTick_.start();
+    painted_ = {};
     update();
     return true;
 }
 
 void PlayerWidget::setVariable(const QString& name, const QString& value) {
     runtime_.setVariable(name, value);
-    update();
+    repaintChanges();
 }
 
 QString PlayerWidget::getVariable(const QString& path) {
@@ -71,31 +83,41 @@ void PlayerWidget::onTick() {
     const double elapsed = std::min(double(sinceTick_.restart()), kMaxTickMs);
     runtime_.tick(elapsed);
     // Most ticks of an idle or paused player change nothing that shows.
-    if (stageSignature(runtime_.player()) != paintedSignature_) update();
-    // Pictures are looked for between ticks only while a stream plays.
-    const bool playing = runtime_.hasPlayingStream();
-    if (playing != pictureTimer_.isActive()) {
-        if (playing)
-            pictureTimer_.start();
-        else
-            pictureTimer_.stop();
-    }
+    repaintChanges();
+    armPictureTimer();
 }
 
-void PlayerWidget::onPictureTimer() {
-    if (runtime_.refreshPictures()) update();
+// News from a stream, or the next picture's time: the pictures due go up.
+void PlayerWidget::onPictures() {
+    if (runtime_.refreshPictures()) repaintChanges();
+    armPictureTimer();
+}
+
+void PlayerWidget::armPictureTimer() {
+    if (const auto due = runtime_.nextPictureDueMs())
+        pictureTimer_.start(*due);
+    else
+        pictureTimer_.stop();
+}
+
+void PlayerWidget::repaintChanges() {
+    StageLook now = stageLook(runtime_.player());
+    const QRegion area = changedArea(painted_, now, rect());
+    painted_ = std::move(now);
+    if (!area.isEmpty()) update(area);
 }
 
 void PlayerWidget::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.fillRect(rect(), Qt::black);
+    QPainter painter(this); // clipped to the area asked for
+    if (!runtime_.player().loaded()) painter.fillRect(rect(), Qt::black);
     runtime_.player().render(painter, size());
-    paintedSignature_ = stageSignature(runtime_.player());
 }
 
 void PlayerWidget::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    runtime_.setDevicePixelRatio(devicePixelRatioF());
     runtime_.player().setViewSize(size());
+    painted_ = stageLook(runtime_.player()); // the whole widget is painted anyway
 }
 
 void PlayerWidget::mouseMoveEvent(QMouseEvent* event) {
@@ -105,13 +127,13 @@ void PlayerWidget::mouseMoveEvent(QMouseEvent* event) {
 void PlayerWidget::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
     runtime_.pointerPress(runtime_.player().viewToStage(event->position()));
-    update();
+    repaintChanges();
 }
 
 void PlayerWidget::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return QWidget::mouseReleaseEvent(event);
     runtime_.pointerRelease(runtime_.player().viewToStage(event->position()));
-    update();
+    repaintChanges();
 }
 
 } // namespace zimo

@@ -1,8 +1,12 @@
 // The player control: the child widget the shell hosts. It runs the movie on a timer at
-// the movie's frame rate and shows its stage over the whole widget.
+// the movie's frame rate and shows its stage over the whole widget. Between ticks it
+// sleeps until a picture is due: the streams tell it when one is decoded, and a
+// single-shot timer wakes it when the next one comes due. It repaints only where the
+// stage changed.
 #pragma once
 
 #include "bindings/movie_runtime.h"
+#include "stage_signature.h"
 
 #include <zimo/player_control.h>
 
@@ -10,6 +14,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <atomic>
 #include <cstdint>
 
 namespace zimo {
@@ -17,6 +22,7 @@ namespace zimo {
 class PlayerWidget final : public QWidget, public PlayerControl {
 public:
     explicit PlayerWidget(QWidget* parent);
+    ~PlayerWidget() override;
 
     QWidget* window() override { return this; }
     bool controlEvent(QEvent* event) override { return QWidget::event(event); }
@@ -37,14 +43,18 @@ protected:
 
 private:
     void onTick();
-    void onPictureTimer();
+    void onPictures();
+    void armPictureTimer();
+    // Asks for a paint of what changed since the stage was last painted.
+    void repaintChanges();
 
     bindings::MovieRuntime runtime_;
     QTimer timer_;
-    QTimer pictureTimer_; // between ticks, while a stream is open
+    QTimer pictureTimer_; // single shot, for the next picture due
     QElapsedTimer sinceTick_;
     QByteArray movieBytes_;
-    std::uint64_t paintedSignature_ = 0; // of the stage as last painted
+    StageLook painted_; // the stage as last asked to be painted
+    std::atomic<bool> newsPosted_{false};
 };
 
 } // namespace zimo

@@ -4,6 +4,7 @@
 #include "display/edit_text.h"
 #include "display/video_surface.h"
 #include "player/player.h"
+#include "render/renderer.h"
 
 #include <bit>
 
@@ -70,18 +71,71 @@ void addItem(Hasher& h, const display::DisplayObject& item, const swf::ColorTran
     }
 }
 
+// Antialiased edges and hairlines reach this far past an item's box.
+constexpr int kEdgeSpill = 2;
+
+bool showsNothing(const display::DisplayObject& item, const swf::ColorTransform& cx) {
+    return !item.isMask() && (!item.visible() || cx.after(item.colorTransform()).hidesEverything());
+}
+
 } // namespace
 
-std::uint64_t stageSignature(const player::Player& player) {
-    Hasher h;
-    h.add(player.movie());
+StageLook stageLook(const player::Player& player) {
+    StageLook out;
+    Hasher frame;
+    frame.add(player.movie());
     const QTransform t = player.stageToView();
     for (double v : {t.m11(), t.m12(), t.m21(), t.m22(), t.dx(), t.dy()})
-        h.add(v);
-    h.add(std::uint64_t(player.viewSize().width()) << 32 |
-          std::uint32_t(player.viewSize().height()));
-    if (const auto* root = player.root()) addItem(h, *root, {});
+        frame.add(v);
+    frame.add(std::uint64_t(player.viewSize().width()) << 32 |
+              std::uint32_t(player.viewSize().height()));
+    const auto* root = player.root();
+    if (root) {
+        frame.add(root);
+        const swf::ColorTransform rootCx = root->colorTransform();
+        frame.add(std::uint64_t(showsNothing(*root, {}) ? 1 : 0));
+        for (const auto& [depth, child] : root->children()) {
+            frame.add(child.get());
+            frame.add(std::uint64_t(depth));
+            Hasher h;
+            addItem(h, *child, rootCx);
+            StageLook::Part part;
+            part.look = h.value();
+            if (!showsNothing(*child, rootCx)) {
+                const QRectF box =
+                    (render::stageTransform(*child) * t).mapRect(child->contentBounds());
+                if (!box.isEmpty())
+                    part.area = box.toAlignedRect().adjusted(-kEdgeSpill, -kEdgeSpill, kEdgeSpill,
+                                                             kEdgeSpill);
+            }
+            out.parts.push_back(part);
+        }
+    }
+    out.frame = frame.value();
+    return out;
+}
+
+std::uint64_t stageSignature(const player::Player& player) {
+    const StageLook look = stageLook(player);
+    Hasher h;
+    h.add(look.frame);
+    for (const auto& part : look.parts)
+        h.add(part.look);
     return h.value();
+}
+
+QRegion changedArea(const StageLook& before, const StageLook& after, const QRect& view) {
+    if (before.frame != after.frame || before.parts.size() != after.parts.size())
+        return QRegion(view);
+    QRegion area;
+    for (std::size_t i = 0; i < after.parts.size(); ++i) {
+        const StageLook::Part& was = before.parts[i];
+        const StageLook::Part& now = after.parts[i];
+        if (was.look == now.look && was.area == now.area) continue;
+        area += was.area;
+        area += now.area;
+    }
+    return area & view;
 }
 
 } // namespace zimo

@@ -9,12 +9,12 @@
 #include <QIODevice>
 #include <QMediaDevices>
 #include <QThread>
-#include <QTimer>
 
 #include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <mutex>
 
 namespace zimo::media {
@@ -23,8 +23,9 @@ namespace {
 
 // Decoded sound is kept at most this far ahead of what is heard.
 constexpr double kBufferSeconds = 1.0;
-// How often samples move to the device and its progress is read.
-constexpr int kPumpIntervalMs = 10;
+// The decoder is told of room once the buffer is this far below full, so it tops the
+// buffer up in a few large steps rather than one per read of the device.
+constexpr double kRefillSeconds = 0.25;
 
 SoundFormat fromQt(const QAudioFormat& f) {
     SoundFormat out;
@@ -120,61 +121,81 @@ struct SampleBuffer {
     mutable std::mutex mutex;
     std::deque<Chunk> chunks;
     qsizetype bytes = 0;
+    qsizetype maxBytes = 0;
+    qsizetype refillBytes = 0; // room is told of below this
     bool paused = false;
     bool failed = false;
-    HeardClock heard; // what the device was given and what of it is heard
+    bool starved = false; // the device found nothing to read and waits to be told
+    HeardClock heard;     // what the device was given and what of it is heard
     std::atomic<int> volume{100};
+    // Told (on the device thread, outside `mutex`) when the buffer has room again.
+    std::mutex listenerMutex;
+    std::function<void()> roomListener;
 };
 
 namespace {
 
-// Moves samples from the buffer into the device as room appears, and reads
-// back how far the device has played. Lives on the device thread.
-class Pump {
+// What the device reads from: it asks for sound when it wants some (pull mode), and each
+// read moves samples out of the buffer and reads back how far the device has played.
+// Lives on the device thread. When the buffer has nothing the read gives nothing, the
+// device stops asking, and the decoder's next push wakes it (readyRead).
+class SoundSource final : public QIODevice {
 public:
-    Pump(SampleBuffer& buffer, const Clock& clock, QAudioSink& sink, QIODevice& device)
-        : buffer_(buffer), clock_(clock), sink_(sink), device_(device),
+    SoundSource(SampleBuffer& buffer, const Clock& clock, QObject* parent)
+        : QIODevice(parent), buffer_(buffer), clock_(clock),
           usPerByte_(1e6 / (static_cast<double>(buffer.format.sampleRate) *
-                            buffer.format.bytesPerFrame())) {}
-
-    void run() {
-        fill();
-        sample();
+                            buffer.format.bytesPerFrame())) {
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     }
+    void setSink(QAudioSink* sink) { sink_ = sink; }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override {
+        // How far the device got, before this read adds to what it holds.
+        if (sink_) observe();
+        const qint64 n = take(data, maxSize);
+        if (n > 0) applyVolume(data, n, buffer_.format.sample, buffer_.volume.load());
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
 
 private:
-    void fill() {
-        const SoundFormat& f = buffer_.format;
-        const int frameBytes = f.bytesPerFrame();
-        qint64 room = sink_.bytesFree();
-        room -= room % frameBytes;
-        if (room <= 0) return;
-        QByteArray out;
+    qint64 take(char* data, qint64 maxSize) {
+        const int frameBytes = buffer_.format.bytesPerFrame();
+        const qint64 room = maxSize - maxSize % frameBytes;
+        qint64 out = 0;
+        bool roomNow = false;
         {
             std::lock_guard lock(buffer_.mutex);
-            if (buffer_.paused) return;
-            while (out.size() < room && !buffer_.chunks.empty()) {
+            if (buffer_.paused) return 0;
+            const bool wasFull = buffer_.bytes >= buffer_.refillBytes;
+            while (out < room && !buffer_.chunks.empty()) {
                 Chunk& c = buffer_.chunks.front();
-                const qsizetype n =
-                    std::min<qsizetype>(room - out.size(), c.data.size() - c.offset);
+                const qsizetype n = std::min<qsizetype>(room - out, c.data.size() - c.offset);
                 const double pts = c.pts + static_cast<double>(c.offset) * usPerByte_ / 1e6;
                 buffer_.heard.give(static_cast<double>(n) * usPerByte_, pts);
-                out.append(c.data.constData() + c.offset, n);
+                std::memcpy(data + out, c.data.constData() + c.offset, static_cast<size_t>(n));
+                out += n;
                 c.offset += n;
                 buffer_.bytes -= n;
                 if (c.offset >= c.data.size()) buffer_.chunks.pop_front();
             }
+            buffer_.starved = out == 0;
+            roomNow = wasFull && buffer_.bytes < buffer_.refillBytes;
         }
-        if (out.isEmpty()) return;
-        applyVolume(out.data(), out.size(), f.sample, buffer_.volume.load());
-        device_.write(out);
+        if (roomNow) {
+            std::lock_guard lock(buffer_.listenerMutex);
+            if (buffer_.roomListener) buffer_.roomListener();
+        }
+        return out;
     }
 
     // Reads how far the device has got.
-    void sample() {
-        const auto played = static_cast<double>(sink_.processedUSecs());
+    void observe() {
+        const auto played = static_cast<double>(sink_->processedUSecs());
         const auto queued =
-            static_cast<double>(sink_.bufferSize() - sink_.bytesFree()) * usPerByte_;
+            static_cast<double>(sink_->bufferSize() - sink_->bytesFree()) * usPerByte_;
         const std::int64_t now = clock_.nowUs();
         std::lock_guard lock(buffer_.mutex);
         if (buffer_.paused) return;
@@ -183,8 +204,7 @@ private:
 
     SampleBuffer& buffer_;
     const Clock& clock_;
-    QAudioSink& sink_;
-    QIODevice& device_;
+    QAudioSink* sink_ = nullptr;
     const double usPerByte_; // device time per byte of samples
 };
 
@@ -194,10 +214,9 @@ struct AudioOutput::Impl {
     const Clock& clock;
     SampleBuffer buffer;
     QThread thread;
-    QObject* context = nullptr; // lives on the device thread
-    QAudioSink* sink = nullptr; // owned by context
-    std::unique_ptr<Pump> pump;
-    qsizetype maxBytes = 0;
+    QObject* context = nullptr;    // lives on the device thread
+    QAudioSink* sink = nullptr;    // owned by context
+    SoundSource* source = nullptr; // owned by context
 
     explicit Impl(const Clock& c) : clock(c) {}
 };
@@ -211,7 +230,11 @@ std::unique_ptr<AudioOutput> AudioOutput::create(const Clock& clock) {
     auto impl = std::make_unique<Impl>(clock);
     impl->buffer.format = fromQt(device.preferredFormat());
     const SoundFormat& f = impl->buffer.format;
-    impl->maxBytes = static_cast<qsizetype>(kBufferSeconds * f.sampleRate) * f.bytesPerFrame();
+    impl->buffer.maxBytes =
+        static_cast<qsizetype>(kBufferSeconds * f.sampleRate) * f.bytesPerFrame();
+    impl->buffer.refillBytes =
+        static_cast<qsizetype>((kBufferSeconds - kRefillSeconds) * f.sampleRate) *
+        f.bytesPerFrame();
 
     impl->thread.setObjectName(QStringLiteral("zimo-sound"));
     impl->thread.start();
@@ -230,13 +253,11 @@ std::unique_ptr<AudioOutput> AudioOutput::create(const Clock& clock) {
                     p->buffer.failed = true;
                 }
             });
-            QIODevice* io = p->sink->start();
-            started = io && p->sink->error() == QAudio::NoError;
-            if (!started) return;
-            p->pump = std::make_unique<Pump>(p->buffer, p->clock, *p->sink, *io);
-            auto* timer = new QTimer(p->context);
-            QObject::connect(timer, &QTimer::timeout, p->context, [p] { p->pump->run(); });
-            timer->start(kPumpIntervalMs);
+            p->source = new SoundSource(p->buffer, p->clock, p->context);
+            p->source->setSink(p->sink);
+            p->sink->start(p->source);
+            started =
+                p->sink->error() == QAudio::NoError && p->sink->state() != QAudio::StoppedState;
         },
         Qt::BlockingQueuedConnection);
     auto out = std::unique_ptr<AudioOutput>(new AudioOutput(std::move(impl)));
@@ -251,7 +272,6 @@ AudioOutput::~AudioOutput() {
             p->context,
             [p] {
                 if (p->sink) p->sink->stop();
-                p->pump.reset();
                 delete p->context;
             },
             Qt::BlockingQueuedConnection);
@@ -266,14 +286,26 @@ const SoundFormat& AudioOutput::format() const {
 
 bool AudioOutput::hasRoom() const {
     std::lock_guard lock(d->buffer.mutex);
-    return d->buffer.failed || d->buffer.bytes < d->maxBytes;
+    return d->buffer.failed || d->buffer.bytes < d->buffer.maxBytes;
+}
+
+void AudioOutput::setRoomListener(std::function<void()> listener) {
+    std::lock_guard lock(d->buffer.listenerMutex);
+    d->buffer.roomListener = std::move(listener);
 }
 
 void AudioOutput::push(double pts, QByteArray samples) {
-    std::lock_guard lock(d->buffer.mutex);
-    if (d->buffer.failed) return;
-    d->buffer.bytes += samples.size();
-    d->buffer.chunks.push_back({pts, std::move(samples), 0});
+    {
+        std::lock_guard lock(d->buffer.mutex);
+        if (d->buffer.failed || samples.isEmpty()) return;
+        d->buffer.bytes += samples.size();
+        d->buffer.chunks.push_back({pts, std::move(samples), 0});
+        if (!d->buffer.starved) return;
+        d->buffer.starved = false;
+    }
+    // The device stopped asking when it found nothing: sound is here again.
+    SoundSource* source = d->source;
+    QMetaObject::invokeMethod(source, [source] { Q_EMIT source->readyRead(); });
 }
 
 void AudioOutput::clear() {
@@ -309,6 +341,9 @@ std::optional<double> AudioOutput::position(std::int64_t nowUs) const {
     std::lock_guard lock(d->buffer.mutex);
     const SampleBuffer& b = d->buffer;
     if (b.failed || b.paused) return std::nullopt;
+    // A device that ran dry is not read while it plays out what it holds; once that
+    // is heard to the end, nothing more is heard.
+    if (b.starved && b.heard.heardToTheEnd(nowUs)) return std::nullopt;
     return b.heard.heard(nowUs);
 }
 

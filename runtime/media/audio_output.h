@@ -1,7 +1,7 @@
-// Sound out through the default audio device. The device is driven from a
-// thread of its own; decoded samples wait in a bounded buffer, each run of
-// them stamped with its media time, so the output can tell which time is
-// being heard. All methods are thread-safe.
+// Sound out through the default audio device. The device runs on a thread of
+// its own and reads the sound when it wants some; decoded samples wait in a
+// bounded buffer, each run of them stamped with its media time, so the output
+// can tell which time is being heard. All methods are thread-safe.
 #pragma once
 
 #include "media/sound_converter.h"
@@ -9,6 +9,7 @@
 #include <QByteArray>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -29,6 +30,8 @@ public:
 
     // The decoder's side.
     bool hasRoom() const;
+    // Called on the device's thread when the buffer has room again after it was full.
+    void setRoomListener(std::function<void()> listener);
     void push(double pts, QByteArray samples);
     // Forgets every buffered sample (open, seek, close).
     void clear();

@@ -7,16 +7,11 @@ extern "C" {
 #include <libavutil/frame.h>
 }
 
-#include <chrono>
 #include <cmath>
 
 namespace zimo::media {
 
 namespace {
-
-// While waiting for room, the worker looks again this often, since the clock
-// moves on without telling it.
-constexpr auto kPollInterval = std::chrono::milliseconds(10);
 
 // How far short of a file's duration its data may end and still count as ending there
 // (beyond the delay before its first picture).
@@ -51,36 +46,39 @@ void DecodeWorker::run() {
             fileGen_ = s_.fileGen;
             posGen_ = s_.posGen;
             abandonGen_ = s_.abandonGen.load();
-            const std::uint64_t reportsBefore = s_.workerReports;
+            const std::uint64_t newsBefore = s_.news;
             lock.unlock();
             handle(command, path, target);
             lock.lock();
-            notifyReports(lock, reportsBefore);
+            notifyOwner(lock, newsBefore);
             continue;
         }
         if (file_ && !ended_ && canProduceLocked()) {
-            const std::uint64_t reportsBefore = s_.workerReports;
+            const std::uint64_t newsBefore = s_.news;
             lock.unlock();
             step();
             lock.lock();
-            notifyReports(lock, reportsBefore);
+            notifyOwner(lock, newsBefore);
             continue;
         }
+        // Nothing to do until the owner asks for something or room appears: the owner
+        // takes a picture, or the device takes sound.
+        const std::uint64_t room = s_.roomEvents;
         s_.workerFileGen = fileGen_;
         s_.workerPosGen = posGen_;
         s_.workerKicks = s_.kicks;
         s_.workerWaiting = true;
         s_.workerIdle.notify_all();
-        s_.wakeWorker.wait_for(lock, kPollInterval, [&] {
+        s_.wakeWorker.wait(lock, [&] {
             return s_.quit || s_.command != PlaybackState::Command::None ||
-                   s_.kicks != s_.workerKicks;
+                   s_.kicks != s_.workerKicks || s_.roomEvents != room;
         });
         s_.workerWaiting = false;
     }
 }
 
-void DecodeWorker::notifyReports(std::unique_lock<std::mutex>& lock, std::uint64_t before) {
-    if (s_.workerReports == before || !s_.notifier) return;
+void DecodeWorker::notifyOwner(std::unique_lock<std::mutex>& lock, std::uint64_t before) {
+    if (s_.news == before || !s_.notifier) return;
     const auto notifier = s_.notifier;
     lock.unlock();
     notifier();
@@ -268,11 +266,19 @@ void DecodeWorker::onEnd() {
 }
 
 void DecodeWorker::deliver(double pts, const AVFrame* frame) {
-    QImage image = pictures_.convert(frame);
+    PictureTarget target;
+    {
+        std::lock_guard lock(s_.mutex);
+        target = s_.pictureTarget;
+    }
+    QImage image = pictures_.convert(frame, target);
     if (image.isNull()) return;
+    // The frame stays with its picture (a reference, not a copy), for the owner to make
+    // it again should the picture's place change before it shows.
+    SourceFrame source(av_frame_clone(frame), [](AVFrame* f) { av_frame_free(&f); });
     std::lock_guard lock(s_.mutex);
     if (s_.posGen != posGen_) return;
-    s_.pushFrameLocked({pts, std::move(image), posGen_});
+    s_.pushFrameLocked({pts, std::move(image), posGen_, std::move(source), target});
 }
 
 // A stand-in picture replaced before it was delivered. Pictures passed over on

@@ -22,7 +22,8 @@ public:
     void run();
 
 private:
-    void notifyReports(std::unique_lock<std::mutex>& lock, std::uint64_t before);
+    // Calls the owner's notifier when there was news since `before`.
+    void notifyOwner(std::unique_lock<std::mutex>& lock, std::uint64_t before);
     void handle(PlaybackState::Command command, const QString& path, double target);
     void openFile(const QString& path, double target);
     void startAt(double target);

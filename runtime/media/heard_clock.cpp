@@ -58,10 +58,14 @@ void HeardClock::observe(double playedUs, double queuedUs, std::int64_t nowUs) {
     } else if (fresh) {
         const double line = lineAt(nowUs);
         const double off = *reading - line;
-        linePts_ = std::abs(off) > kJumpSeconds ? *reading : line + off * kFollowGain;
+        const double steps =
+            std::clamp(static_cast<double>(nowUs - lastReadingUs_) / kFollowStepUs, 0.0, 100.0);
+        const double gain = 1.0 - std::pow(1.0 - kFollowGain, steps);
+        linePts_ = std::abs(off) > kJumpSeconds ? *reading : line + off * gain;
         lineAtUs_ = nowUs;
     }
     lastConsumedUs_ = consumed;
+    lastReadingUs_ = nowUs;
     // Runs behind both figures will not be looked up again.
     const double behind = std::min(playedUs, consumed);
     while (!runs_.empty() && runs_.front().startUs + runs_.front().lengthUs <= behind)
@@ -72,6 +76,10 @@ std::optional<double> HeardClock::heard(std::int64_t nowUs) const {
     // Flowing means a timed run is being played, so timedEndPts_ is its end or later.
     if (!flowing_) return std::nullopt;
     return std::min(lineAt(nowUs), timedEndPts_);
+}
+
+bool HeardClock::heardToTheEnd(std::int64_t nowUs) const {
+    return flowing_ && lineAt(nowUs) >= timedEndPts_;
 }
 
 bool HeardClock::pending() const {

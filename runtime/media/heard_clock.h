@@ -28,10 +28,12 @@ public:
     static constexpr std::int64_t kStallUs = 500'000;
     // A fresh reading this far off the line is a break in the sound.
     static constexpr double kJumpSeconds = 0.15;
-    // The share of a fresh reading's difference the line takes each time: with
-    // readings every 10 ms the line follows over about two seconds, which
-    // evens out the played time's swings of a few tens of milliseconds.
+    // The share of a fresh reading's difference the line takes for every 10 ms
+    // since the reading before (whatever the device's rate of readings): the line
+    // follows over about two seconds, which evens out the played time's swings
+    // of a few tens of milliseconds.
     static constexpr double kFollowGain = 0.005;
+    static constexpr double kFollowStepUs = 10'000;
 
     // `lengthUs` of device time given to the device, starting at media time
     // `pts` (not a number: samples of no position, heard but not as time).
@@ -48,6 +50,8 @@ public:
 
     // The media time heard at `nowUs`, while timed sound is being heard.
     std::optional<double> heard(std::int64_t nowUs) const;
+    // Whether the line has reached the end of the timed sound given.
+    bool heardToTheEnd(std::int64_t nowUs) const;
     // Whether timed samples given to the device are still to be heard.
     bool pending() const;
 
@@ -67,6 +71,7 @@ private:
     double lastPlayedUs_ = -1;
     std::int64_t lastProgressUs_ = 0;
     double lastConsumedUs_ = 0;
+    std::int64_t lastReadingUs_ = 0;
 
     bool flowing_ = false;
     double linePts_ = 0; // heard at lineAtUs_

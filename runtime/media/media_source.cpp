@@ -1,30 +1,45 @@
 #include "media/media_source.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include <zimo/file_name_text.h>
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
 
 namespace zimo::media {
 
 namespace {
 
+// The file a path names, by the exact bytes of its name (see file_name_text.h); empty for
+// a name that holds a NUL, which no file has.
+std::filesystem::path localFile(const QString& path) {
+    const QByteArray name = fileNameBytes(path);
+    if (name.isEmpty() || name.contains('\0')) return {};
+    return std::filesystem::path(std::string(name.constData(), std::size_t(name.size())));
+}
+
 class FileSource final : public MediaSource {
 public:
-    explicit FileSource(const QString& path) : file_(path) {}
-    bool open() { return file_.open(QIODevice::ReadOnly | QIODevice::Unbuffered); }
+    FileSource(const std::filesystem::path& file, std::int64_t size)
+        : file_(file, std::ios::binary), size_(size) {}
+    bool isOpen() const { return file_.is_open(); }
 
-    std::int64_t size() const override { return file_.size(); }
+    std::int64_t size() const override { return size_; }
     std::int64_t readAt(std::int64_t offset, std::uint8_t* out, std::int64_t n) override {
         if (offset < 0 || n < 0) return -1;
-        if (offset >= file_.size()) return 0;
-        if (!file_.seek(offset)) return -1;
-        return file_.read(reinterpret_cast<char*>(out), n);
+        if (offset >= size_) return 0;
+        file_.clear();
+        if (!file_.seekg(offset)) return -1;
+        file_.read(reinterpret_cast<char*>(out), n);
+        const std::int64_t count = file_.gcount();
+        return count > 0 || !file_.bad() ? count : -1;
     }
 
 private:
-    QFile file_;
+    std::ifstream file_;
+    std::int64_t size_;
 };
 
 class MemorySource final : public MediaSource {
@@ -47,11 +62,13 @@ private:
 } // namespace
 
 std::unique_ptr<MediaSource> MediaSource::openFile(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.isFile() || info.size() == 0) return nullptr;
-    auto source = std::make_unique<FileSource>(path);
-    if (!source->open()) return nullptr;
-    return source;
+    const std::filesystem::path file = localFile(path);
+    std::error_code error;
+    if (file.empty() || !std::filesystem::is_regular_file(file, error)) return nullptr;
+    const auto size = std::filesystem::file_size(file, error);
+    if (error || size == 0) return nullptr;
+    auto source = std::make_unique<FileSource>(file, static_cast<std::int64_t>(size));
+    return source->isOpen() ? std::move(source) : nullptr;
 }
 
 std::unique_ptr<MediaSource> MediaSource::fromMemory(std::span<const std::uint8_t> bytes) {

@@ -2,34 +2,119 @@
 
 extern "C" {
 #include <libavutil/frame.h>
+#include <libavutil/imgutils.h>
+#include <libavutil/mem.h>
 #include <libavutil/pixdesc.h>
 #include <libswscale/swscale.h>
 }
 
+#include <QTransform>
+
 namespace zimo::media {
 
-PictureConverter::~PictureConverter() {
-    sws_freeContext(sws_);
+namespace {
+
+// Bilinear, as the painter's smooth transform: the same two taps each way when a picture
+// grows, and a filter as wide as the step when it shrinks, so small windows do not alias.
+constexpr int kScaleFilter = SWS_BILINEAR;
+
+// Formats whose planes scale faster on their own than in one pass to BGRA: the scaler's
+// vector code covers planar output, while its scaled packed-RGB output is plain C.
+bool scalesOnItsPlanes(AVPixelFormat format) {
+    switch (format) {
+    case AV_PIX_FMT_YUV420P:
+    case AV_PIX_FMT_YUVJ420P:
+    case AV_PIX_FMT_YUVA420P:
+        return true;
+    default:
+        return false;
+    }
 }
 
-QImage PictureConverter::convert(const AVFrame* frame) {
+// An image whose rows have room to spare: the scaler's vector code converts whole runs of
+// 16 pixels, and leaves the pixels past the last full run unconverted when a row cannot
+// take them.
+QImage paddedImage(QSize size, QImage::Format format) {
+    const qsizetype stride = (static_cast<qsizetype>(size.width()) * 4 + 63) / 64 * 64;
+    void* data = av_malloc(static_cast<size_t>(stride * size.height() + 64));
+    if (!data) return {};
+    return QImage(
+        static_cast<uchar*>(data), size.width(), size.height(), stride, format,
+        [](void* p) { av_free(p); }, data);
+}
+
+} // namespace
+
+// The scaled planes between the two steps, kept from picture to picture.
+struct PictureConverter::Planes {
+    AVPixelFormat format = AV_PIX_FMT_NONE;
+    QSize size;
+    std::uint8_t* data[4] = {};
+    int linesize[4] = {};
+
+    ~Planes() { av_freep(&data[0]); }
+    bool reserve(AVPixelFormat f, QSize s) {
+        if (f == format && s == size) return true;
+        av_freep(&data[0]);
+        format = AV_PIX_FMT_NONE;
+        if (av_image_alloc(data, linesize, s.width(), s.height(), f, 64) < 0) return false;
+        format = f;
+        size = s;
+        return true;
+    }
+};
+
+PictureConverter::PictureConverter() : planes_(std::make_unique<Planes>()) {}
+
+PictureConverter::~PictureConverter() {
+    sws_freeContext(scale_);
+    sws_freeContext(convert_);
+}
+
+QImage PictureConverter::convert(const AVFrame* frame, const PictureTarget& wanted) {
     if (!frame || frame->width <= 0 || frame->height <= 0) return {};
     const auto src = static_cast<AVPixelFormat>(frame->format);
     const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(src);
     if (!desc) return {};
     const bool alpha = (desc->flags & AV_PIX_FMT_FLAG_ALPHA) != 0;
+    PictureTarget target = wanted;
+    if (target.natural() ||
+        static_cast<long>(target.size.width()) * target.size.height() > kMaxTargetPixels)
+        target = {};
+    const QSize own(frame->width, frame->height);
+    const QSize out = target.natural() ? own : target.unturnedSize();
+
+    // The planes the colour conversion reads: the frame's, or scaled copies of them.
+    const std::uint8_t* const* data = frame->data;
+    const int* linesize = frame->linesize;
+    QSize from = own;
+    const int filter = target.smooth ? kScaleFilter : SWS_POINT;
+    if (out != own && scalesOnItsPlanes(src)) {
+        scale_ = sws_getCachedContext(scale_, own.width(), own.height(), src, out.width(),
+                                      out.height(), src, filter, nullptr, nullptr, nullptr);
+        if (!scale_ || !planes_->reserve(src, out)) return {};
+        if (sws_scale(scale_, frame->data, frame->linesize, 0, own.height(), planes_->data,
+                      planes_->linesize) != out.height())
+            return {};
+        data = planes_->data;
+        linesize = planes_->linesize;
+        from = out;
+    }
     // BGRA in memory is QImage's 0xAARRGGBB on a little-endian machine; sources
     // without alpha come out with it at 255, as Format_RGB32 requires.
-    sws_ = sws_getCachedContext(sws_, frame->width, frame->height, src, frame->width, frame->height,
-                                AV_PIX_FMT_BGRA, SWS_BICUBIC, nullptr, nullptr, nullptr);
-    if (!sws_) return {};
-    QImage image(frame->width, frame->height, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    convert_ =
+        sws_getCachedContext(convert_, from.width(), from.height(), src, out.width(), out.height(),
+                             AV_PIX_FMT_BGRA, filter, nullptr, nullptr, nullptr);
+    if (!convert_) return {};
+    QImage image = paddedImage(out, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     if (image.isNull()) return {};
-    uint8_t* dst[4] = {image.bits(), nullptr, nullptr, nullptr};
+    std::uint8_t* dst[4] = {image.bits(), nullptr, nullptr, nullptr};
     int dstStride[4] = {static_cast<int>(image.bytesPerLine()), 0, 0, 0};
-    const int rows =
-        sws_scale(sws_, frame->data, frame->linesize, 0, frame->height, dst, dstStride);
-    if (rows != frame->height) return {};
+    if (sws_scale(convert_, data, linesize, 0, from.height(), dst, dstStride) != out.height())
+        return {};
+    if (target.mirrored) image = std::move(image).mirrored(true, false);
+    if (target.quarterTurns % 4)
+        image = image.transformed(QTransform().rotate(90.0 * (target.quarterTurns % 4)));
     return image;
 }
 

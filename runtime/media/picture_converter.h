@@ -1,7 +1,15 @@
-// Turns decoded video frames into 32-bit images.
+// Turns decoded video frames into 32-bit images of the size and orientation they take on
+// the screen, in one conversion per picture: the scaling happens on the frame's own
+// planes, before the colour conversion, and a quarter turn or a mirroring, which no
+// scaler does, is an exact move of whole pixels afterwards.
 #pragma once
 
+#include "media/picture_target.h"
+
 #include <QImage>
+
+#include <cstdint>
+#include <memory>
 
 struct AVFrame;
 struct SwsContext;
@@ -10,17 +18,24 @@ namespace zimo::media {
 
 class PictureConverter {
 public:
-    PictureConverter() = default;
+    PictureConverter();
     ~PictureConverter();
     PictureConverter(const PictureConverter&) = delete;
     PictureConverter& operator=(const PictureConverter&) = delete;
 
     // Format_ARGB32 when the frame's pixel format carries alpha (VP6A),
-    // Format_RGB32 otherwise; a null image when the frame cannot be converted.
-    QImage convert(const AVFrame* frame);
+    // Format_RGB32 otherwise; a null image when the frame cannot be converted. A target
+    // beyond kMaxTargetPixels is taken as the picture's own size.
+    QImage convert(const AVFrame* frame, const PictureTarget& target = {});
+
+    // The largest picture a target may ask for: a 4K screen twice over.
+    static constexpr long kMaxTargetPixels = 7680L * 4320L;
 
 private:
-    SwsContext* sws_ = nullptr;
+    struct Planes;
+    SwsContext* scale_ = nullptr;   // source planes to scaled planes of the same format
+    SwsContext* convert_ = nullptr; // planes of the output size to BGRA
+    std::unique_ptr<Planes> planes_;
 };
 
 } // namespace zimo::media

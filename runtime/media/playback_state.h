@@ -3,6 +3,7 @@
 // `mutex`.
 #pragma once
 
+#include "media/picture_target.h"
 #include "media/report.h"
 
 #include <QImage>
@@ -14,15 +15,24 @@
 #include <deque>
 #include <functional>
 #include <limits>
+#include <memory>
 #include <mutex>
 #include <vector>
 
+struct AVFrame;
+
 namespace zimo::media {
+
+// A decoded frame kept with its picture, so the picture can be made again for another
+// place on the screen.
+using SourceFrame = std::shared_ptr<const AVFrame>;
 
 struct QueuedFrame {
     double pts = 0;
     QImage image;
     std::uint64_t posGen = 0;
+    SourceFrame source;
+    PictureTarget target; // what `image` was made for
 };
 
 // Decoded pictures waiting for their time: at most this many, and at most this
@@ -61,6 +71,11 @@ struct PlaybackState {
     // Pictures decoded for the current position generation, in time order.
     std::deque<QueuedFrame> frames;
     qsizetype queuedBytes = 0;
+    // What the owner wants new pictures made for.
+    PictureTarget pictureTarget;
+    // Bumped whenever room may have appeared for the worker: a picture taken from the
+    // queue, or sound taken by the device.
+    std::uint64_t roomEvents = 0;
 
     // The media clock. While not ready (opening, seeking), paused or waiting
     // for the sound to start the position stands at `base`; otherwise it runs
@@ -84,7 +99,10 @@ struct PlaybackState {
 
     std::vector<Report> reports;
     std::uint64_t workerReports = 0; // reports queued by the worker, ever
-    std::function<void()> notifier;  // told when the worker queues a report
+    // News for the owner, ever: the worker's reports, and pictures queued while the
+    // queue was empty (the owner then has no picture to wait for).
+    std::uint64_t news = 0;
+    std::function<void()> notifier; // told of news
 
     bool runningLocked() const { return ready && !paused && !waitingForSound; }
 
@@ -105,9 +123,11 @@ struct PlaybackState {
     void workerReportLocked(Report r) {
         reports.push_back(std::move(r));
         ++workerReports;
+        ++news;
     }
 
     void pushFrameLocked(QueuedFrame f) {
+        if (frames.empty()) ++news;
         queuedBytes += f.image.sizeInBytes();
         frames.push_back(std::move(f));
     }
@@ -116,12 +136,15 @@ struct PlaybackState {
         QueuedFrame f = std::move(frames.front());
         frames.pop_front();
         queuedBytes -= f.image.sizeInBytes();
+        ++roomEvents;
+        wakeWorker.notify_one();
         return f;
     }
 
     void clearFramesLocked() {
         frames.clear();
         queuedBytes = 0;
+        ++roomEvents;
     }
 
     // Drops pictures whose successor is already due; they would never show.

@@ -6,6 +6,8 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
+#include <vector>
+
 namespace zimo::media {
 
 namespace {
@@ -48,11 +50,18 @@ QByteArray SoundConverter::convert(const AVFrame* frame) {
             return {};
         AVChannelLayout outLayout{};
         av_channel_layout_default(&outLayout, out_.channels);
-        const int ret = swr_alloc_set_opts2(&swr_, &outLayout, toAv(out_.sample), out_.sampleRate,
-                                            &inLayout, static_cast<AVSampleFormat>(frame->format),
-                                            frame->sample_rate, 0, nullptr);
+        int ret = swr_alloc_set_opts2(&swr_, &outLayout, toAv(out_.sample), out_.sampleRate,
+                                      &inLayout, static_cast<AVSampleFormat>(frame->format),
+                                      frame->sample_rate, 0, nullptr);
         av_channel_layout_uninit(&inLayout);
         av_channel_layout_uninit(&outLayout);
+        // A mono source goes to the front pair at its full level, as other players give
+        // it, not at the -3 dB the resampler's own mix gives a lone centre channel.
+        if (ret >= 0 && channels == 1 && out_.channels >= 2) {
+            std::vector<double> matrix(static_cast<std::size_t>(out_.channels), 0.0);
+            matrix[0] = matrix[1] = 1.0; // front left and right lead every default layout
+            ret = swr_set_matrix(swr_, matrix.data(), 1);
+        }
         if (ret < 0 || swr_init(swr_) < 0) {
             swr_free(&swr_);
             return {};

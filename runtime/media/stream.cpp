@@ -3,7 +3,12 @@
 #include "media/audio_output.h"
 #include "media/clock.h"
 #include "media/decode_worker.h"
+#include "media/picture_converter.h"
 #include "media/playback_state.h"
+
+extern "C" {
+#include <libavutil/frame.h>
+}
 
 #include <algorithm>
 #include <cmath>
@@ -32,6 +37,10 @@ struct Stream::Impl {
     double volume = 100;
     double position = 0;
     QImage current;
+    SourceFrame currentSource;   // the decoded frame `current` was made from
+    PictureTarget currentTarget; // what `current` was made for
+    PictureTarget wantedTarget;  // what the owner wants pictures made for
+    PictureConverter converter;  // makes pictures again on the owner's thread
     double currentPts = 0;
     std::uint64_t currentPosGen = 0;
     std::uint64_t serial = 0;
@@ -61,8 +70,21 @@ struct Stream::Impl {
         }
     }
 
-    // Brings the position, picture and end-of-file check up to the clock.
+    // Brings the position, picture and end-of-file check up to the clock, and the
+    // picture to the place the owner wants it for.
     void refresh() {
+        refreshLocked();
+        if (current.isNull() || !currentSource || currentTarget == wantedTarget) return;
+        // Made for another place (the picture moved, or the window changed size since
+        // it was decoded): made again from its frame, outside the lock.
+        QImage again = converter.convert(currentSource.get(), wantedTarget);
+        if (again.isNull()) return;
+        current = std::move(again);
+        currentTarget = wantedTarget;
+        ++serial;
+    }
+
+    void refreshLocked() {
         std::lock_guard lock(state.mutex);
         const std::int64_t now = clock->nowUs();
         followSoundLocked(now);
@@ -77,6 +99,8 @@ struct Stream::Impl {
             QueuedFrame shown = state.popFrameLocked();
             if (!currentHanded && shown.posGen == currentPosGen) ++state.droppedPictures;
             current = std::move(shown.image);
+            currentSource = std::move(shown.source);
+            currentTarget = shown.target;
             currentPts = shown.pts;
             currentPosGen = shown.posGen;
             currentHanded = false;
@@ -125,6 +149,14 @@ Stream::Stream() : Stream(Options{}) {}
 Stream::Stream(Options options) : d(std::make_unique<Impl>()) {
     d->clock = options.clock ? options.clock : &d->systemClock;
     if (options.soundOutput) d->audio = AudioOutput::create(*d->clock);
+    if (d->audio) {
+        // The decoder waits for room; the device makes it as it plays.
+        d->audio->setRoomListener([s = &d->state] {
+            std::lock_guard lock(s->mutex);
+            ++s->roomEvents;
+            s->wakeWorker.notify_one();
+        });
+    }
     d->worker = std::make_unique<DecodeWorker>(d->state, *d->clock, d->audio.get());
     d->thread = std::thread([w = d->worker.get()] { w->run(); });
 }
@@ -137,6 +169,7 @@ Stream::~Stream() {
         d->state.wakeWorker.notify_all();
     }
     d->thread.join();
+    if (d->audio) d->audio->setRoomListener({});
 }
 
 void Stream::play(const QString& path) {
@@ -228,6 +261,35 @@ void Stream::setVolume(double volume) {
 
 double Stream::volume() const {
     return d->volume;
+}
+
+void Stream::setPictureTarget(const PictureTarget& target) {
+    if (target == d->wantedTarget) return;
+    d->wantedTarget = target;
+    std::lock_guard lock(d->state.mutex);
+    d->state.pictureTarget = target;
+}
+
+PictureTarget Stream::currentFrameTarget() const {
+    return d->currentTarget;
+}
+
+QSize Stream::currentFrameSize() const {
+    if (!d->currentSource) return d->current.size();
+    return {d->currentSource->width, d->currentSource->height};
+}
+
+std::optional<std::int64_t> Stream::nextPictureDueUs() {
+    std::lock_guard lock(d->state.mutex);
+    if (d->state.frames.empty()) return std::nullopt;
+    const QueuedFrame& next = d->state.frames.front();
+    // The first picture after an open or a seek shows at once.
+    if (next.posGen != d->currentPosGen) return 0;
+    if (!d->state.runningLocked()) return std::nullopt; // the clock stands
+    const std::int64_t now = d->clock->nowUs();
+    d->followSoundLocked(now);
+    const double ahead = next.pts - d->state.positionLocked(now);
+    return ahead > 0 ? static_cast<std::int64_t>(std::ceil(ahead * 1e6)) : 0;
 }
 
 QImage Stream::currentFrame() {

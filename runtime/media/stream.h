@@ -12,6 +12,7 @@
 // decoding thread has done all it can for the current position.
 #pragma once
 
+#include "media/picture_target.h"
 #include "media/report.h"
 
 #include <QImage>
@@ -21,6 +22,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace zimo::media {
@@ -71,13 +73,24 @@ public:
     QImage currentFrame();
     // Changes whenever currentFrame() does.
     std::uint64_t frameSerial();
+    // Where the pictures go on the screen: they are made for that size and turn from
+    // now on, the current one too (default: their own size, unturned).
+    void setPictureTarget(const PictureTarget& target);
+    // What currentFrame() was made for, and the size it was decoded at.
+    PictureTarget currentFrameTarget() const;
+    QSize currentFrameSize() const;
+    // How long (microseconds of the stream's clock) until the next decoded picture is
+    // due: 0 when it is due now; nothing when none is decoded yet or the clock stands
+    // (paused, opening, waiting for the sound), since then only news changes that.
+    std::optional<std::int64_t> nextPictureDueUs();
 
     // Reports queued since the last call, oldest first. Also brings the
     // picture and the end-of-file check up to the clock.
     std::vector<Report> pollReports();
 
-    // Called from the decoding thread whenever it queues a report, so a host
-    // can schedule a pollReports() (for example with a queued invocation).
+    // Called from the decoding thread whenever it queues a report, or a picture while
+    // none was waiting, so a host can schedule a pollReports() or a look at the next
+    // picture (for example with a queued invocation).
     void setReportNotifier(std::function<void()> notifier);
 
     // Blocks until the decoding thread has handled every request and decoded

@@ -7,6 +7,7 @@
 #include "display/static_text_item.h"
 #include "display/video_surface.h"
 #include "render/paint_styles.h"
+#include "render/picture_fit.h"
 #include "render/text_painter.h"
 
 #include <vector>
@@ -68,18 +69,39 @@ void Renderer::draw(QPainter& painter, const DisplayObject& item, const QTransfo
             drawStaticText(painter, static_cast<const display::StaticTextItem&>(item), *movie_,
                            world, cx);
         break;
-    case ItemKind::Video: {
-        const auto& video = static_cast<const display::VideoSurface&>(item);
-        if (video.picture().isNull()) break;
-        painter.save();
-        painter.setTransform(world);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform, video.smoothing());
-        painter.setOpacity(std::clamp(cx.am + cx.aa / 255.0, 0.0, 1.0));
-        painter.drawImage(video.contentBounds(), video.picture());
-        painter.restore();
+    case ItemKind::Video:
+        drawVideo(painter, static_cast<const display::VideoSurface&>(item), world, cx);
         break;
     }
+}
+
+void Renderer::drawVideo(QPainter& painter, const display::VideoSurface& video,
+                         const QTransform& world, const swf::ColorTransform& cx) {
+    const QImage& picture = video.picture();
+    if (picture.isNull()) return;
+    const media::PictureTarget& made = video.pictureTarget();
+    const qreal dpr = painter.device() ? painter.device()->devicePixelRatio() : 1.0;
+    const auto fit = fitPicture(video.contentBounds(), world * QTransform::fromScale(dpr, dpr),
+                                video.smoothing());
+    painter.save();
+    painter.setOpacity(std::clamp(cx.am + cx.aa / 255.0, 0.0, 1.0));
+    if (fit && fit->target == made && picture.size() == fit->rect.size()) {
+        // Made for this place: pixel for pixel, no second scaling.
+        painter.setTransform(QTransform::fromScale(1 / dpr, 1 / dpr));
+        painter.drawImage(fit->rect.topLeft(), picture);
+    } else {
+        // Made for another place or size (for a moment, until the stream makes it again),
+        // or a placement no conversion can follow: stretched as the placement says, from
+        // the picture turned back upright.
+        QImage upright = picture;
+        if (made.quarterTurns % 4)
+            upright = upright.transformed(QTransform().rotate(-90.0 * (made.quarterTurns % 4)));
+        if (made.mirrored) upright = std::move(upright).mirrored(true, false);
+        painter.setTransform(world);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, video.smoothing());
+        painter.drawImage(video.contentBounds(), upright);
     }
+    painter.restore();
 }
 
 void Renderer::drawShape(QPainter& painter, const swf::ShapeGeometry& shape,
@@ -135,6 +157,13 @@ void collectMask(const DisplayObject& item, const QTransform& world,
 }
 
 } // namespace
+
+QTransform stageTransform(const DisplayObject& item) {
+    QTransform t = item.matrix().toQTransform();
+    for (const display::Container* p = item.parent(); p && p->parent(); p = p->parent())
+        t = t * p->matrix().toQTransform();
+    return t;
+}
 
 QPainterPath maskArea(const DisplayObject& item, const QTransform& world) {
     std::vector<QPainterPath> parts;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "display/container.h"
+#include "display/video_surface.h"
 #include "swf/movie.h"
 
 #include <QPainter>
@@ -23,11 +24,17 @@ private:
               const swf::ColorTransform& cx);
     void drawChildren(QPainter& painter, const display::Container& container,
                       const QTransform& world, const swf::ColorTransform& cx);
+    void drawVideo(QPainter& painter, const display::VideoSurface& video, const QTransform& world,
+                   const swf::ColorTransform& cx);
     void drawShape(QPainter& painter, const swf::ShapeGeometry& shape, const QTransform& world,
                    const swf::ColorTransform& cx);
 
     const swf::Movie* movie_ = nullptr;
 };
+
+// An item's placement on the stage as the renderer draws it: its own and its parents',
+// up to the root, whose own placement the stage does not apply.
+QTransform stageTransform(const display::DisplayObject& item);
 
 // The area an item covers as a mask, in device units: the filled areas of its content.
 QPainterPath maskArea(const display::DisplayObject& item, const QTransform& world);

@@ -59,145 +59,168 @@ std::string join(Engine& e, ArrayObject* a, const std::string& separator) {
     return out;
 }
 
+Value constructArray(NativeCall& c) {
+    auto* a = c.constructing ? dynamic_cast<ArrayObject*>(c.thisObject()) : nullptr;
+    if (!a) a = c.engine.newArray();
+    if (c.args.size() == 1 && c.arg(0).isNumber()) {
+        double n = c.arg(0).number();
+        if (n >= 0 && n == std::trunc(n)) a->setLength(static_cast<std::size_t>(n));
+    } else {
+        for (const Value& v : c.args)
+            a->push(v);
+    }
+    return Value(a);
+}
+
+Value arrayPush(NativeCall& c, ArrayObject* a) {
+    for (const Value& v : c.args)
+        a->push(v);
+    return Value(static_cast<double>(a->length()));
+}
+
+Value arrayPop(NativeCall&, ArrayObject* a) {
+    if (a->elements().empty()) return Value();
+    Value v = a->elements().back();
+    a->elements().pop_back();
+    return v;
+}
+
+Value arrayShift(NativeCall&, ArrayObject* a) {
+    if (a->elements().empty()) return Value();
+    Value v = a->elements().front();
+    a->elements().erase(a->elements().begin());
+    return v;
+}
+
+Value arrayUnshift(NativeCall& c, ArrayObject* a) {
+    auto& el = a->elements();
+    if (el.size() + c.args.size() <= ArrayObject::kMaxLength)
+        el.insert(el.begin(), c.args.begin(), c.args.end());
+    return Value(static_cast<double>(el.size()));
+}
+
+Value arrayJoin(NativeCall& c, ArrayObject* a) {
+    std::string sep = c.arg(0).isUndefined() ? "," : c.engine.toString(c.arg(0));
+    return Value(join(c.engine, a, sep));
+}
+
+Value arrayToString(NativeCall& c, ArrayObject* a) {
+    return Value(join(c.engine, a, ","));
+}
+
+Value arrayReverse(NativeCall& c, ArrayObject* a) {
+    std::reverse(a->elements().begin(), a->elements().end());
+    return c.thisValue;
+}
+
+Value arraySlice(NativeCall& c, ArrayObject* a) {
+    std::size_t n = a->length();
+    std::size_t from = clampIndex(c.engine.toNumber(c.arg(0)), n);
+    std::size_t to = c.arg(1).isUndefined() ? n : clampIndex(c.engine.toNumber(c.arg(1)), n);
+    std::vector<Value> part;
+    if (from < to)
+        part.assign(a->elements().begin() + static_cast<std::ptrdiff_t>(from),
+                    a->elements().begin() + static_cast<std::ptrdiff_t>(to));
+    return Value(c.engine.newArray(std::move(part)));
+}
+
+Value arraySplice(NativeCall& c, ArrayObject* a) {
+    auto& el = a->elements();
+    std::size_t from = clampIndex(c.engine.toNumber(c.arg(0)), el.size());
+    std::size_t count = el.size() - from;
+    if (c.args.size() >= 2) {
+        double n = c.engine.toNumber(c.arg(1));
+        count = n > 0 ? std::min(count, static_cast<std::size_t>(std::min(n, 4e9))) : 0;
+    }
+    auto first = el.begin() + static_cast<std::ptrdiff_t>(from);
+    std::vector<Value> removed(first, first + static_cast<std::ptrdiff_t>(count));
+    el.erase(first, first + static_cast<std::ptrdiff_t>(count));
+    if (c.args.size() > 2 && el.size() + c.args.size() - 2 <= ArrayObject::kMaxLength)
+        el.insert(el.begin() + static_cast<std::ptrdiff_t>(from), c.args.begin() + 2, c.args.end());
+    return Value(c.engine.newArray(std::move(removed)));
+}
+
+Value arrayConcat(NativeCall& c, ArrayObject* a) {
+    std::vector<Value> all = a->elements();
+    for (const Value& v : c.args) {
+        if (auto* other = dynamic_cast<ArrayObject*>(v.asObject()))
+            all.insert(all.end(), other->elements().begin(), other->elements().end());
+        else
+            all.push_back(v);
+        if (all.size() > ArrayObject::kMaxLength) throw ScriptAbort{"array too long"};
+    }
+    return Value(c.engine.newArray(std::move(all)));
+}
+
+Value arraySort(NativeCall& c, ArrayObject* a) {
+    Engine& en = c.engine;
+    Value compare = c.arg(0);
+    int flags = 0;
+    if (!dynamic_cast<FunctionObject*>(compare.asObject())) {
+        flags = c.arg(0).isNumber() ? toInt32(c.arg(0).number()) : 0;
+        compare = Value();
+    } else if (c.args.size() > 1) {
+        flags = toInt32(en.toNumber(c.arg(1)));
+    }
+    bool descending = flags & kDescending;
+    std::vector<Value> items = a->elements();
+    auto less = [&](const Value& x, const Value& y) {
+        en.charge(1);
+        bool result;
+        if (!compare.isUndefined()) {
+            Value args[] = {x, y};
+            result = en.toNumber(en.callFunction(compare, Value(), args)) < 0;
+        } else if (flags & kNumeric) {
+            result = en.toNumber(x) < en.toNumber(y);
+        } else if (flags & kCaseInsensitive) {
+            result = lowerAscii(en.toString(x)) < lowerAscii(en.toString(y));
+        } else {
+            result = en.toString(x) < en.toString(y);
+        }
+        return result;
+    };
+    if (descending)
+        mergeSort(items, [&](const Value& x, const Value& y) { return less(y, x); });
+    else
+        mergeSort(items, less);
+    a->elements() = std::move(items);
+    return c.thisValue;
+}
+
+// An Array method: `this` must be an array; on anything else the method gives undefined.
+NativeFn onArray(Value (*method)(NativeCall&, ArrayObject* a)) {
+    return [method](NativeCall& c) -> Value {
+        auto* a = dynamic_cast<ArrayObject*>(c.thisObject());
+        return a ? method(c, a) : Value();
+    };
+}
+
+const NativeMethod kArrayMethods[] = {
+    {"push", onArray(arrayPush)},       {"pop", onArray(arrayPop)},
+    {"shift", onArray(arrayShift)},     {"unshift", onArray(arrayUnshift)},
+    {"join", onArray(arrayJoin)},       {"toString", onArray(arrayToString)},
+    {"reverse", onArray(arrayReverse)}, {"slice", onArray(arraySlice)},
+    {"splice", onArray(arraySplice)},   {"concat", onArray(arrayConcat)},
+    {"sort", onArray(arraySort)},
+};
+
+const NativeConstant kArrayConstants[] = {
+    {"CASEINSENSITIVE", kCaseInsensitive},
+    {"DESCENDING", kDescending},
+    {"UNIQUESORT", 4},
+    {"RETURNINDEXEDARRAY", 8},
+    {"NUMERIC", kNumeric},
+};
+
 } // namespace
 
 void installArrayClass(Engine& e) {
-    Object* proto = e.arrayPrototype();
-    NativeFn construct = [](NativeCall& c) -> Value {
-        auto* a = c.constructing ? dynamic_cast<ArrayObject*>(c.thisObject()) : nullptr;
-        if (!a) a = c.engine.newArray();
-        if (c.args.size() == 1 && c.arg(0).isNumber()) {
-            double n = c.arg(0).number();
-            if (n >= 0 && n == std::trunc(n)) a->setLength(static_cast<std::size_t>(n));
-        } else {
-            for (const Value& v : c.args)
-                a->push(v);
-        }
-        return Value(a);
-    };
-    // `new Array` gets an ArrayObject.
-    auto* klass = e.make<FunctionObject>(e.functionPrototype(), "Array", std::move(construct),
-                                         [](Engine& en) -> Object* { return en.newArray(); });
-    klass->define("prototype", Value(proto), DontEnum | DontDelete);
-    proto->define("constructor", Value(klass), DontEnum);
-    e.globals()->define("Array", Value(klass), DontEnum);
-    klass->define("CASEINSENSITIVE", Value(1), DontEnum | DontDelete | ReadOnly);
-    klass->define("DESCENDING", Value(2), DontEnum | DontDelete | ReadOnly);
-    klass->define("UNIQUESORT", Value(4), DontEnum | DontDelete | ReadOnly);
-    klass->define("RETURNINDEXEDARRAY", Value(8), DontEnum | DontDelete | ReadOnly);
-    klass->define("NUMERIC", Value(16), DontEnum | DontDelete | ReadOnly);
-
-    auto method = [&](const char* name, auto body) {
-        e.defineMethod(proto, name, [body](NativeCall& c) -> Value {
-            auto* a = dynamic_cast<ArrayObject*>(c.thisObject());
-            if (!a) return Value();
-            return body(c, a);
-        });
-    };
-
-    method("push", [](NativeCall& c, ArrayObject* a) {
-        for (const Value& v : c.args)
-            a->push(v);
-        return Value(static_cast<double>(a->length()));
-    });
-    method("pop", [](NativeCall&, ArrayObject* a) {
-        if (a->elements().empty()) return Value();
-        Value v = a->elements().back();
-        a->elements().pop_back();
-        return v;
-    });
-    method("shift", [](NativeCall&, ArrayObject* a) {
-        if (a->elements().empty()) return Value();
-        Value v = a->elements().front();
-        a->elements().erase(a->elements().begin());
-        return v;
-    });
-    method("unshift", [](NativeCall& c, ArrayObject* a) {
-        auto& el = a->elements();
-        if (el.size() + c.args.size() <= ArrayObject::kMaxLength)
-            el.insert(el.begin(), c.args.begin(), c.args.end());
-        return Value(static_cast<double>(el.size()));
-    });
-    method("join", [](NativeCall& c, ArrayObject* a) {
-        std::string sep = c.arg(0).isUndefined() ? "," : c.engine.toString(c.arg(0));
-        return Value(join(c.engine, a, sep));
-    });
-    method("toString", [](NativeCall& c, ArrayObject* a) { return Value(join(c.engine, a, ",")); });
-    method("reverse", [](NativeCall& c, ArrayObject* a) {
-        std::reverse(a->elements().begin(), a->elements().end());
-        return c.thisValue;
-    });
-    method("slice", [](NativeCall& c, ArrayObject* a) {
-        std::size_t n = a->length();
-        std::size_t from = clampIndex(c.engine.toNumber(c.arg(0)), n);
-        std::size_t to = c.arg(1).isUndefined() ? n : clampIndex(c.engine.toNumber(c.arg(1)), n);
-        std::vector<Value> part;
-        if (from < to)
-            part.assign(a->elements().begin() + static_cast<std::ptrdiff_t>(from),
-                        a->elements().begin() + static_cast<std::ptrdiff_t>(to));
-        return Value(c.engine.newArray(std::move(part)));
-    });
-    method("splice", [](NativeCall& c, ArrayObject* a) {
-        auto& el = a->elements();
-        std::size_t from = clampIndex(c.engine.toNumber(c.arg(0)), el.size());
-        std::size_t count = el.size() - from;
-        if (c.args.size() >= 2) {
-            double n = c.engine.toNumber(c.arg(1));
-            count = n > 0 ? std::min(count, static_cast<std::size_t>(std::min(n, 4e9))) : 0;
-        }
-        auto first = el.begin() + static_cast<std::ptrdiff_t>(from);
-        std::vector<Value> removed(first, first + static_cast<std::ptrdiff_t>(count));
-        el.erase(first, first + static_cast<std::ptrdiff_t>(count));
-        if (c.args.size() > 2 && el.size() + c.args.size() - 2 <= ArrayObject::kMaxLength)
-            el.insert(el.begin() + static_cast<std::ptrdiff_t>(from), c.args.begin() + 2,
-                      c.args.end());
-        return Value(c.engine.newArray(std::move(removed)));
-    });
-    method("concat", [](NativeCall& c, ArrayObject* a) {
-        std::vector<Value> all = a->elements();
-        for (const Value& v : c.args) {
-            if (auto* other = dynamic_cast<ArrayObject*>(v.asObject()))
-                all.insert(all.end(), other->elements().begin(), other->elements().end());
-            else
-                all.push_back(v);
-            if (all.size() > ArrayObject::kMaxLength) throw ScriptAbort{"array too long"};
-        }
-        return Value(c.engine.newArray(std::move(all)));
-    });
-    method("sort", [](NativeCall& c, ArrayObject* a) {
-        Engine& en = c.engine;
-        Value compare = c.arg(0);
-        int flags = 0;
-        if (!dynamic_cast<FunctionObject*>(compare.asObject())) {
-            flags = c.arg(0).isNumber() ? toInt32(c.arg(0).number()) : 0;
-            compare = Value();
-        } else if (c.args.size() > 1) {
-            flags = toInt32(en.toNumber(c.arg(1)));
-        }
-        bool descending = flags & kDescending;
-        std::vector<Value> items = a->elements();
-        auto less = [&](const Value& x, const Value& y) {
-            en.charge(1);
-            bool result;
-            if (!compare.isUndefined()) {
-                Value args[] = {x, y};
-                result = en.toNumber(en.callFunction(compare, Value(), args)) < 0;
-            } else if (flags & kNumeric) {
-                result = en.toNumber(x) < en.toNumber(y);
-            } else if (flags & kCaseInsensitive) {
-                result = lowerAscii(en.toString(x)) < lowerAscii(en.toString(y));
-            } else {
-                result = en.toString(x) < en.toString(y);
-            }
-            return result;
-        };
-        if (descending)
-            mergeSort(items, [&](const Value& x, const Value& y) { return less(y, x); });
-        else
-            mergeSort(items, less);
-        a->elements() = std::move(items);
-        return c.thisValue;
-    });
+    e.defineClass({.name = "Array",
+                   .constructor = constructArray,
+                   .factory = [](Engine& en) -> Object* { return en.newArray(); }, // `new Array`
+                   .prototype = e.arrayPrototype(),
+                   .methods = kArrayMethods,
+                   .constants = kArrayConstants});
 }
 
 } // namespace zimo::script

@@ -72,123 +72,166 @@ Value clearTimer(NativeCall& c) {
     return Value();
 }
 
+Value isNaN(NativeCall& c) {
+    return Value(std::isnan(c.engine.toNumber(c.arg(0))));
+}
+
+Value isFinite(NativeCall& c) {
+    return Value(std::isfinite(c.engine.toNumber(c.arg(0))));
+}
+
+Value parseFloat(NativeCall& c) {
+    return Value(parseFloatPrefix(c.engine.toString(c.arg(0))));
+}
+
+Value parseInt(NativeCall& c) {
+    int radix = c.arg(1).isUndefined() ? 0 : toInt32(c.engine.toNumber(c.arg(1)));
+    return Value(parseIntPrefix(c.engine.toString(c.arg(0)), radix));
+}
+
+Value escape(NativeCall& c) {
+    std::string s = c.engine.toString(c.arg(0));
+    std::string out;
+    for (char ch : s) {
+        auto b = static_cast<unsigned char>(ch);
+        if (isAlnum(b)) {
+            out += ch;
+        } else {
+            out += '%';
+            out += "0123456789ABCDEF"[b >> 4];
+            out += "0123456789ABCDEF"[b & 15];
+        }
+    }
+    c.engine.checkStringLength(out.size());
+    return Value(out);
+}
+
+Value unescape(NativeCall& c) {
+    std::string s = c.engine.toString(c.arg(0));
+    std::string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '%' && i + 2 < s.size() + 0 && hexValue(s[i + 1]) >= 0 &&
+            hexValue(s[i + 2]) >= 0) {
+            out += static_cast<char>(hexValue(s[i + 1]) * 16 + hexValue(s[i + 2]));
+            i += 2;
+        } else {
+            out += s[i];
+        }
+    }
+    return Value(out);
+}
+
+Value setPropFlags(NativeCall& c) {
+    Object* o = c.arg(0).asObject();
+    if (!o) return Value();
+    auto set = static_cast<std::uint8_t>(toUint32(c.engine.toNumber(c.arg(2))) & 7);
+    auto clear = static_cast<std::uint8_t>(
+        c.arg(3).isUndefined() ? 0 : toUint32(c.engine.toNumber(c.arg(3))) & 7);
+    for (const std::string& name : propertyNames(c.engine, o, c.arg(1))) {
+        if (Property* p = o->findOwn(name))
+            p->flags = static_cast<std::uint8_t>((p->flags & ~clear) | set);
+    }
+    return Value();
+}
+
+const NativeMethod kGlobalFunctions[] = {
+    {"isNaN", isNaN},
+    {"isFinite", isFinite},
+    {"parseFloat", parseFloat},
+    {"parseInt", parseInt},
+    {"escape", escape},
+    {"unescape", unescape},
+    {"ASSetPropFlags", setPropFlags},
+};
+
+Value setTimeout(NativeCall& c) {
+    return addTimer(c, false);
+}
+
+Value setInterval(NativeCall& c) {
+    return addTimer(c, true);
+}
+
+const NativeMethod kTimerFunctions[] = {
+    {"setTimeout", setTimeout},
+    {"setInterval", setInterval},
+    {"clearTimeout", clearTimer},
+    {"clearInterval", clearTimer},
+};
+
+// --- AsBroadcaster ----------------------------------------------------------------------------
+
+Value addListener(NativeCall& c) {
+    auto* list = dynamic_cast<ArrayObject*>(c.engine.get(c.thisValue, "_listeners").asObject());
+    if (!list) return Value(false);
+    auto& el = list->elements();
+    el.erase(std::remove(el.begin(), el.end(), c.arg(0)), el.end());
+    list->push(c.arg(0));
+    return Value(true);
+}
+
+Value removeListener(NativeCall& c) {
+    auto* list = dynamic_cast<ArrayObject*>(c.engine.get(c.thisValue, "_listeners").asObject());
+    if (!list) return Value(false);
+    auto& el = list->elements();
+    auto it = std::find(el.begin(), el.end(), c.arg(0));
+    if (it == el.end()) return Value(false);
+    el.erase(it);
+    return Value(true);
+}
+
+Value broadcastMessage(NativeCall& c) {
+    auto* list = dynamic_cast<ArrayObject*>(c.engine.get(c.thisValue, "_listeners").asObject());
+    if (!list || c.args.empty()) return Value();
+    std::string message = c.engine.toString(c.arg(0));
+    std::vector<Value> copy = list->elements();
+    for (const Value& listener : copy) {
+        Object* owner =
+            listener.isObject() ? c.engine.findOwner(listener.object(), message) : nullptr;
+        c.engine.callFunction(c.engine.get(listener, message), listener, c.args.subspan(1), owner);
+    }
+    return Value(true);
+}
+
+const NativeMethod kBroadcasterMethods[] = {
+    {"addListener", addListener},
+    {"removeListener", removeListener},
+    {"broadcastMessage", broadcastMessage},
+};
+
+// Makes its argument a broadcaster: a list of listeners and the three methods, copied from
+// initialize's own properties (where the collector sees them).
+Value broadcasterInitialize(NativeCall& c) {
+    Object* o = c.arg(0).asObject();
+    if (!o) return Value();
+    o->define("_listeners", Value(c.engine.newArray()), DontEnum);
+    for (const NativeMethod& m : kBroadcasterMethods) {
+        Property* p = c.callee->findOwn(m.name);
+        o->define(m.name, p ? p->value : Value(), DontEnum);
+    }
+    return Value();
+}
+
 } // namespace
 
 void installGlobalFunctions(Engine& e) {
     Object* g = e.globals();
     g->define("NaN", Value(std::numeric_limits<double>::quiet_NaN()), DontEnum);
     g->define("Infinity", Value(std::numeric_limits<double>::infinity()), DontEnum);
-    e.defineMethod(g, "isNaN",
-                   [](NativeCall& c) { return Value(std::isnan(c.engine.toNumber(c.arg(0)))); });
-    e.defineMethod(g, "isFinite",
-                   [](NativeCall& c) { return Value(std::isfinite(c.engine.toNumber(c.arg(0)))); });
-    e.defineMethod(g, "parseFloat", [](NativeCall& c) {
-        return Value(parseFloatPrefix(c.engine.toString(c.arg(0))));
-    });
-    e.defineMethod(g, "parseInt", [](NativeCall& c) {
-        int radix = c.arg(1).isUndefined() ? 0 : toInt32(c.engine.toNumber(c.arg(1)));
-        return Value(parseIntPrefix(c.engine.toString(c.arg(0)), radix));
-    });
-    e.defineMethod(g, "escape", [](NativeCall& c) {
-        std::string s = c.engine.toString(c.arg(0));
-        std::string out;
-        for (char ch : s) {
-            auto b = static_cast<unsigned char>(ch);
-            if (isAlnum(b)) {
-                out += ch;
-            } else {
-                out += '%';
-                out += "0123456789ABCDEF"[b >> 4];
-                out += "0123456789ABCDEF"[b & 15];
-            }
-        }
-        c.engine.checkStringLength(out.size());
-        return Value(out);
-    });
-    e.defineMethod(g, "unescape", [](NativeCall& c) {
-        std::string s = c.engine.toString(c.arg(0));
-        std::string out;
-        for (std::size_t i = 0; i < s.size(); ++i) {
-            if (s[i] == '%' && i + 2 < s.size() + 0 && hexValue(s[i + 1]) >= 0 &&
-                hexValue(s[i + 2]) >= 0) {
-                out += static_cast<char>(hexValue(s[i + 1]) * 16 + hexValue(s[i + 2]));
-                i += 2;
-            } else {
-                out += s[i];
-            }
-        }
-        return Value(out);
-    });
-    e.defineMethod(g, "ASSetPropFlags", [](NativeCall& c) {
-        Object* o = c.arg(0).asObject();
-        if (!o) return Value();
-        auto set = static_cast<std::uint8_t>(toUint32(c.engine.toNumber(c.arg(2))) & 7);
-        auto clear = static_cast<std::uint8_t>(
-            c.arg(3).isUndefined() ? 0 : toUint32(c.engine.toNumber(c.arg(3))) & 7);
-        for (const std::string& name : propertyNames(c.engine, o, c.arg(1))) {
-            if (Property* p = o->findOwn(name))
-                p->flags = static_cast<std::uint8_t>((p->flags & ~clear) | set);
-        }
-        return Value();
-    });
+    e.defineMethods(g, kGlobalFunctions);
 }
 
 void installTimers(Engine& e) {
-    Object* g = e.globals();
-    e.defineMethod(g, "setTimeout", [](NativeCall& c) { return addTimer(c, false); });
-    e.defineMethod(g, "setInterval", [](NativeCall& c) { return addTimer(c, true); });
-    e.defineMethod(g, "clearTimeout", clearTimer);
-    e.defineMethod(g, "clearInterval", clearTimer);
+    e.defineMethods(e.globals(), kTimerFunctions);
 }
 
 void installBroadcaster(Engine& e) {
     Object* broadcaster = e.newObject();
     e.globals()->define("AsBroadcaster", Value(broadcaster), DontEnum);
-
-    auto* add = e.defineMethod(broadcaster, "addListener", [](NativeCall& c) {
-        auto* list = dynamic_cast<ArrayObject*>(c.engine.get(c.thisValue, "_listeners").asObject());
-        if (!list) return Value(false);
-        auto& el = list->elements();
-        el.erase(std::remove(el.begin(), el.end(), c.arg(0)), el.end());
-        list->push(c.arg(0));
-        return Value(true);
-    });
-    auto* remove = e.defineMethod(broadcaster, "removeListener", [](NativeCall& c) {
-        auto* list = dynamic_cast<ArrayObject*>(c.engine.get(c.thisValue, "_listeners").asObject());
-        if (!list) return Value(false);
-        auto& el = list->elements();
-        auto it = std::find(el.begin(), el.end(), c.arg(0));
-        if (it == el.end()) return Value(false);
-        el.erase(it);
-        return Value(true);
-    });
-    auto* send = e.defineMethod(broadcaster, "broadcastMessage", [](NativeCall& c) {
-        auto* list = dynamic_cast<ArrayObject*>(c.engine.get(c.thisValue, "_listeners").asObject());
-        if (!list || c.args.empty()) return Value();
-        std::string message = c.engine.toString(c.arg(0));
-        std::vector<Value> copy = list->elements();
-        for (const Value& listener : copy) {
-            Object* owner =
-                listener.isObject() ? c.engine.findOwner(listener.object(), message) : nullptr;
-            c.engine.callFunction(c.engine.get(listener, message), listener, c.args.subspan(1),
-                                  owner);
-        }
-        return Value(true);
-    });
-    // initialize copies the three methods from its own properties, which the collector sees.
-    auto* initialize = e.defineMethod(broadcaster, "initialize", [](NativeCall& c) {
-        Object* o = c.arg(0).asObject();
-        if (!o) return Value();
-        o->define("_listeners", Value(c.engine.newArray()), DontEnum);
-        for (const char* name : {"addListener", "removeListener", "broadcastMessage"}) {
-            Property* p = c.callee->findOwn(name);
-            o->define(name, p ? p->value : Value(), DontEnum);
-        }
-        return Value();
-    });
-    initialize->define("addListener", Value(add), DontEnum);
-    initialize->define("removeListener", Value(remove), DontEnum);
-    initialize->define("broadcastMessage", Value(send), DontEnum);
+    e.defineMethods(broadcaster, kBroadcasterMethods);
+    auto* initialize = e.defineMethod(broadcaster, "initialize", broadcasterInitialize);
+    for (const NativeMethod& m : kBroadcasterMethods)
+        initialize->define(m.name, broadcaster->findOwn(m.name)->value, DontEnum);
 }
 
 } // namespace zimo::script

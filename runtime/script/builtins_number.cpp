@@ -2,6 +2,7 @@
 #include "script/builtins.h"
 #include "script/engine.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -9,7 +10,8 @@ namespace zimo::script {
 
 namespace {
 
-constexpr std::uint8_t kConstant = DontEnum | DontDelete | ReadOnly;
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 // The primitive behind `this` for Number and Boolean methods.
 Value thisPrimitive(NativeCall& c) {
@@ -18,107 +20,148 @@ Value thisPrimitive(NativeCall& c) {
     return c.thisValue;
 }
 
-FunctionObject* wrapperClass(Engine& e, const char* name, Object* proto, NativeFn fn) {
-    auto* ctor = e.make<FunctionObject>(
-        e.functionPrototype(), name, std::move(fn),
-        [](Engine& en) -> Object* { return en.make<PrimitiveObject>(nullptr); });
-    ctor->define("prototype", Value(proto), DontEnum | DontDelete);
-    proto->define("constructor", Value(ctor), DontEnum);
-    e.globals()->define(name, Value(ctor), DontEnum);
-    return ctor;
+Object* makeWrapper(Engine& e) {
+    return e.make<PrimitiveObject>(nullptr);
 }
+
+// new Number(v) fills the wrapper `new` made; Number(v) converts.
+Value constructNumber(NativeCall& c) {
+    double n = c.args.empty() ? 0.0 : c.engine.toNumber(c.arg(0));
+    if (c.constructing) {
+        if (auto* w = dynamic_cast<PrimitiveObject*>(c.thisObject())) w->value = Value(n);
+        return c.thisValue;
+    }
+    return Value(n);
+}
+
+Value numberText(NativeCall& c) {
+    double n = c.engine.toNumber(thisPrimitive(c));
+    int radix = c.arg(0).isUndefined() ? 10 : toInt32(c.engine.toNumber(c.arg(0)));
+    return Value(numberToRadixString(n, radix));
+}
+
+Value numberValueOf(NativeCall& c) {
+    return Value(c.engine.toNumber(thisPrimitive(c)));
+}
+
+const NativeMethod kNumberMethods[] = {
+    {"toString", numberText},
+    {"valueOf", numberValueOf},
+};
+
+const NativeConstant kNumberConstants[] = {
+    {"MAX_VALUE", std::numeric_limits<double>::max()},
+    {"MIN_VALUE", std::numeric_limits<double>::denorm_min()},
+    {"NaN", kNaN},
+    {"POSITIVE_INFINITY", kInfinity},
+    {"NEGATIVE_INFINITY", -kInfinity},
+};
+
+Value constructBoolean(NativeCall& c) {
+    bool b = toBoolean(c.arg(0));
+    if (c.constructing) {
+        if (auto* w = dynamic_cast<PrimitiveObject*>(c.thisObject())) w->value = Value(b);
+        return c.thisValue;
+    }
+    return Value(b);
+}
+
+Value booleanToString(NativeCall& c) {
+    return Value(toBoolean(thisPrimitive(c)) ? "true" : "false");
+}
+
+Value booleanValueOf(NativeCall& c) {
+    return Value(toBoolean(thisPrimitive(c)));
+}
+
+const NativeMethod kBooleanMethods[] = {
+    {"toString", booleanToString},
+    {"valueOf", booleanValueOf},
+};
+
+// --- Math -----------------------------------------------------------------------------------
+
+// A Math function of one number; with no argument it gives NaN.
+NativeFn unary(double (*fn)(double)) {
+    return [fn](NativeCall& c) {
+        if (c.args.empty()) return Value(kNaN);
+        return Value(fn(c.engine.toNumber(c.arg(0))));
+    };
+}
+
+// Math.max and Math.min: NaN as soon as one argument is not a number.
+NativeFn extreme(bool max) {
+    return [max](NativeCall& c) {
+        double result = max ? -kInfinity : kInfinity;
+        for (const Value& v : c.args) {
+            double n = c.engine.toNumber(v);
+            if (std::isnan(n)) return Value(n);
+            result = max ? std::max(result, n) : std::min(result, n);
+        }
+        return Value(result);
+    };
+}
+
+Value mathAtan2(NativeCall& c) {
+    return Value(std::atan2(c.engine.toNumber(c.arg(0)), c.engine.toNumber(c.arg(1))));
+}
+
+Value mathPow(NativeCall& c) {
+    return Value(std::pow(c.engine.toNumber(c.arg(0)), c.engine.toNumber(c.arg(1))));
+}
+
+Value mathRandom(NativeCall& c) {
+    return Value(c.engine.random());
+}
+
+const NativeMethod kMathMethods[] = {
+    {"abs", unary([](double x) { return std::fabs(x); })},
+    {"acos", unary([](double x) { return std::acos(x); })},
+    {"asin", unary([](double x) { return std::asin(x); })},
+    {"atan", unary([](double x) { return std::atan(x); })},
+    {"ceil", unary([](double x) { return std::ceil(x); })},
+    {"cos", unary([](double x) { return std::cos(x); })},
+    {"exp", unary([](double x) { return std::exp(x); })},
+    {"floor", unary([](double x) { return std::floor(x); })},
+    {"log", unary([](double x) { return std::log(x); })},
+    {"round", unary([](double x) { return std::floor(x + 0.5); })},
+    {"sin", unary([](double x) { return std::sin(x); })},
+    {"sqrt", unary([](double x) { return std::sqrt(x); })},
+    {"tan", unary([](double x) { return std::tan(x); })},
+    {"atan2", mathAtan2},
+    {"pow", mathPow},
+    {"max", extreme(true)},
+    {"min", extreme(false)},
+    {"random", mathRandom},
+};
+
+const NativeConstant kMathConstants[] = {
+    {"E", 2.718281828459045},        {"LN10", 2.302585092994046},     {"LN2", 0.6931471805599453},
+    {"LOG10E", 0.4342944819032518},  {"LOG2E", 1.442695040888963387}, {"PI", 3.141592653589793},
+    {"SQRT1_2", 0.7071067811865476}, {"SQRT2", 1.4142135623730951},
+};
 
 } // namespace
 
 void installNumberAndBoolean(Engine& e) {
-    auto* number = wrapperClass(e, "Number", e.numberPrototype(), [](NativeCall& c) -> Value {
-        double n = c.args.empty() ? 0.0 : c.engine.toNumber(c.arg(0));
-        if (c.constructing) {
-            if (auto* w = dynamic_cast<PrimitiveObject*>(c.thisObject())) w->value = Value(n);
-            return c.thisValue;
-        }
-        return Value(n);
-    });
-    number->define("MAX_VALUE", Value(std::numeric_limits<double>::max()), kConstant);
-    number->define("MIN_VALUE", Value(std::numeric_limits<double>::denorm_min()), kConstant);
-    number->define("NaN", Value(std::numeric_limits<double>::quiet_NaN()), kConstant);
-    number->define("POSITIVE_INFINITY", Value(std::numeric_limits<double>::infinity()), kConstant);
-    number->define("NEGATIVE_INFINITY", Value(-std::numeric_limits<double>::infinity()), kConstant);
-    e.defineMethod(e.numberPrototype(), "toString", [](NativeCall& c) {
-        double n = c.engine.toNumber(thisPrimitive(c));
-        int radix = c.arg(0).isUndefined() ? 10 : toInt32(c.engine.toNumber(c.arg(0)));
-        return Value(numberToRadixString(n, radix));
-    });
-    e.defineMethod(e.numberPrototype(), "valueOf",
-                   [](NativeCall& c) { return Value(c.engine.toNumber(thisPrimitive(c))); });
-
-    wrapperClass(e, "Boolean", e.booleanPrototype(), [](NativeCall& c) -> Value {
-        bool b = toBoolean(c.arg(0));
-        if (c.constructing) {
-            if (auto* w = dynamic_cast<PrimitiveObject*>(c.thisObject())) w->value = Value(b);
-            return c.thisValue;
-        }
-        return Value(b);
-    });
-    e.defineMethod(e.booleanPrototype(), "toString", [](NativeCall& c) {
-        return Value(toBoolean(thisPrimitive(c)) ? "true" : "false");
-    });
-    e.defineMethod(e.booleanPrototype(), "valueOf",
-                   [](NativeCall& c) { return Value(toBoolean(thisPrimitive(c))); });
+    e.defineClass({.name = "Number",
+                   .constructor = constructNumber,
+                   .factory = makeWrapper,
+                   .prototype = e.numberPrototype(),
+                   .methods = kNumberMethods,
+                   .constants = kNumberConstants});
+    e.defineClass({.name = "Boolean",
+                   .constructor = constructBoolean,
+                   .factory = makeWrapper,
+                   .prototype = e.booleanPrototype(),
+                   .methods = kBooleanMethods});
 }
 
 void installMath(Engine& e) {
     Object* math = e.newObject();
     e.globals()->define("Math", Value(math), DontEnum);
-    math->define("E", Value(2.718281828459045), kConstant);
-    math->define("LN10", Value(2.302585092994046), kConstant);
-    math->define("LN2", Value(0.6931471805599453), kConstant);
-    math->define("LOG10E", Value(0.4342944819032518), kConstant);
-    math->define("LOG2E", Value(1.442695040888963387), kConstant);
-    math->define("PI", Value(3.141592653589793), kConstant);
-    math->define("SQRT1_2", Value(0.7071067811865476), kConstant);
-    math->define("SQRT2", Value(1.4142135623730951), kConstant);
-
-    auto unary = [&](const char* name, double (*fn)(double)) {
-        e.defineMethod(math, name, [fn](NativeCall& c) {
-            if (c.args.empty()) return Value(std::numeric_limits<double>::quiet_NaN());
-            return Value(fn(c.engine.toNumber(c.arg(0))));
-        });
-    };
-    unary("abs", [](double x) { return std::fabs(x); });
-    unary("acos", [](double x) { return std::acos(x); });
-    unary("asin", [](double x) { return std::asin(x); });
-    unary("atan", [](double x) { return std::atan(x); });
-    unary("ceil", [](double x) { return std::ceil(x); });
-    unary("cos", [](double x) { return std::cos(x); });
-    unary("exp", [](double x) { return std::exp(x); });
-    unary("floor", [](double x) { return std::floor(x); });
-    unary("log", [](double x) { return std::log(x); });
-    unary("round", [](double x) { return std::floor(x + 0.5); });
-    unary("sin", [](double x) { return std::sin(x); });
-    unary("sqrt", [](double x) { return std::sqrt(x); });
-    unary("tan", [](double x) { return std::tan(x); });
-    e.defineMethod(math, "atan2", [](NativeCall& c) {
-        return Value(std::atan2(c.engine.toNumber(c.arg(0)), c.engine.toNumber(c.arg(1))));
-    });
-    e.defineMethod(math, "pow", [](NativeCall& c) {
-        return Value(std::pow(c.engine.toNumber(c.arg(0)), c.engine.toNumber(c.arg(1))));
-    });
-    auto extreme = [&](const char* name, bool max) {
-        e.defineMethod(math, name, [max](NativeCall& c) {
-            double result = max ? -std::numeric_limits<double>::infinity()
-                                : std::numeric_limits<double>::infinity();
-            for (const Value& v : c.args) {
-                double n = c.engine.toNumber(v);
-                if (std::isnan(n)) return Value(n);
-                result = max ? std::max(result, n) : std::min(result, n);
-            }
-            return Value(result);
-        });
-    };
-    extreme("max", true);
-    extreme("min", false);
-    e.defineMethod(math, "random", [](NativeCall& c) { return Value(c.engine.random()); });
+    e.defineConstants(math, kMathConstants);
+    e.defineMethods(math, kMathMethods);
 }
 
 } // namespace zimo::script

@@ -150,14 +150,19 @@ FunctionObject* Engine::newFunction(std::string name, NativeFn fn) {
     return heap_.make<FunctionObject>(functionProto_, std::move(name), std::move(fn));
 }
 
-FunctionObject* Engine::defineClass(const std::string& name, NativeFn constructor,
-                                    InstanceFactory factory, Object* parentPrototype) {
-    auto* ctor = heap_.make<FunctionObject>(functionProto_, name, std::move(constructor),
-                                            std::move(factory));
-    Object* proto = heap_.make<Object>(parentPrototype ? parentPrototype : objectProto_);
+FunctionObject* Engine::defineClass(const NativeClass& definition) {
+    auto* ctor = heap_.make<FunctionObject>(functionProto_, definition.name, definition.constructor,
+                                            definition.factory);
+    Object* proto = definition.prototype;
+    if (!proto)
+        proto = heap_.make<Object>(definition.parentPrototype ? definition.parentPrototype
+                                                              : objectProto_);
     proto->define("constructor", Value(ctor), DontEnum);
     ctor->define("prototype", Value(proto), DontEnum | DontDelete);
-    global_->define(name, Value(ctor), DontEnum);
+    global_->define(definition.name, Value(ctor), DontEnum);
+    defineMethods(proto, definition.methods);
+    defineMethods(ctor, definition.statics);
+    defineConstants(ctor, definition.constants);
     return ctor;
 }
 
@@ -172,6 +177,16 @@ FunctionObject* Engine::defineMethod(Object* on, const std::string& name, Native
     FunctionObject* f = newFunction(name, std::move(fn));
     on->define(name, Value(f), DontEnum);
     return f;
+}
+
+void Engine::defineMethods(Object* on, std::span<const NativeMethod> methods) {
+    for (const NativeMethod& m : methods)
+        defineMethod(on, m.name, m.fn);
+}
+
+void Engine::defineConstants(Object* on, std::span<const NativeConstant> constants) {
+    for (const NativeConstant& c : constants)
+        on->define(c.name, Value(c.value), DontEnum | DontDelete | ReadOnly);
 }
 
 // --- Property access --------------------------------------------------------------------------

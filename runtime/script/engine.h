@@ -14,11 +14,13 @@
 // ends that turn only. Nothing escapes as a C++ exception.
 //
 // Native classes derive from Object and override the host hooks (hostGet/hostSet for
-// built-in properties such as `_x`, hostKeys, trace, stringForm, typeOf):
+// built-in properties such as `_x`, hostKeys, trace, stringForm, typeOf). A class is
+// declared with the table of its methods:
 //
-//   FunctionObject* ctor = engine.defineClass("NetStream", construct,
-//       [](Engine& e) -> Object* { return e.make<StreamObject>(nullptr); });
-//   engine.defineMethod(engine.prototypeOf(ctor), "play", play);   // NativeFn
+//   const NativeMethod kStreamMethods[] = {{"play", play}, {"close", close}};
+//   FunctionObject* ctor = engine.defineClass({.name = "NetStream", .constructor = construct,
+//       .factory = [](Engine& e) -> Object* { return e.make<StreamObject>(nullptr); },
+//       .methods = kStreamMethods});
 //   auto* clip = engine.make<ClipObject>(engine.prototypeOf(movieClipCtor), ...);
 //   engine.pin(clip);                                               // while on the stage
 //
@@ -51,6 +53,33 @@
 namespace zimo::script {
 
 class Interpreter;
+
+// A native function with its name, as a class's table of methods lists it.
+struct NativeMethod {
+    const char* name;
+    NativeFn fn;
+};
+
+// A read-only number of a class or object, such as Math.PI.
+struct NativeConstant {
+    const char* name;
+    double value;
+};
+
+// A native class: its constructor `name` on _global and the surface of the class.
+struct NativeClass {
+    std::string name;
+    NativeFn constructor;
+    // Makes the object `new` passes to the constructor, for classes backed by a C++ type.
+    InstanceFactory factory = {};
+    // The class's prototype when the engine already has it (Object, Array, String, ...);
+    // otherwise a new one whose __proto__ is parentPrototype (Object.prototype when null).
+    Object* prototype = nullptr;
+    Object* parentPrototype = nullptr;
+    std::span<const NativeMethod> methods = {};     // on the prototype
+    std::span<const NativeMethod> statics = {};     // on the constructor
+    std::span<const NativeConstant> constants = {}; // on the constructor
+};
 
 class Engine {
 public:
@@ -100,15 +129,15 @@ public:
     Object* newObject();
     ArrayObject* newArray(std::vector<Value> elements = {});
     FunctionObject* newFunction(std::string name, NativeFn fn);
-    // A native class: constructor `name` on _global with a `prototype` whose __proto__ is
-    // parentPrototype (Object.prototype when null). `factory` makes the instances `new`
-    // passes to the constructor, for classes backed by a C++ type.
-    FunctionObject* defineClass(const std::string& name, NativeFn constructor,
-                                InstanceFactory factory = {}, Object* parentPrototype = nullptr);
+    // Defines the class on _global: its constructor, prototype, methods and constants.
+    FunctionObject* defineClass(const NativeClass& definition);
     // ctor.prototype, or nullptr.
     Object* prototypeOf(Object* constructor);
     // A native method: a DontEnum function property.
     FunctionObject* defineMethod(Object* on, const std::string& name, NativeFn fn);
+    // Each method of the table, and each constant (DontEnum, DontDelete, ReadOnly).
+    void defineMethods(Object* on, std::span<const NativeMethod> methods);
+    void defineConstants(Object* on, std::span<const NativeConstant> constants);
 
     // --- Property access with getters, setters, host hooks and watchers ---------------------
     Value get(const Value& object, const std::string& name); // primitives use their prototype

@@ -49,19 +49,8 @@ struct ScriptCode {
     std::vector<Param> params;
     bool function2 = false;
     std::uint8_t registerCount = 0;
-    std::uint16_t flags = 0;
+    std::uint16_t flags = 0; // DefineFunction2's swf::FunctionFlag bits
     std::shared_ptr<const ConstantPool> pool;
-
-    // DefineFunction2 flag bits.
-    static constexpr std::uint16_t PreloadThis = 0x0001;
-    static constexpr std::uint16_t SuppressThis = 0x0002;
-    static constexpr std::uint16_t PreloadArguments = 0x0004;
-    static constexpr std::uint16_t SuppressArguments = 0x0008;
-    static constexpr std::uint16_t PreloadSuper = 0x0010;
-    static constexpr std::uint16_t SuppressSuper = 0x0020;
-    static constexpr std::uint16_t PreloadRoot = 0x0040;
-    static constexpr std::uint16_t PreloadParent = 0x0080;
-    static constexpr std::uint16_t PreloadGlobal = 0x0100;
 };
 
 class FunctionObject : public Object {

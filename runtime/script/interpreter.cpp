@@ -2,6 +2,7 @@
 
 #include "script/engine.h"
 #include "script/super_object.h"
+#include "swf/action_codes.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -75,8 +76,8 @@ Value Interpreter::callScript(FunctionObject& fn, const Value& thisValue,
     StackRestore restore(stack_, f.stackBase);
 
     bool v2 = code.function2;
-    bool wantArguments = !v2 || (code.flags & (ScriptCode::PreloadArguments)) ||
-                         !(code.flags & ScriptCode::SuppressArguments);
+    bool wantArguments =
+        !v2 || (code.flags & swf::PreloadArguments) || !(code.flags & swf::SuppressArguments);
     ArrayObject* arguments = nullptr;
     if (wantArguments) {
         arguments = e_.newArray(std::vector<Value>(args.begin(), args.end()));
@@ -91,15 +92,14 @@ Value Interpreter::callScript(FunctionObject& fn, const Value& thisValue,
             if (reg < f.registers.size()) f.registers[reg] = std::move(v);
             ++reg;
         };
-        preload(ScriptCode::PreloadThis, [&] { return thisValue; });
-        preload(ScriptCode::PreloadArguments, [&] { return Value(arguments); });
-        preload(ScriptCode::PreloadSuper, [&] { return makeSuper(f); });
-        preload(ScriptCode::PreloadRoot, [&] { return Value(e_.host().root()); });
-        preload(ScriptCode::PreloadParent,
+        preload(swf::PreloadThis, [&] { return thisValue; });
+        preload(swf::PreloadArguments, [&] { return Value(arguments); });
+        preload(swf::PreloadSuper, [&] { return makeSuper(f); });
+        preload(swf::PreloadRoot, [&] { return Value(e_.host().root()); });
+        preload(swf::PreloadParent,
                 [&] { return f.target ? e_.get(Value(f.target), "_parent") : Value(); });
-        preload(ScriptCode::PreloadGlobal, [&] { return Value(e_.globals()); });
-        if (arguments &&
-            !(code.flags & (ScriptCode::PreloadArguments | ScriptCode::SuppressArguments)))
+        preload(swf::PreloadGlobal, [&] { return Value(e_.globals()); });
+        if (arguments && !(code.flags & (swf::PreloadArguments | swf::SuppressArguments)))
             activation->define("arguments", Value(arguments));
     } else {
         f.registers.resize(4);
@@ -151,10 +151,11 @@ Interpreter::Flow Interpreter::run(Frame& f, std::size_t start, std::size_t end)
         e_.charge(1);
         std::size_t at = f.pc;
         std::uint8_t op = code[at];
-        if (op == 0x00) return Flow::Return; // End: the whole list is over
+        if (op == static_cast<std::uint8_t>(swf::Action::End))
+            return Flow::Return; // the whole list is over
         std::size_t dataBegin = at + 1;
         std::size_t dataEnd = at + 1;
-        if (op >= 0x80) {
+        if (swf::hasPayload(op)) {
             if (at + 3 > f.end) return Flow::Return; // truncated record header
             std::size_t length = code[at + 1] | (static_cast<std::size_t>(code[at + 2]) << 8);
             dataBegin = at + 3;

@@ -1,27 +1,20 @@
-// The actions themselves: one case per action code.
+// The actions themselves: one case per action.
 #include "script/engine.h"
 #include "script/interpreter.h"
 #include "script/reader.h"
 #include "script/super_object.h"
 #include "script/text.h"
+#include "swf/action_codes.h"
 
 #include <cmath>
+#include <utility>
 
 namespace zimo::script {
 
 namespace {
 
-constexpr const char* kPropertyNames[] = {
-    "_x",           "_y",           "_xscale",       "_yscale",       "_currentframe",
-    "_totalframes", "_alpha",       "_visible",      "_width",        "_height",
-    "_rotation",    "_target",      "_framesloaded", "_name",         "_droptarget",
-    "_url",         "_highquality", "_focusrect",    "_soundbuftime", "_quality",
-    "_xmouse",      "_ymouse"};
-
-const char* propertyName(double index) {
-    if (!(index >= 0 && index < 22)) return nullptr;
-    return kPropertyNames[static_cast<int>(index)];
-}
+using swf::Action;
+using swf::PushType;
 
 // Frame number from a value: numbers count from 1 in the action, the host counts from 0.
 int frameIndex(double n) {
@@ -38,37 +31,42 @@ Interpreter::Flow Interpreter::step(Frame& f, std::uint8_t op, std::size_t dataB
     Host& host = e_.host();
     auto popNumber = [&] { return e_.toNumber(pop(f)); };
     auto popString = [&] { return e_.toString(pop(f)); };
+    auto popPair = [&] { // the two operands of a binary action, the first pushed first
+        Value b = pop(f);
+        return std::pair<Value, Value>(pop(f), std::move(b));
+    };
 
-    switch (op) {
+    const auto action = static_cast<Action>(op);
+    switch (action) {
     // --- Timeline ------------------------------------------------------------------------
-    case 0x04:
+    case Action::NextFrame:
         host.nextFrame(f.target);
         break;
-    case 0x05:
+    case Action::PreviousFrame:
         host.prevFrame(f.target);
         break;
-    case 0x06:
+    case Action::Play:
         host.play(f.target);
         break;
-    case 0x07:
+    case Action::Stop:
         host.stop(f.target);
         break;
-    case 0x08:
+    case Action::ToggleQuality:
         host.toggleQuality();
         break;
-    case 0x09:
+    case Action::StopSounds:
         host.stopSounds();
         break;
-    case 0x81: // GotoFrame
+    case Action::GotoFrame:
         host.gotoFrame(f.target, r.u16(), false);
         break;
-    case 0x8C: // GoToLabel
+    case Action::GoToLabel:
         host.gotoLabel(f.target, r.str(), false);
         break;
-    case 0x9F: { // GotoFrame2
+    case Action::GotoFrame2: {
         std::uint8_t flags = r.u8();
-        int bias = (flags & 2) ? r.u16() : 0;
-        bool play = flags & 1;
+        int bias = (flags & swf::GotoHasBias) ? r.u16() : 0;
+        bool play = flags & swf::GotoAndPlay;
         Value frame = pop(f);
         Object* target = f.target;
         if (frame.isString()) {
@@ -88,33 +86,33 @@ Interpreter::Flow Interpreter::step(Frame& f, std::uint8_t op, std::size_t dataB
         }
         break;
     }
-    case 0x8A: { // WaitForFrame
+    case Action::WaitForFrame: {
         int frame = r.u16();
         int skip = r.u8();
         if (!host.isFrameLoaded(f.target, frame))
             for (int i = 0; i < skip && f.pc < f.end; ++i) {
                 std::size_t at = f.pc;
                 f.pc = at + 1;
-                if (code[at] >= 0x80 && at + 3 <= f.end)
+                if (swf::hasPayload(code[at]) && at + 3 <= f.end)
                     f.pc = at + 3 + (code[at + 1] | (code[at + 2] << 8));
             }
         break;
     }
-    case 0x8D: { // WaitForFrame2
+    case Action::WaitForFrame2: {
         int skip = r.u8();
         int frame = frameIndex(popNumber());
         if (!host.isFrameLoaded(f.target, frame))
             for (int i = 0; i < skip && f.pc < f.end; ++i) {
                 std::size_t at = f.pc;
                 f.pc = at + 1;
-                if (code[at] >= 0x80 && at + 3 <= f.end)
+                if (swf::hasPayload(code[at]) && at + 3 <= f.end)
                     f.pc = at + 3 + (code[at + 1] | (code[at + 2] << 8));
             }
         break;
     }
-    case 0x8B:   // SetTarget
-    case 0x20: { // SetTarget2
-        Value which = op == 0x8B ? Value(r.str()) : pop(f);
+    case Action::SetTarget:
+    case Action::SetTarget2: {
+        Value which = action == Action::SetTarget ? Value(r.str()) : pop(f);
         if (which.isString() && which.string().empty()) {
             f.target = f.baseTarget;
             f.scope = f.baseScope;
@@ -125,20 +123,20 @@ Interpreter::Flow Interpreter::step(Frame& f, std::uint8_t op, std::size_t dataB
         }
         break;
     }
-    case 0x83: { // GetURL
+    case Action::GetURL: {
         std::string url = r.str();
         std::string window = r.str();
         host.getURL(url, window, 0);
         break;
     }
-    case 0x9A: { // GetURL2
+    case Action::GetURL2: {
         int method = r.u8() & 3;
         std::string window = popString();
         std::string url = popString();
         host.getURL(url, window, method);
         break;
     }
-    case 0x9E: { // Call
+    case Action::Call: {
         std::string frameRef = popString();
         Object* target = f.target;
         std::size_t colon = frameRef.rfind(':');
@@ -149,17 +147,17 @@ Interpreter::Flow Interpreter::step(Frame& f, std::uint8_t op, std::size_t dataB
         host.callFrame(target, frameRef);
         break;
     }
-    case 0x24: { // CloneSprite
+    case Action::CloneSprite: {
         int depth = toInt32(popNumber());
         std::string name = popString();
         Object* source = targetFromValue(f, pop(f));
         host.cloneSprite(source, name, depth);
         break;
     }
-    case 0x25: // RemoveSprite
+    case Action::RemoveSprite:
         host.removeSprite(targetFromValue(f, pop(f)));
         break;
-    case 0x27: { // StartDrag
+    case Action::StartDrag: {
         Object* target = targetFromValue(f, pop(f));
         bool lockCenter = toBoolean(pop(f));
         bool constrained = e_.toNumber(pop(f)) != 0;
@@ -175,35 +173,36 @@ Interpreter::Flow Interpreter::step(Frame& f, std::uint8_t op, std::size_t dataB
         }
         break;
     }
-    case 0x28:
+    case Action::EndDrag:
         host.stopDrag();
         break;
-    case 0x26: // Trace
+    case Action::Trace:
         e_.trace(popString());
         break;
-    case 0x34: // GetTime
+    case Action::GetTime:
         push(Value(e_.now()));
         break;
-    case 0x30: { // RandomNumber
+    case Action::RandomNumber: {
         double max = toInt32(popNumber());
         push(Value(max > 0 ? std::floor(e_.random() * max) : 0.0));
         break;
     }
-    case 0x22: { // GetProperty
+    case Action::GetProperty: {
         double index = popNumber();
         Object* target = targetFromValue(f, pop(f));
-        const char* name = propertyName(index);
-        push(target && name ? e_.get(Value(target), name) : Value());
+        const std::string_view name = swf::propertyName(index);
+        push(target && !name.empty() ? e_.get(Value(target), std::string(name)) : Value());
         break;
     }
-    case 0x23: { // SetProperty
+    case Action::SetProperty: {
         Value v = pop(f);
         double index = popNumber();
         Object* target = targetFromValue(f, pop(f));
-        if (const char* name = propertyName(index); target && name) e_.set(target, name, v);
+        const std::string_view name = swf::propertyName(index);
+        if (target && !name.empty()) e_.set(target, std::string(name), v);
         break;
     }
-    case 0x45: { // TargetPath
+    case Action::TargetPath: {
         Value v = pop(f);
         std::string path = targetPath(v.asObject());
         push(path.empty() ? Value() : Value(path));
@@ -211,30 +210,30 @@ Interpreter::Flow Interpreter::step(Frame& f, std::uint8_t op, std::size_t dataB
     }
 
     // --- Stack and registers ------------------------------------------------------------------
-    case 0x96:
+    case Action::Push:
         actionPush(f, dataBegin, dataEnd);
         break;
-    case 0x17:
+    case Action::Pop:
         pop(f);
         break;
-    case 0x4C: { // PushDuplicate
+    case Action::PushDuplicate: {
         Value v = top(f);
         push(std::move(v));
         break;
     }
-    case 0x4D: { // StackSwap
+    case Action::StackSwap: {
         Value a = pop(f);
         Value b = pop(f);
         push(std::move(a));
         push(std::move(b));
         break;
     }
-    case 0x87: { // StoreRegister
+    case Action::StoreRegister: {
         std::uint8_t reg = r.u8();
         if (reg < f.registers.size()) f.registers[reg] = top(f);
         break;
     }
-    case 0x88: { // ConstantPool
+    case Action::ConstantPool: {
         auto pool = std::make_shared<ConstantPool>();
         std::uint16_t count = r.u16();
         for (std::uint16_t i = 0; i < count && !r.atEnd(); ++i)
@@ -244,114 +243,109 @@ Interpreter::Flow Interpreter::step(Frame& f, std::uint8_t op, std::size_t dataB
     }
 
     // --- Arithmetic and logic -------------------------------------------------------------------
-    case 0x0A:
-    case 0x0B:
-    case 0x0C:
-    case 0x0D:
-    case 0x3F: {
+    case Action::Add:
+    case Action::Subtract:
+    case Action::Multiply:
+    case Action::Divide:
+    case Action::Modulo: {
         double b = popNumber();
         double a = popNumber();
-        double result = op == 0x0A   ? a + b
-                        : op == 0x0B ? a - b
-                        : op == 0x0C ? a * b
-                        : op == 0x0D ? a / b
-                                     : std::fmod(a, b);
+        double result = action == Action::Add        ? a + b
+                        : action == Action::Subtract ? a - b
+                        : action == Action::Multiply ? a * b
+                        : action == Action::Divide   ? a / b
+                                                     : std::fmod(a, b);
         push(Value(result));
         break;
     }
-    case 0x0E: { // Equals (numeric)
+    case Action::Equals: { // numeric
         double b = popNumber();
         double a = popNumber();
         push(Value(a == b));
         break;
     }
-    case 0x0F: { // Less (numeric)
+    case Action::Less: { // numeric
         double b = popNumber();
         double a = popNumber();
         push(Value(a < b));
         break;
     }
-    case 0x10:
-    case 0x11: { // And, Or
+    case Action::And:
+    case Action::Or: {
         bool b = toBoolean(pop(f));
         bool a = toBoolean(pop(f));
-        push(Value(op == 0x10 ? (a && b) : (a || b)));
+        push(Value(action == Action::And ? (a && b) : (a || b)));
         break;
     }
-    case 0x12:
+    case Action::Not:
         push(Value(!toBoolean(pop(f))));
         break;
-    case 0x18: // ToInteger
+    case Action::ToInteger:
         push(Value(static_cast<double>(toInt32(popNumber()))));
         break;
-    case 0x47: { // Add2
-        Value b = pop(f);
-        Value a = pop(f);
+    case Action::Add2: {
+        auto [a, b] = popPair();
         push(e_.add(a, b));
         break;
     }
-    case 0x48: { // Less2
-        Value b = pop(f);
-        Value a = pop(f);
+    case Action::Less2: {
+        auto [a, b] = popPair();
         push(e_.lessThan(a, b));
         break;
     }
-    case 0x67: { // Greater
-        Value b = pop(f);
-        Value a = pop(f);
+    case Action::Greater: {
+        auto [a, b] = popPair();
         push(e_.lessThan(b, a));
         break;
     }
-    case 0x49: { // Equals2
-        Value b = pop(f);
-        Value a = pop(f);
+    case Action::Equals2: {
+        auto [a, b] = popPair();
         push(Value(e_.looseEquals(a, b)));
         break;
     }
-    case 0x66: { // StrictEquals
-        Value b = pop(f);
-        Value a = pop(f);
+    case Action::StrictEquals: {
+        auto [a, b] = popPair();
         push(Value(Engine::strictEquals(a, b)));
         break;
     }
-    case 0x4A:
+    case Action::ToNumber:
         push(Value(popNumber()));
         break;
-    case 0x4B:
+    case Action::ToString:
         push(Value(popString()));
         break;
-    case 0x50:
+    case Action::Increment:
         push(Value(popNumber() + 1));
         break;
-    case 0x51:
+    case Action::Decrement:
         push(Value(popNumber() - 1));
         break;
-    case 0x60:
-    case 0x61:
-    case 0x62:
-    case 0x63:
-    case 0x64:
-    case 0x65: {
+    case Action::BitAnd:
+    case Action::BitOr:
+    case Action::BitXor:
+    case Action::BitLShift:
+    case Action::BitRShift:
+    case Action::BitURShift: {
         double bn = popNumber();
         double an = popNumber();
         std::int32_t a = toInt32(an);
         std::int32_t b = toInt32(bn);
         std::uint32_t shift = static_cast<std::uint32_t>(b) & 31;
         double result = 0;
-        switch (op) {
-        case 0x60:
+        switch (action) {
+        case Action::BitAnd:
             result = a & b;
             break;
-        case 0x61:
+        case Action::BitOr:
             result = a | b;
             break;
-        case 0x62:
+        case Action::BitXor:
             result = a ^ b;
             break;
-        case 0x63:
+        case Action::BitLShift:
             result = static_cast<std::int32_t>(static_cast<std::uint32_t>(a) << shift);
             break;
-        case 0x64:
+        case Action::BitRShift:
             result = a >> shift;
             break;
         default:
@@ -363,32 +357,32 @@ Interpreter::Flow Interpreter::step(Frame& f, std::uint8_t op, std::size_t dataB
     }
 
     // --- Strings --------------------------------------------------------------------------------
-    case 0x13: { // StringEquals
+    case Action::StringEquals: {
         std::string b = popString();
         std::string a = popString();
         push(Value(a == b));
         break;
     }
-    case 0x29:
-    case 0x68: { // StringLess, StringGreater
+    case Action::StringLess:
+    case Action::StringGreater: {
         std::string b = popString();
         std::string a = popString();
-        push(Value(op == 0x29 ? a < b : a > b));
+        push(Value(action == Action::StringLess ? a < b : a > b));
         break;
     }
-    case 0x21: { // StringAdd
+    case Action::StringAdd: {
         std::string b = popString();
         std::string a = popString();
         e_.checkStringLength(a.size() + b.size());
         push(Value(a + b));
         break;
     }
-    case 0x14:
-    case 0x31: // StringLength, MBStringLength
+    case Action::StringLength:
+    case Action::MBStringLength:
         push(Value(static_cast<double>(utf16Length(popString()))));
         break;
-    case 0x15:
-    case 0x35: { // StringExtract, MBStringExtract: count, 1-based index, string
+    case Action::StringExtract:
+    case Action::MBStringExtract: { // count, 1-based index, string
         double count = popNumber();
         double index = popNumber();
         std::u16string s = toUtf16(popString());
@@ -403,66 +397,66 @@ Interpreter::Flow Interpreter::step(Frame& f, std::uint8_t op, std::size_t dataB
         push(Value(toUtf8(s.substr(from, n))));
         break;
     }
-    case 0x32:
-    case 0x36: { // CharToAscii, MBCharToAscii
+    case Action::CharToAscii:
+    case Action::MBCharToAscii: {
         std::u16string s = toUtf16(popString());
         push(s.empty() ? Value(std::nan("")) : Value(static_cast<double>(s[0])));
         break;
     }
-    case 0x33:
-    case 0x37: // AsciiToChar, MBAsciiToChar
+    case Action::AsciiToChar:
+    case Action::MBAsciiToChar:
         push(Value(codeUnitToUtf8(static_cast<char16_t>(toUint32(popNumber()) & 0xFFFF))));
         break;
 
     // --- Variables and members -----------------------------------------------------------------
-    case 0x1C: { // GetVariable
+    case Action::GetVariable: {
         std::string name = popString();
         push(lookup(f, name));
         break;
     }
-    case 0x1D: { // SetVariable
+    case Action::SetVariable: {
         Value v = pop(f);
         std::string name = popString();
         assign(f, name, v);
         break;
     }
-    case 0x3C: { // DefineLocal
+    case Action::DefineLocal: {
         Value v = pop(f);
         std::string name = popString();
         defineLocal(f, name, v, false);
         break;
     }
-    case 0x41: // DefineLocal2
+    case Action::DefineLocal2:
         defineLocal(f, popString(), Value(), true);
         break;
-    case 0x3A: { // Delete
+    case Action::Delete: {
         std::string name = popString();
         Value object = pop(f);
         push(Value(e_.remove(object.asObject(), name)));
         break;
     }
-    case 0x3B: // Delete2
+    case Action::Delete2:
         push(Value(deleteVariable(f, popString())));
         break;
-    case 0x4E: { // GetMember
+    case Action::GetMember: {
         Value name = pop(f);
         Value object = pop(f);
         push(e_.get(object, e_.toString(name)));
         break;
     }
-    case 0x4F: { // SetMember
+    case Action::SetMember: {
         Value v = pop(f);
         Value name = pop(f);
         Value object = pop(f);
         if (Object* o = object.asObject()) e_.set(o, e_.toString(name), v);
         break;
     }
-    case 0x42: { // InitArray
+    case Action::InitArray: {
         std::vector<Value> elements = popArgs(f);
         push(Value(e_.newArray(std::move(elements))));
         break;
     }
-    case 0x43: { // InitObject
+    case Action::InitObject: {
         double n = popNumber();
         std::size_t available = (stack_.size() - std::min(stack_.size(), f.stackBase)) / 2;
         std::size_t count = n > 0 ? static_cast<std::size_t>(std::min<double>(n, available)) : 0;
@@ -477,12 +471,12 @@ Interpreter::Flow Interpreter::step(Frame& f, std::uint8_t op, std::size_t dataB
         push(Value(o));
         break;
     }
-    case 0x44: // TypeOf
+    case Action::TypeOf:
         push(Value(e_.typeOf(pop(f))));
         break;
-    case 0x46:
-    case 0x55: { // Enumerate, Enumerate2
-        Value subject = op == 0x46 ? lookup(f, popString()) : pop(f);
+    case Action::Enumerate:
+    case Action::Enumerate2: {
+        Value subject = action == Action::Enumerate ? lookup(f, popString()) : pop(f);
         std::vector<std::string> names;
         if (Object* o = subject.asObject()) names = e_.enumerate(o);
         push(Value::null());
@@ -490,26 +484,25 @@ Interpreter::Flow Interpreter::step(Frame& f, std::uint8_t op, std::size_t dataB
             push(Value(*it));
         break;
     }
-    case 0x54: { // InstanceOf
-        Value ctor = pop(f);
-        Value object = pop(f);
+    case Action::InstanceOf: {
+        auto [object, ctor] = popPair();
         push(Value(e_.instanceOf(object, ctor)));
         break;
     }
-    case 0x2B: { // CastOp
+    case Action::CastOp: {
         Value object = pop(f);
         Value ctor = pop(f);
         push(e_.instanceOf(object, ctor) ? object : Value::null());
         break;
     }
-    case 0x2C: { // ImplementsOp
+    case Action::ImplementsOp: {
         Value ctor = pop(f);
         std::vector<Value> interfaces = popArgs(f);
         if (Object* proto = e_.prototypeOf(ctor.asObject()))
             proto->define("__implements__", Value(e_.newArray(std::move(interfaces))), DontEnum);
         break;
     }
-    case 0x69: { // Extends
+    case Action::Extends: {
         Value superclass = pop(f);
         Value subclass = pop(f);
         Object* sub = subclass.asObject();
@@ -523,36 +516,32 @@ Interpreter::Flow Interpreter::step(Frame& f, std::uint8_t op, std::size_t dataB
     }
 
     // --- Calls --------------------------------------------------------------------------------
-    case 0x3D:
-        callAction(f, false);
+    case Action::CallFunction:
+    case Action::CallMethod:
+        callAction(f, action == Action::CallMethod);
         break;
-    case 0x52:
-        callAction(f, true);
+    case Action::NewObject:
+    case Action::NewMethod:
+        newAction(f, action == Action::NewMethod);
         break;
-    case 0x40:
-        newAction(f, false);
-        break;
-    case 0x53:
-        newAction(f, true);
-        break;
-    case 0x3E: // Return
+    case Action::Return:
         f.returnValue = pop(f);
         return Flow::Return;
-    case 0x9B:
-    case 0x8E:
-        defineFunction(f, dataBegin, dataEnd, next, op == 0x8E);
+    case Action::DefineFunction:
+    case Action::DefineFunction2:
+        defineFunction(f, dataBegin, dataEnd, next, action == Action::DefineFunction2);
         break;
 
     // --- Control flow ---------------------------------------------------------------------------
-    case 0x99:
+    case Action::Jump:
         jump(f, next, r.i16());
         break;
-    case 0x9D: { // If
+    case Action::If: {
         std::int16_t offset = r.i16();
         if (toBoolean(pop(f))) jump(f, next, offset);
         break;
     }
-    case 0x94: { // With
+    case Action::With: {
         std::size_t size = r.u16();
         std::size_t blockEnd = std::min(next + size, f.end);
         Object* o = e_.toObject(pop(f));
@@ -568,9 +557,9 @@ Interpreter::Flow Interpreter::step(Frame& f, std::uint8_t op, std::size_t dataB
         f.scope = saved;
         return flow;
     }
-    case 0x8F:
+    case Action::Try:
         return actionTry(f, dataBegin, dataEnd, next);
-    case 0x2A: // Throw
+    case Action::Throw:
         throw ScriptThrow{pop(f)};
 
     default:
@@ -582,37 +571,37 @@ Interpreter::Flow Interpreter::step(Frame& f, std::uint8_t op, std::size_t dataB
 void Interpreter::actionPush(Frame& f, std::size_t dataBegin, std::size_t dataEnd) {
     Reader r(*f.code, dataBegin, dataEnd);
     while (!r.atEnd()) {
-        std::uint8_t type = r.u8();
+        const auto type = static_cast<PushType>(r.u8());
         Value v;
         switch (type) {
-        case 0:
+        case PushType::String:
             v = Value(r.str());
             break;
-        case 1:
+        case PushType::Float:
             v = Value(static_cast<double>(r.f32()));
             break;
-        case 2:
+        case PushType::Null:
             v = Value::null();
             break;
-        case 3:
+        case PushType::Undefined:
             break;
-        case 4: {
+        case PushType::Register: {
             std::uint8_t reg = r.u8();
             if (reg < f.registers.size()) v = f.registers[reg];
             break;
         }
-        case 5:
+        case PushType::Boolean:
             v = Value(r.u8() != 0);
             break;
-        case 6:
+        case PushType::Double:
             v = Value(r.f64());
             break;
-        case 7:
+        case PushType::Integer:
             v = Value(static_cast<double>(static_cast<std::int32_t>(r.u32())));
             break;
-        case 8:
-        case 9: {
-            std::size_t index = type == 8 ? r.u8() : r.u16();
+        case PushType::Constant8:
+        case PushType::Constant16: {
+            std::size_t index = type == PushType::Constant8 ? r.u8() : r.u16();
             if (f.pool && index < f.pool->size()) v = Value((*f.pool)[index]);
             break;
         }
@@ -666,7 +655,7 @@ Interpreter::Flow Interpreter::actionTry(Frame& f, std::size_t dataBegin, std::s
     std::size_t trySize = r.u16();
     std::size_t catchSize = r.u16();
     std::size_t finallySize = r.u16();
-    bool catchInRegister = flags & 4;
+    bool catchInRegister = flags & swf::TryCatchInRegister;
     std::uint8_t catchRegister = 0;
     std::string catchName;
     if (catchInRegister)
@@ -690,7 +679,7 @@ Interpreter::Flow Interpreter::actionTry(Frame& f, std::size_t dataBegin, std::s
     } catch (const ScriptThrow& thrown) {
         f.scope = savedScope;
         if (stack_.size() > height) stack_.resize(height);
-        if (flags & 1) {
+        if (flags & swf::TryHasCatch) {
             if (catchInRegister) {
                 if (catchRegister < f.registers.size()) f.registers[catchRegister] = thrown.value;
             } else {
@@ -707,7 +696,7 @@ Interpreter::Flow Interpreter::actionTry(Frame& f, std::size_t dataBegin, std::s
             pending = thrown;
         }
     }
-    if ((flags & 2) && finallyStart < blockEnd) {
+    if ((flags & swf::TryHasFinally) && finallyStart < blockEnd) {
         Value savedReturn = f.returnValue;
         if (stack_.size() > height && pending) stack_.resize(height);
         Flow finallyFlow = runBlock(f, finallyStart, blockEnd);

@@ -1,6 +1,7 @@
 // The stage's fingerprint, by which the control repaints only what changed: it stands
 // still while the idle movie ticks, and moves with each change that shows: the panel
-// waking and fading, a new picture, the time text, the view's size.
+// waking and fading, a new picture, the time text, the view's size. A new picture
+// repaints the picture's rectangle, not the whole view.
 #include "clip_maker.h"
 #include "movie_fixture.h"
 
@@ -8,6 +9,8 @@
 
 namespace {
 
+using zimo::changedArea;
+using zimo::stageLook;
 using zimo::stageSignature;
 
 class StageSignature : public MovieFixture {
@@ -68,6 +71,28 @@ TEST_F(StageSignature, FollowsPicturesTextAndTheViewSize) {
     EXPECT_EQ(signature(), last);
     runtime.player().setViewSize(QSize(640, 480));
     EXPECT_NE(signature(), last);
+}
+
+TEST_F(StageSignature, ANewPictureRepaintsItsRectangleAndThePanelItsStrip) {
+    set("Ff", makeClip({640, 360, 2})); // 480 × 270 at y = 45, the panel hidden
+    ticks(3);
+    const QRect view(0, 0, 480, 360);
+    zimo::StageLook last = stageLook(runtime.player());
+    QRegion area;
+    for (int i = 0; i < 10 && area.isEmpty(); ++i) {
+        ticks(1);
+        area = changedArea(last, stageLook(runtime.player()), view);
+    }
+    EXPECT_EQ(area.boundingRect(), QRect(0, 43, 480, 274)); // with 2 px for smoothed edges
+    last = stageLook(runtime.player());
+    set("Vlm", "1001"); // the panel wakes over the bottom of the picture
+    area = changedArea(last, stageLook(runtime.player()), view);
+    EXPECT_EQ(area.boundingRect().bottom(), 359);
+    EXPECT_GT(area.boundingRect().top(), 320);
+    // A new view size repaints everything.
+    last = stageLook(runtime.player());
+    runtime.player().setViewSize(QSize(640, 480));
+    EXPECT_EQ(changedArea(last, stageLook(runtime.player()), view), QRegion(view));
 }
 
 } // namespace

@@ -40,23 +40,4 @@ inline std::vector<std::string> opsOf(std::string_view source) {
     return ops;
 }
 
-// The line of the listing that starts at the given offset ("0033"), without the offset.
-inline std::string lineAt(const std::string& listing, const std::string& offset) {
-    std::istringstream in(listing);
-    for (std::string line; std::getline(in, line);)
-        if (line.rfind(offset + "  ", 0) == 0) return line.substr(line.find_first_not_of(' ', 4));
-    return "<no line at " + offset + ">";
-}
-
-// The target of the first branch whose line contains `what`, e.g. "If".
-inline std::string branchTarget(const std::string& listing, const std::string& what) {
-    std::istringstream in(listing);
-    for (std::string line; std::getline(in, line);) {
-        if (line.find(what) == std::string::npos) continue;
-        const auto arrow = line.find("-> ");
-        if (arrow != std::string::npos) return line.substr(arrow + 3, 4);
-    }
-    return "<no branch>";
-}
-
 } // namespace zimo::asc::test

@@ -136,10 +136,13 @@ QString numberedClip(Codecs codecs, Layout layout) {
 }
 
 int pictureNumber(const QImage& image) {
-    if (image.width() < 160 || image.height() < 1) return -1;
+    // At any scale: the picture may have been made for its place on the screen.
+    if (image.width() < 16 || image.height() < 1) return -1;
     int number = 0;
-    for (int bit = 0; bit < 8; ++bit)
-        if (qGray(image.pixel(bit * 20 + 10, image.height() / 2)) > 128) number |= 1 << bit;
+    for (int bit = 0; bit < 8; ++bit) {
+        const int x = (bit * 20 + 10) * image.width() / 160;
+        if (qGray(image.pixel(x, image.height() / 2)) > 128) number |= 1 << bit;
+    }
     return number;
 }
 

@@ -39,7 +39,7 @@ const char* layoutName(Layout layout);
 // each picture carries its number: bit k is band k of eight 20-pixel bands across the
 // picture, light for 1 and dark for 0. Made on first use; the path.
 QString numberedClip(Codecs codecs, Layout layout);
-// The number a picture of a numbered clip carries.
+// The number a picture of a numbered clip carries, at whatever size it was made.
 int pictureNumber(const QImage& image);
 
 // A fresh path in the temporary folder (the file is not created).

@@ -46,10 +46,12 @@ public:
         server_.start();
         if (!server_.waitForStarted(5000)) return false;
         const QString socket = runtime + QStringLiteral("/pulse/native");
-        for (int i = 0; i < 100 && !QFileInfo::exists(socket); ++i)
+        // Up once it answers with its sink: it loads its modules after opening the socket.
+        for (int i = 0; i < 100; ++i) {
+            if (QFileInfo::exists(socket) && hasSink(socket)) return true;
             QThread::msleep(50);
-        QThread::msleep(500); // the server loads its modules after opening the socket
-        return QFileInfo::exists(socket);
+        }
+        return false;
     }
     ~PrivateSoundServer() {
         server_.terminate();
@@ -58,6 +60,15 @@ public:
     }
 
 private:
+    static bool hasSink(const QString& socket) {
+        QProcess pactl;
+        pactl.start(QStringLiteral("pactl"),
+                    {QStringLiteral("--server"), QStringLiteral("unix:") + socket,
+                     QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("sinks")});
+        return pactl.waitForFinished(2000) && pactl.exitCode() == 0 &&
+               !pactl.readAllStandardOutput().trimmed().isEmpty();
+    }
+
     QTemporaryDir dir_;
     QProcess server_;
 };

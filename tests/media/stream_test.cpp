@@ -129,6 +129,36 @@ TEST_F(StreamTest, PlaysFromStartToStopOnTheSteppedClock) {
     EXPECT_EQ(count(status::PlayStop), 1);
 }
 
+TEST_F(StreamTest, PicturesAreMadeForTheirPlaceAndTellWhenTheNextIsDue) {
+    stream.play(clipPath(Clip::Flv1Mp3));
+    settle();
+    EXPECT_EQ(stream.currentFrame().size(), QSize(160, 120));
+    EXPECT_EQ(stream.currentFrameSize(), QSize(160, 120));
+    // A new place: the picture shown is made again for it, turned a quarter.
+    const PictureTarget turned{QSize(90, 120), 1};
+    const std::uint64_t serial = stream.frameSerial();
+    stream.setPictureTarget(turned);
+    EXPECT_NE(stream.frameSerial(), serial);
+    EXPECT_EQ(stream.currentFrame().size(), QSize(90, 120));
+    EXPECT_EQ(stream.currentFrameTarget(), turned);
+    EXPECT_EQ(stream.currentFrameSize(), QSize(160, 120));
+    const std::uint64_t again = stream.frameSerial();
+    // The next picture tells when it is due, and comes then, made for the place.
+    settle();
+    const auto due = stream.nextPictureDueUs();
+    ASSERT_TRUE(due);
+    EXPECT_GT(*due, 0);
+    EXPECT_LE(*due, 200'000);
+    clock.advanceUs(*due);
+    settle();
+    EXPECT_NE(stream.frameSerial(), again);
+    EXPECT_EQ(stream.currentFrame().size(), QSize(90, 120));
+    // Paused, the clock stands: no picture comes due.
+    stream.pause(true);
+    settle();
+    EXPECT_FALSE(stream.nextPictureDueUs());
+}
+
 TEST_F(StreamTest, ALargeClockStepLandsOnTheEnd) {
     stream.play(clipPath(Clip::Flv1VideoOnly));
     settle();

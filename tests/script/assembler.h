@@ -1,6 +1,8 @@
 // A small action assembler for tests: builds DoAction bytes by hand.
 #pragma once
 
+#include "swf/action_codes.h"
+
 #include <cstdint>
 #include <cstring>
 #include <map>
@@ -10,6 +12,9 @@
 #include <vector>
 
 namespace zimo::script::test {
+
+using swf::Action;
+using swf::PushType;
 
 struct Reg {
     std::uint8_t n;
@@ -36,12 +41,12 @@ public:
     void encode(std::vector<std::uint8_t>& out) const {
         switch (kind_) {
         case String:
-            out.push_back(0);
+            put(out, PushType::String);
             out.insert(out.end(), s_.begin(), s_.end());
             out.push_back(0);
             break;
         case Double: {
-            out.push_back(6);
+            put(out, PushType::Double);
             std::uint64_t bits;
             std::memcpy(&bits, &d_, sizeof bits);
             auto word = [&](std::uint32_t w) {
@@ -53,30 +58,30 @@ public:
             break;
         }
         case Int:
-            out.push_back(7);
+            put(out, PushType::Integer);
             for (int k = 0; k < 4; ++k)
                 out.push_back(static_cast<std::uint8_t>(static_cast<std::uint32_t>(i_) >> (8 * k)));
             break;
         case Bool:
-            out.push_back(5);
+            put(out, PushType::Boolean);
             out.push_back(static_cast<std::uint8_t>(i_));
             break;
         case NullKind:
-            out.push_back(2);
+            put(out, PushType::Null);
             break;
         case UndefKind:
-            out.push_back(3);
+            put(out, PushType::Undefined);
             break;
         case Register:
-            out.push_back(4);
+            put(out, PushType::Register);
             out.push_back(static_cast<std::uint8_t>(i_));
             break;
         case Constant:
             if (i_ < 256) {
-                out.push_back(8);
+                put(out, PushType::Constant8);
                 out.push_back(static_cast<std::uint8_t>(i_));
             } else {
-                out.push_back(9);
+                put(out, PushType::Constant16);
                 out.push_back(static_cast<std::uint8_t>(i_));
                 out.push_back(static_cast<std::uint8_t>(i_ >> 8));
             }
@@ -85,98 +90,15 @@ public:
     }
 
 private:
+    static void put(std::vector<std::uint8_t>& out, PushType type) {
+        out.push_back(static_cast<std::uint8_t>(type));
+    }
+
     enum Kind { String, Double, Int, Bool, NullKind, UndefKind, Register, Constant } kind_;
     std::string s_;
     double d_ = 0;
     int i_ = 0;
 };
-
-// Action codes by name.
-namespace op {
-enum : std::uint8_t {
-    End = 0x00,
-    NextFrame = 0x04,
-    PrevFrame = 0x05,
-    Play = 0x06,
-    Stop = 0x07,
-    Add = 0x0A,
-    Subtract = 0x0B,
-    Multiply = 0x0C,
-    Divide = 0x0D,
-    Equals = 0x0E,
-    Less = 0x0F,
-    And = 0x10,
-    Or = 0x11,
-    Not = 0x12,
-    StringEquals = 0x13,
-    StringLength = 0x14,
-    StringExtract = 0x15,
-    Pop = 0x17,
-    ToInteger = 0x18,
-    GetVariable = 0x1C,
-    SetVariable = 0x1D,
-    SetTarget2 = 0x20,
-    StringAdd = 0x21,
-    GetProperty = 0x22,
-    SetProperty = 0x23,
-    Trace = 0x26,
-    StringLess = 0x29,
-    Throw = 0x2A,
-    CastOp = 0x2B,
-    GetTime = 0x34,
-    Delete = 0x3A,
-    Delete2 = 0x3B,
-    DefineLocal = 0x3C,
-    CallFunction = 0x3D,
-    Return = 0x3E,
-    Modulo = 0x3F,
-    NewObject = 0x40,
-    DefineLocal2 = 0x41,
-    InitArray = 0x42,
-    InitObject = 0x43,
-    TypeOf = 0x44,
-    TargetPath = 0x45,
-    Enumerate = 0x46,
-    Add2 = 0x47,
-    Less2 = 0x48,
-    Equals2 = 0x49,
-    ToNumber = 0x4A,
-    ToString = 0x4B,
-    PushDuplicate = 0x4C,
-    StackSwap = 0x4D,
-    GetMember = 0x4E,
-    SetMember = 0x4F,
-    Increment = 0x50,
-    Decrement = 0x51,
-    CallMethod = 0x52,
-    NewMethod = 0x53,
-    InstanceOf = 0x54,
-    Enumerate2 = 0x55,
-    BitAnd = 0x60,
-    BitOr = 0x61,
-    BitXor = 0x62,
-    BitLShift = 0x63,
-    BitRShift = 0x64,
-    BitURShift = 0x65,
-    StrictEquals = 0x66,
-    Greater = 0x67,
-    StringGreater = 0x68,
-    Extends = 0x69,
-    GotoFrame = 0x81,
-    StoreRegister = 0x87,
-    ConstantPool = 0x88,
-    SetTarget = 0x8B,
-    GoToLabel = 0x8C,
-    DefineFunction2 = 0x8E,
-    Try = 0x8F,
-    With = 0x94,
-    Push = 0x96,
-    Jump = 0x99,
-    DefineFunction = 0x9B,
-    If = 0x9D,
-    GotoFrame2 = 0x9F,
-};
-} // namespace op
 
 class Asm {
 public:
@@ -184,14 +106,14 @@ public:
         std::vector<std::uint8_t> data;
         for (const Item& i : items)
             i.encode(data);
-        return record(op::Push, data);
+        return record(Action::Push, data);
     }
-    Asm& op(std::uint8_t code) {
-        bytes_.push_back(code);
+    Asm& op(Action action) {
+        bytes_.push_back(static_cast<std::uint8_t>(action));
         return *this;
     }
-    Asm& record(std::uint8_t code, const std::vector<std::uint8_t>& data) {
-        bytes_.push_back(code);
+    Asm& record(Action action, const std::vector<std::uint8_t>& data) {
+        bytes_.push_back(static_cast<std::uint8_t>(action));
         bytes_.push_back(static_cast<std::uint8_t>(data.size()));
         bytes_.push_back(static_cast<std::uint8_t>(data.size() >> 8));
         bytes_.insert(bytes_.end(), data.begin(), data.end());
@@ -203,20 +125,20 @@ public:
     }
 
     // Shorthands for the common sequences.
-    Asm& get(const std::string& name) { return push({name}).op(op::GetVariable); }
+    Asm& get(const std::string& name) { return push({name}).op(Action::GetVariable); }
     Asm& set(const std::string& name, Item value) {
-        return push({Item(name), std::move(value)}).op(op::SetVariable);
+        return push({Item(name), std::move(value)}).op(Action::SetVariable);
     }
     // Pops the value on the stack into variable `name`.
     Asm& store(const std::string& name) {
-        return push({name}).op(op::StackSwap).op(op::SetVariable);
+        return push({name}).op(Action::StackSwap).op(Action::SetVariable);
     }
-    Asm& trace(Item value) { return push({std::move(value)}).op(op::Trace); }
+    Asm& trace(Item value) { return push({std::move(value)}).op(Action::Trace); }
     // name(args...) with the arguments already pushed in reverse, then the count.
     Asm& call(const std::string& name, int argCount) {
-        return push({argCount, Item(name)}).op(op::CallFunction);
+        return push({argCount, Item(name)}).op(Action::CallFunction);
     }
-    Asm& storeRegister(std::uint8_t n) { return record(op::StoreRegister, {n}); }
+    Asm& storeRegister(std::uint8_t n) { return record(Action::StoreRegister, {n}); }
     Asm& constantPool(const std::vector<std::string>& strings) {
         std::vector<std::uint8_t> data{static_cast<std::uint8_t>(strings.size()),
                                        static_cast<std::uint8_t>(strings.size() >> 8)};
@@ -224,7 +146,7 @@ public:
             data.insert(data.end(), s.begin(), s.end());
             data.push_back(0);
         }
-        return record(op::ConstantPool, data);
+        return record(Action::ConstantPool, data);
     }
 
     // Labels and branches, resolved by bytes().
@@ -232,8 +154,8 @@ public:
         labels_[name] = bytes_.size();
         return *this;
     }
-    Asm& jump(const std::string& target) { return branch(op::Jump, target); }
-    Asm& ifTrue(const std::string& target) { return branch(op::If, target); }
+    Asm& jump(const std::string& target) { return branch(Action::Jump, target); }
+    Asm& ifTrue(const std::string& target) { return branch(Action::If, target); }
 
     Asm& function(const std::string& name, const std::vector<std::string>& params,
                   const Asm& body) {
@@ -244,7 +166,7 @@ public:
             str(data, p);
         std::vector<std::uint8_t> code = body.bytes();
         u16(data, code.size());
-        record(op::DefineFunction, data);
+        record(Action::DefineFunction, data);
         bytes_.insert(bytes_.end(), code.begin(), code.end());
         return *this;
     }
@@ -261,7 +183,7 @@ public:
         }
         std::vector<std::uint8_t> code = body.bytes();
         u16(data, code.size());
-        record(op::DefineFunction2, data);
+        record(Action::DefineFunction2, data);
         bytes_.insert(bytes_.end(), code.begin(), code.end());
         return *this;
     }
@@ -270,7 +192,7 @@ public:
         std::vector<std::uint8_t> code = body.bytes();
         std::vector<std::uint8_t> data;
         u16(data, code.size());
-        record(op::With, data);
+        record(Action::With, data);
         bytes_.insert(bytes_.end(), code.begin(), code.end());
         return *this;
     }
@@ -281,12 +203,13 @@ public:
         std::vector<std::uint8_t> c = handler ? handler->bytes() : std::vector<std::uint8_t>{};
         std::vector<std::uint8_t> f = last ? last->bytes() : std::vector<std::uint8_t>{};
         std::vector<std::uint8_t> data;
-        data.push_back(static_cast<std::uint8_t>((handler ? 1 : 0) | (last ? 2 : 0)));
+        data.push_back(static_cast<std::uint8_t>((handler ? swf::TryHasCatch : 0) |
+                                                 (last ? swf::TryHasFinally : 0)));
         u16(data, t.size());
         u16(data, c.size());
         u16(data, f.size());
         str(data, name);
-        record(op::Try, data);
+        record(Action::Try, data);
         bytes_.insert(bytes_.end(), t.begin(), t.end());
         bytes_.insert(bytes_.end(), c.begin(), c.end());
         bytes_.insert(bytes_.end(), f.begin(), f.end());
@@ -307,8 +230,8 @@ public:
     }
 
 private:
-    Asm& branch(std::uint8_t code, const std::string& target) {
-        record(code, {0, 0});
+    Asm& branch(Action action, const std::string& target) {
+        record(action, {0, 0});
         fixups_.emplace_back(bytes_.size() - 2, target);
         return *this;
     }

@@ -75,7 +75,8 @@ class EngineTest : public ::testing::Test {
 protected:
     EngineTest() {
         engine.setTraceSink([this](std::string_view s) { traced.emplace_back(s); });
-        clipClass = engine.defineClass("MovieClip", [](NativeCall& c) { return c.thisValue; });
+        clipClass = engine.defineClass(
+            {.name = "MovieClip", .constructor = [](NativeCall& c) { return c.thisValue; }});
         root = engine.make<TestClip>(engine.prototypeOf(clipClass), "", nullptr);
         engine.pin(root);
         host.rootClip = root;

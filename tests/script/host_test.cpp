@@ -4,7 +4,7 @@
 namespace zimo::script::test {
 namespace {
 
-using namespace op;
+using enum Action;
 
 // A stand-in for a stream object: C++ state behind script methods and a built-in property.
 class FakeStream : public Object {
@@ -21,14 +21,17 @@ public:
 class HostClasses : public EngineTest {
 protected:
     HostClasses() {
-        FunctionObject* ctor = engine.defineClass(
-            "NetStream", [](NativeCall& c) { return c.thisValue; },
-            [](Engine& e) -> Object* { return e.make<FakeStream>(nullptr); });
-        engine.defineMethod(engine.prototypeOf(ctor), "play", [](NativeCall& c) {
-            if (auto* s = dynamic_cast<FakeStream*>(c.thisObject()))
-                s->played.push_back(c.engine.toString(c.arg(0)));
-            return Value();
-        });
+        static const NativeMethod methods[] = {
+            {"play", [](NativeCall& c) {
+                 if (auto* s = dynamic_cast<FakeStream*>(c.thisObject()))
+                     s->played.push_back(c.engine.toString(c.arg(0)));
+                 return Value();
+             }}};
+        engine.defineClass(
+            {.name = "NetStream",
+             .constructor = [](NativeCall& c) { return c.thisValue; },
+             .factory = [](Engine& e) -> Object* { return e.make<FakeStream>(nullptr); },
+             .methods = methods});
     }
 };
 

@@ -1,40 +1,14 @@
-// The interpreter: variables, paths, functions, objects and timeline actions.
+// The interpreter on hand-made actions our compiler does not write: target paths, registers
+// and flags of DefineFunction2, with, try, for-in, super, the constant pool and timeline
+// actions. What compiled scripts do is in snippets/.
 #include "fixture.h"
-
-#include <cmath>
 
 namespace zimo::script::test {
 namespace {
 
-using namespace op;
+using enum Action;
 
 class Interpreter : public EngineTest {};
-
-TEST_F(Interpreter, ArithmeticAndVariables) {
-    Asm a;
-    a.set("a", 5);
-    a.push({"b"}).get("a").push({3}).op(Multiply).op(SetVariable);
-    a.push({"nan"}).get("missing").push({1}).op(Add2).op(SetVariable);
-    a.push({"eq"}).push({"-1", -1}).op(Equals2).op(SetVariable);
-    a.push({"strs"}).push({"10", "9"}).op(Less2).op(SetVariable);
-    a.push({"nums"}).push({"10", 9}).op(Less2).op(SetVariable);
-    a.push({"undef"}).push({Undef{}, 1}).op(Less2).op(SetVariable);
-    a.push({"cat"}).push({"n=", 0.5}).op(Add2).op(SetVariable);
-    a.push({"mod"}).push({7.5, 2}).op(Modulo).op(SetVariable);
-    a.push({"shift"}).push({-16, 2}).op(BitURShift).op(SetVariable);
-    a.push({1.0 / 3}).op(Trace);
-    run(a);
-    EXPECT_EQ(num("b"), 15);
-    EXPECT_TRUE(std::isnan(num("nan")));
-    EXPECT_EQ(var("eq"), Value(true));
-    EXPECT_EQ(var("strs"), Value(true));
-    EXPECT_EQ(var("nums"), Value(false));
-    EXPECT_TRUE(var("undef").isUndefined());
-    EXPECT_EQ(str("cat"), "n=0.5");
-    EXPECT_EQ(num("mod"), 1.5);
-    EXPECT_EQ(num("shift"), 1073741820);
-    EXPECT_EQ(traced, std::vector<std::string>{"0.333333333333333"});
-}
 
 TEST_F(Interpreter, PathsReachClipsRootAndGlobal) {
     TestClip* mc = addChild(root, "mc");
@@ -65,71 +39,6 @@ TEST_F(Interpreter, PathsReachClipsRootAndGlobal) {
     EXPECT_EQ(engine.toNumber(engine.get(Value(mc), "sum")), 9);
 }
 
-TEST_F(Interpreter, ClosuresKeepTheirOwnVariables) {
-    Asm inner;
-    inner.push({"n"}).get("n").push({1}).op(Add2).op(SetVariable).get("n").op(Return);
-    Asm outer;
-    outer.push({"n", 0}).op(DefineLocal).function("", {}, inner).op(Return);
-    Asm a;
-    a.function("makeCounter", {}, outer);
-    a.push({"c"}).call("makeCounter", 0).op(SetVariable);
-    a.push({"c2"}).call("makeCounter", 0).op(SetVariable);
-    a.call("c", 0).op(Pop);
-    a.push({"r"}).call("c", 0).op(SetVariable);
-    a.push({"r2"}).call("c2", 0).op(SetVariable);
-    run(a);
-    EXPECT_EQ(num("r"), 2);
-    EXPECT_EQ(num("r2"), 1);
-    EXPECT_TRUE(var("n").isUndefined()); // `var n` stayed in the function
-}
-
-TEST_F(Interpreter, UndeclaredAssignmentInAFunctionLandsOnItsTimeline) {
-    Asm body;
-    body.set("made", 1).push({"local", 2}).op(DefineLocal);
-    Asm a;
-    a.function("f", {}, body).call("f", 0).op(Pop);
-    run(a);
-    EXPECT_EQ(num("made"), 1);
-    EXPECT_TRUE(var("local").isUndefined());
-}
-
-TEST_F(Interpreter, MethodsSeeThisAndConstructorsBuildPrototypes) {
-    Asm ctor;
-    ctor.push({"this"}).op(GetVariable).push({"x"}).get("x").op(SetMember);
-    Asm getter;
-    getter.push({"this"})
-        .op(GetVariable)
-        .push({"x"})
-        .op(GetMember)
-        .push({2})
-        .op(Multiply)
-        .op(Return);
-    Asm a;
-    a.function("P", {"x"}, ctor);
-    a.get("P")
-        .push({"prototype"})
-        .op(GetMember)
-        .push({"get"})
-        .function("", {}, getter)
-        .op(SetMember);
-    a.push({"p"}).push({21, 1, "P"}).op(NewObject).op(SetVariable);
-    a.push({"r"}).push({0}).get("p").push({"get"}).op(CallMethod).op(SetVariable);
-    a.push({"i"}).get("p").get("P").op(InstanceOf).op(SetVariable);
-    a.push({"o"}).push({"k", 7, 1}).op(InitObject).op(SetVariable);
-    a.get("o")
-        .push({"m"})
-        .function("", {}, Asm().push({"this"}).op(GetVariable).push({"k"}).op(GetMember).op(Return))
-        .op(SetMember);
-    a.push({"rk"}).push({0}).get("o").push({"m"}).op(CallMethod).op(SetVariable);
-    run(a);
-    EXPECT_EQ(num("r"), 42);
-    EXPECT_EQ(var("i"), Value(true));
-    EXPECT_EQ(num("rk"), 7);
-    Object* p = var("p").asObject();
-    ASSERT_NE(p, nullptr);
-    EXPECT_EQ(engine.get(Value(p), "__proto__"), engine.get(var("P"), "prototype"));
-}
-
 TEST_F(Interpreter, DefineFunction2UsesRegistersAndPreloads) {
     // function f(a, b) { return a - b } with a in r2, b in r3, this preloaded into r1.
     Asm body;
@@ -137,10 +46,10 @@ TEST_F(Interpreter, DefineFunction2UsesRegistersAndPreloads) {
     Asm self;
     self.push({Reg{1}}).op(Return);
     Asm a;
-    a.function2("f", {{2, "a"}, {3, "b"}}, 4, 0x0001 | 0x0008, body);
+    a.function2("f", {{2, "a"}, {3, "b"}}, 4, swf::PreloadThis | swf::SuppressArguments, body);
     a.push({"r"}).push({4, 10, 2, "f"}).op(CallFunction).op(SetVariable);
     a.push({"o"}).push({0, "Object"}).op(NewObject).op(SetVariable);
-    a.get("o").push({"me"}).function2("", {}, 2, 0x0001, self).op(SetMember);
+    a.get("o").push({"me"}).function2("", {}, 2, swf::PreloadThis, self).op(SetMember);
     a.push({"same"})
         .push({0})
         .get("o")
@@ -156,18 +65,6 @@ TEST_F(Interpreter, DefineFunction2UsesRegistersAndPreloads) {
     EXPECT_EQ(num("r"), 6);
     EXPECT_EQ(var("same"), Value(true));
     EXPECT_TRUE(var("g").isUndefined());
-}
-
-TEST_F(Interpreter, ArgumentsHoldEveryPassedValue) {
-    Asm body;
-    body.push({"arguments"}).op(GetVariable).push({"length"}).op(GetMember).op(Return);
-    Asm a;
-    a.function("count", {"a"}, body);
-    a.push({"n"}).push({3, 2, 1, 3, "count"}).op(CallFunction).op(SetVariable);
-    a.push({1, 9, "count"}).op(CallFunction).store("more"); // count above the stack height
-    run(a);
-    EXPECT_EQ(num("n"), 3);
-    EXPECT_EQ(num("more"), 1);
 }
 
 TEST_F(Interpreter, WithSearchesTheObjectFirst) {
@@ -290,26 +187,6 @@ TEST_F(Interpreter, ConstantPoolFeedsPushes) {
     run(a);
     EXPECT_EQ(str("x"), "hello");
     EXPECT_TRUE(var("y").isUndefined());
-}
-
-TEST_F(Interpreter, FunctionApplyAndCall) {
-    Asm sum;
-    sum.push({"this"})
-        .op(GetVariable)
-        .push({"base"})
-        .op(GetMember)
-        .get("a")
-        .op(Add2)
-        .get("b")
-        .op(Add2)
-        .op(Return);
-    run(Asm().function("sum", {"a", "b"}, sum).set("base", 100));
-    Object* self = engine.newObject();
-    self->define("base", Value(1));
-    Value args[] = {Value(self), Value(2), Value(3)};
-    EXPECT_EQ(engine.callMethod(var("sum"), "call", args), Value(6));
-    Value applyArgs[] = {Value(self), Value(engine.newArray({Value(10), Value(20)}))};
-    EXPECT_EQ(engine.callMethod(var("sum"), "apply", applyArgs), Value(31));
 }
 
 } // namespace

@@ -1,7 +1,8 @@
-// Conversions and operators with the rules of version 7 and later movies.
-#include "fixture.h"
-
+// How numbers are printed and read, as the player does. Conversions between values are in
+// snippets/conversions.as and snippets/comparisons.as.
 #include "script/value.h"
+
+#include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
@@ -61,62 +62,6 @@ TEST(NumberText, IntegerConversionsWrap) {
     EXPECT_EQ(toInt32(-1.9), -1);
     EXPECT_EQ(toInt32(std::nan("")), 0);
     EXPECT_EQ(toUint32(-1), 4294967295u);
-}
-
-class Conversions : public EngineTest {};
-
-TEST_F(Conversions, UndefinedAndNullAreNotNumbers) {
-    EXPECT_TRUE(std::isnan(engine.toNumber(Value())));
-    EXPECT_TRUE(std::isnan(engine.toNumber(Value::null())));
-    EXPECT_EQ(engine.toNumber(Value(true)), 1);
-    EXPECT_EQ(engine.toString(Value()), "undefined");
-    EXPECT_EQ(engine.toString(Value::null()), "null");
-    EXPECT_FALSE(toBoolean(Value("")));
-    EXPECT_TRUE(toBoolean(Value("0")));
-    EXPECT_FALSE(toBoolean(Value(std::nan(""))));
-}
-
-TEST_F(Conversions, LooseEqualityFollowsTheAbstractAlgorithm) {
-    EXPECT_TRUE(engine.looseEquals(Value("-1"), Value(-1)));
-    EXPECT_TRUE(engine.looseEquals(Value(1), Value("1")));
-    EXPECT_TRUE(engine.looseEquals(Value("1"), Value(true)));
-    EXPECT_FALSE(engine.looseEquals(Value("1.0"), Value("1"))); // two strings: as strings
-    EXPECT_TRUE(engine.looseEquals(Value("abc"), Value("abc")));
-    EXPECT_TRUE(engine.looseEquals(Value(), Value::null()));
-    EXPECT_FALSE(engine.looseEquals(Value::null(), Value(0)));
-    EXPECT_FALSE(engine.looseEquals(Value(), Value("")));
-    EXPECT_FALSE(engine.looseEquals(Value(std::nan("")), Value(std::nan(""))));
-    EXPECT_FALSE(Engine::strictEquals(Value("1"), Value(1)));
-    Object* o = engine.newObject();
-    EXPECT_TRUE(engine.looseEquals(Value(o), Value(o)));
-    EXPECT_TRUE(engine.looseEquals(Value(o), Value("[object Object]")));
-}
-
-TEST_F(Conversions, RelationalComparisonPicksStringsOrNumbers) {
-    EXPECT_EQ(engine.lessThan(Value("10"), Value("9")), Value(true)); // strings
-    EXPECT_EQ(engine.lessThan(Value("10"), Value(9)), Value(false));  // numbers
-    EXPECT_EQ(engine.lessThan(Value(1), Value(2)), Value(true));
-    EXPECT_TRUE(engine.lessThan(Value(), Value(2)).isUndefined()); // NaN
-    EXPECT_TRUE(engine.lessThan(Value("a"), Value(2)).isUndefined());
-}
-
-TEST_F(Conversions, AdditionConcatenatesWhenEitherSideIsAString) {
-    EXPECT_EQ(engine.add(Value("1"), Value(2)), Value("12"));
-    EXPECT_EQ(engine.add(Value(1), Value(2)), Value(3));
-    EXPECT_EQ(engine.add(Value(0.1), Value("")), Value("0.1"));
-    EXPECT_TRUE(std::isnan(engine.add(Value(), Value(1)).number()));
-    EXPECT_EQ(engine.add(Value("x"), Value()), Value("xundefined"));
-    EXPECT_EQ(engine.add(Value(engine.newArray({Value(1), Value(2)})), Value("")), Value("1,2"));
-}
-
-TEST_F(Conversions, ObjectsConvertThroughValueOfAndToString) {
-    EXPECT_EQ(engine.toString(Value(root)), "_level0");
-    EXPECT_EQ(engine.typeOf(Value(root)), "movieclip");
-    Object* o = engine.newObject();
-    o->define("valueOf", Value(engine.newFunction("v", [](NativeCall&) { return Value(7); })));
-    EXPECT_EQ(engine.toNumber(Value(o)), 7);
-    EXPECT_EQ(engine.add(Value(o), Value(1)), Value(8));
-    EXPECT_EQ(engine.typeOf(Value(engine.newFunction("f", {}))), "function");
 }
 
 } // namespace

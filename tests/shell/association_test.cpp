@@ -103,6 +103,14 @@ TEST_F(Association, WithNoPreviousDefaultOldIsEmptyAndUnassociatingRemovesOurs) 
     EXPECT_TRUE(entry.contains("\nIcon="));
     EXPECT_TRUE(entry.contains("\nExec=" + QCoreApplication::applicationFilePath() + " %f\n"))
         << entry.toStdString();
+    // A valid entry the desktop offers for .flv files ("Open with"): shown, and listed
+    // in its folder's cache of file types.
+    EXPECT_FALSE(entry.contains("NoDisplay"));
+    EXPECT_EQ(QProcess::execute("desktop-file-validate",
+                                {dir.path() + "/data/applications/zimoFLV.desktop"}),
+              0);
+    EXPECT_TRUE(ReadText(dir.path() + "/data/applications/mimeinfo.cache")
+                    .contains("\nvideo/x-flv=zimoFLV.desktop;"));
 
     ToggleAssociation();
     EXPECT_FALSE(AssociationFlag);
@@ -135,7 +143,7 @@ TEST_F(Association, PreviousDefaultIsKeptAndPutBackWithEveryOtherLine) {
 
 TEST_F(Association, OurOwnEntryInAnyLetterCaseCountsAndOldIsLeftAlone) {
     WriteSetting("old", "previous.desktop");
-    for (const char* ours : {"zimoflv.desktop", "ZIMOFLV.DESKTOP;other.desktop;"}) {
+    for (const char* ours : {"zimoflv.desktop", "ZIMOFLV.DESKTOP;other.desktop;", "zimo.desktop"}) {
         WriteText(mimeApps(), QString("[Default Applications]\nvideo/x-flv=") + ours + "\n");
         EXPECT_TRUE(IsAssociated()) << ours;
         EXPECT_TRUE(Associate());
@@ -144,6 +152,24 @@ TEST_F(Association, OurOwnEntryInAnyLetterCaseCountsAndOldIsLeftAlone) {
     // A name that merely starts like ours is someone else's.
     WriteText(mimeApps(), "[Default Applications]\nvideo/x-flv=zimoFLV.desktop.bak\n");
     EXPECT_FALSE(IsAssociated());
+}
+
+TEST_F(Association, InstalledEntryCountsWhereItIsBesideTheProgramAndTheDesktopFindsIt) {
+    const QString prefix = dir.path() + "/prefix";
+    const QString program = prefix + "/bin/zimo";
+    WriteText(program, "");
+    const QByteArray savedDirs = qgetenv("XDG_DATA_DIRS");
+    qputenv("XDG_DATA_DIRS", (prefix + "/share").toLocal8Bit());
+    EXPECT_FALSE(HasInstalledDesktopEntry(program));
+    WriteText(prefix + "/share/applications/zimo.desktop", "[Desktop Entry]\n");
+    EXPECT_TRUE(HasInstalledDesktopEntry(program));
+    // Installed somewhere the desktop does not look.
+    qputenv("XDG_DATA_DIRS", "/nonexistent");
+    EXPECT_FALSE(HasInstalledDesktopEntry(program));
+    if (savedDirs.isNull())
+        qunsetenv("XDG_DATA_DIRS");
+    else
+        qputenv("XDG_DATA_DIRS", savedDirs);
 }
 
 TEST_F(Association, UnwritableConfigLeavesMarkAndFlagAsTheyWere) {

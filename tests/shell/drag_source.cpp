@@ -1,5 +1,6 @@
 // A small stand-in for a file manager: a window that, when pressed, drags the files
-// named on its command line as file addresses, the way file managers offer them.
+// named on its command line (paths, or file: addresses) as file addresses, the way file
+// managers offer them.
 #include <QApplication>
 #include <QDrag>
 #include <QMimeData>
@@ -14,8 +15,10 @@ class DragSource final : public QWidget {
 protected:
     void mousePressEvent(QMouseEvent*) override {
         QList<QUrl> urls;
-        for (const QString& path : QCoreApplication::arguments().mid(1))
-            urls << QUrl::fromLocalFile(path);
+        // Addresses come as they are encoded, so names that are not UTF-8 keep their bytes.
+        for (const QString& file : QCoreApplication::arguments().mid(1))
+            urls << (file.startsWith("file:") ? QUrl::fromEncoded(file.toLatin1())
+                                              : QUrl::fromLocalFile(file));
         auto* data = new QMimeData;
         data->setUrls(urls);
         auto* drag = new QDrag(this);

@@ -9,10 +9,13 @@
 #include "shell/globals.h"
 #include "shell/window_procs.h"
 
+#include <zimo/file_name_text.h>
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QDirIterator>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -22,6 +25,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest/QTest>
@@ -58,22 +62,90 @@ protected:
     QMainWindow* window = nullptr;
 };
 
-TEST(CommandLine, TheFirstArgumentIsTakenWhole) {
-    EXPECT_EQ(ParseFirstArgument({"/usr/bin/zimo"}), "");
-    EXPECT_EQ(ParseFirstArgument({}), "");
-    EXPECT_EQ(ParseFirstArgument({"zimo", "/tmp/my clips/测试 1!.flv", "second"}),
-              "/tmp/my clips/测试 1!.flv");
-    // Quotes that reached the program are part of the name.
-    EXPECT_EQ(ParseFirstArgument({"zimo", "\"a\""}), "\"a\"");
+// Latin-1 and GBK names, as an old archive holds them, and what they are as text.
+const QByteArray kLatin1Name = "/tmp/caf\xe9.flv";
+const QByteArray kGbkName = "/tmp/\xb2\xe2\xca\xd4.flv";
+const QString kLatin1Text = QString("/tmp/caf") + QChar(0xDCE9) + ".flv";
+
+TEST(FileNames, EveryByteStringGoesToTextAndBackUnchanged) {
+    struct Case {
+        QByteArray bytes;
+        QString text; // empty: only the way back is checked
+    };
+    const Case cases[] = {
+        {"/tmp/my clips/\xe6\xb5\x8b\xe8\xaf\x95 1!.flv", "/tmp/my clips/测试 1!.flv"},
+        {kLatin1Name, kLatin1Text},
+        {kGbkName,
+         QString("/tmp/") + QChar(0xDCB2) + QChar(0xDCE2) + QChar(0xDCCA) + QChar(0xDCD4) + ".flv"},
+        {"\xf0\x9f\x8e\xac", QString::fromUtf8("\xf0\x9f\x8e\xac")}, // beyond 16 bits
+        {"\xed\xb2\x80", QString() + QChar(0xDCED) + QChar(0xDCB2) + QChar(0xDC80)},
+        {"\xc0\xaf \xe6\xb5 \xf4\x90\x80\x80 \xff", {}}, // overlong, cut short, too high
+    };
+    for (const Case& c : cases) {
+        const QString text = zimo::fileNameText(c.bytes);
+        if (!c.text.isEmpty()) {
+            EXPECT_EQ(text, c.text) << c.bytes.toHex().toStdString();
+        }
+        EXPECT_EQ(zimo::fileNameBytes(text), c.bytes) << c.bytes.toHex().toStdString();
+    }
 }
 
-TEST_F(Shell, CommandLineFileGoesOnTheSecondPaintOnly) {
-    // This test program has no arguments: the second paint sends nothing.
+TEST(CommandLine, TheFirstArgumentIsTakenWholeWithItsBytesAndAddressesBecomePaths) {
+    QTemporaryDir folder;
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(folder.path()));
+    QFile("file:a%20b.flv").open(QIODevice::WriteOnly);
+    struct Case {
+        QList<QByteArray> arguments;
+        QString sent;
+    };
+    const Case cases[] = {
+        {{"/usr/bin/zimo"}, ""},
+        {{}, ""},
+        {{"zimo", "/tmp/my clips/测试 1!.flv", "second"}, "/tmp/my clips/测试 1!.flv"},
+        // Quotes that reached the program are part of the name.
+        {{"zimo", "\"a\""}, "\"a\""},
+        {{"zimo", kLatin1Name}, kLatin1Text},
+        {{"zimo", "file:///path/with%20space/clip.flv"}, "/path/with space/clip.flv"},
+        {{"zimo", "FILE://localhost/tmp/caf%E9.flv"}, kLatin1Text},
+        {{"zimo", "file:///tmp/测试 a.flv"}, "/tmp/测试 a.flv"},
+        // An address of another machine, and a file that exists as typed, stay as they are.
+        {{"zimo", "file://elsewhere/a.flv"}, "file://elsewhere/a.flv"},
+        {{"zimo", "file:a%20b.flv"}, "file:a%20b.flv"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ParseFirstArgument(c.arguments), c.sent) << c.sent.toStdString();
+    QDir::setCurrent(previous);
+}
+
+TEST_F(Shell, CommandLineFileGoesOnceOnTheSecondPaintOrSoonAfterTheWindowShows) {
+    CommandLine = {"zimo", "/tmp/a.flv"};
     TakeCommandLineFile();
+    EXPECT_TRUE(control.sent.isEmpty());
+    TakeCommandLineFile();
+    TakeCommandLineFile();
+    HandOverCommandLineFile();
+    EXPECT_EQ(control.log(), QStringList({"Ff=/tmp/a.flv"}));
+    EXPECT_EQ(PaintCounter, 3u);
+
+    // No second paint comes: the file goes shortly after the window is shown, once.
+    ResetShellState();
+    control.sent.clear();
+    ExpectCommandLineFile();
+    TakeCommandLineFile();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !control.sent.isEmpty(); }, 5000));
+    TakeCommandLineFile();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(control.log(), QStringList({"Ff=/tmp/a.flv"}));
+
+    // Nor after shut-down has begun.
+    ResetShellState();
+    control.sent.clear();
+    ShutdownDone = true;
     TakeCommandLineFile();
     TakeCommandLineFile();
     EXPECT_TRUE(control.sent.isEmpty());
-    EXPECT_EQ(PaintCounter, 3u);
+    CommandLine.clear();
 }
 
 TEST(Drops, FirstLocalFileDecoded) {
@@ -82,6 +154,7 @@ TEST(Drops, FirstLocalFileDecoded) {
     EXPECT_EQ(FirstDroppedFile({QUrl("https://example.com/a.flv"), QUrl("file:///b.flv"),
                                 QUrl("file:///c.flv")}),
               "/b.flv");
+    EXPECT_EQ(FirstDroppedFile({QUrl("file:///tmp/caf%E9.flv")}), kLatin1Text);
     EXPECT_EQ(FirstDroppedFile({QUrl("https://example.com/a.flv")}), "");
     EXPECT_EQ(FirstDroppedFile({}), "");
 }
@@ -153,6 +226,48 @@ TEST_F(Shell, OpenDialogOffersRecsFolderAndStoresTheChoice) {
     EXPECT_TRUE(control.sent.isEmpty());
     ReadSetting("Rec", rec);
     EXPECT_EQ(rec, chosen);
+
+    // A file: address typed in the name field plays the file it names.
+    WhenDialogShows([&](QFileDialog* dialog) {
+        auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+        ASSERT_NE(name, nullptr);
+        QTest::keyClicks(name, "file://" + folder.path() + "/with%20space.flv");
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    DispatchCommand(1);
+    EXPECT_EQ(control.log(), QStringList({"Ff=" + folder.path() + "/with space.flv"}));
+}
+
+// Every file under folder, with its path from there.
+QStringList FilesUnder(const QString& folder) {
+    QStringList files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files << QDir(folder).relativeFilePath(it.next());
+    files.sort();
+    return files;
+}
+
+TEST_F(Shell, OpenDialogLeavesNoConfigurationOfItsOwn) {
+    const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    ASSERT_FALSE(config.isEmpty());
+    WriteSetting("Rep", "0");
+    const QStringList before = FilesUnder(config);
+    for (const bool choose : {true, false}) {
+        WhenDialogShows([choose](QFileDialog* dialog) {
+            if (!choose) return dialog->reject();
+            auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+            QTest::keyClicks(name, "chosen.flv");
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        DispatchCommand(1);
+    }
+    EXPECT_EQ(FilesUnder(config), before);
+    EXPECT_FALSE(before.contains("QtProject.conf"));
+    // The program's own settings hold its values and nothing else.
+    QSettings own(config + "/Quorbin/ZP.conf", QSettings::IniFormat);
+    for (const QString& key : own.allKeys())
+        EXPECT_TRUE(QStringList({"Rec", "Rep", "old"}).contains(key)) << key.toStdString();
 }
 
 TEST_F(Shell, RepeatFromBothMenusAgreesAndIsStored) {

@@ -220,25 +220,7 @@ TEST(ProgramFiles, DropFromAnotherProgramPlaysTheFirstFile) {
     const QString window = run.waitForWindow("FLV Player zimo");
     ASSERT_FALSE(window.isEmpty());
 
-    QProcess source;
-    source.start(ZIMO_DRAG_SOURCE, files);
-    QString sourceWindow;
-    for (int i = 0; i < 100 && sourceWindow.isEmpty(); ++i, QThread::msleep(50))
-        sourceWindow =
-            RunTool("xdotool", {"search", "--name", "^drag source$"}).section('\n', 0, 0);
-    ASSERT_FALSE(sourceWindow.isEmpty());
-    RunTool("xdotool", {"windowactivate", "--sync", sourceWindow});
-    RunTool("xdotool", {"mousemove", "--window", sourceWindow, "50", "50", "mousedown", "1"});
-    // Across to the picture in small steps, as a hand would.
-    for (int step = 0; step < 20; ++step) {
-        QThread::msleep(30);
-        RunTool("xdotool", {"mousemove", "--window", window, QString::number(10 + step * 10),
-                            QString::number(100)});
-    }
-    QThread::msleep(100);
-    RunTool("xdotool", {"mouseup", "1"});
-    ASSERT_TRUE(source.waitForFinished(10000));
-    EXPECT_EQ(QString::fromLatin1(source.readAllStandardOutput()).trimmed(), "copied");
+    EXPECT_EQ(DragFiles(ZIMO_DRAG_SOURCE, files, window), "copied");
     EXPECT_TRUE(run.waitForVariable("Ff=" + files.first()));
     EXPECT_EQ(run.variables(), QStringList({"Ff=" + files.first()}));
     // "Rec" is not written by a drop.

@@ -1,5 +1,7 @@
 #include "program_run.h"
 
+#include <zimo/file_name_text.h>
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -44,7 +46,7 @@ void ProgramRun::startCommand(const QStringList& command) {
 QStringList ProgramRun::variables() const {
     QFile log(variableLog());
     if (!log.open(QIODevice::ReadOnly)) return {};
-    return QString::fromUtf8(log.readAll()).split('\n', Qt::SkipEmptyParts);
+    return zimo::fileNameText(log.readAll()).split('\n', Qt::SkipEmptyParts);
 }
 
 bool ProgramRun::waitForVariable(const QString& line, int timeoutMs) {
@@ -66,7 +68,10 @@ void ProgramRun::startIn(const QStringList& command, const QString& tmpdir) {
     env.insert("XDG_RUNTIME_DIR", home.path() + "/runtime");
     env.insert("TMPDIR", tmpdir.isEmpty() ? tmpPath() : tmpdir);
     env.insert("ZIMO_TEST_VARIABLE_LOG", variableLog());
-    env.remove("QT_QPA_PLATFORM");
+    // The program runs on the test's window system, an X server or a Wayland compositor.
+    if (env.value("QT_QPA_PLATFORM") != "wayland") env.remove("QT_QPA_PLATFORM");
+    for (const QString& setting : environment)
+        env.insert(setting.section('=', 0, 0), setting.section('=', 1));
     process.setProcessEnvironment(env);
     process.start(command.first(), command.mid(1));
     process.waitForStarted();
@@ -102,4 +107,26 @@ bool ProgramRun::waitForExit(int timeoutMs) {
 void PressKeyIn(const QString& window, const QString& key) {
     RunTool("xdotool", {"windowactivate", "--sync", window});
     RunTool("xdotool", {"key", key});
+}
+
+QString DragFiles(const QString& dragSource, const QStringList& files, const QString& window) {
+    QProcess source;
+    source.start(dragSource, files);
+    QString sourceWindow;
+    for (int i = 0; i < 100 && sourceWindow.isEmpty(); ++i, QThread::msleep(50))
+        sourceWindow =
+            RunTool("xdotool", {"search", "--name", "^drag source$"}).section('\n', 0, 0);
+    if (sourceWindow.isEmpty()) return "no drag source";
+    RunTool("xdotool", {"windowactivate", "--sync", sourceWindow});
+    RunTool("xdotool", {"mousemove", "--window", sourceWindow, "50", "50", "mousedown", "1"});
+    // Across to the picture in small steps, as a hand would.
+    for (int step = 0; step < 20; ++step) {
+        QThread::msleep(30);
+        RunTool("xdotool", {"mousemove", "--window", window, QString::number(10 + step * 10),
+                            QString::number(100)});
+    }
+    QThread::msleep(100);
+    RunTool("xdotool", {"mouseup", "1"});
+    if (!source.waitForFinished(10000)) return "the drag did not end";
+    return QString::fromLatin1(source.readAllStandardOutput()).trimmed();
 }

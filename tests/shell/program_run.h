@@ -32,6 +32,8 @@ struct ProgramRun {
     QString variableLog() const { return home.path() + "/variables.log"; }
     QString programPath() const { return programFolder + "/zimo"; }
     QString programFolder;
+    // More of the program's environment, "NAME=value" each.
+    QStringList environment;
 
     QProcess process;
 
@@ -43,3 +45,6 @@ private:
 QString RunTool(const QString& program, const QStringList& arguments);
 // Activates a window and presses a key in it, as a user would.
 void PressKeyIn(const QString& window, const QString& key);
+// Drags files (paths, or file: addresses as they are encoded) from a stand-in file
+// manager onto window and drops them there; what the drag source reports ("copied").
+QString DragFiles(const QString& dragSource, const QStringList& files, const QString& window);

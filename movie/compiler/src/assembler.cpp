@@ -9,6 +9,8 @@
 
 namespace zimo::asc {
 
+using swf::PushType;
+
 namespace {
 
 constexpr std::size_t kMaxRecordPayload = 0xFFFF;
@@ -115,7 +117,7 @@ private:
     static void record(std::vector<std::uint8_t>& out, Action action,
                        const std::vector<std::uint8_t>& payload) {
         out.push_back(static_cast<std::uint8_t>(action));
-        if (!hasPayload(static_cast<std::uint8_t>(action))) return;
+        if (!swf::hasPayload(static_cast<std::uint8_t>(action))) return;
         putU16(out, static_cast<std::uint32_t>(payload.size()));
         out.insert(out.end(), payload.begin(), payload.end());
     }

@@ -3,8 +3,8 @@
 // The generated program before it becomes bytes: actions, pushed values, branch labels and
 // function definitions, one list per function body.
 
-#include "action_codes.h"
 #include "diagnostics.h"
+#include "swf/action_codes.h"
 
 #include <cstdint>
 #include <memory>
@@ -14,6 +14,8 @@
 #include <vector>
 
 namespace zimo::asc {
+
+using swf::Action;
 
 struct NullValue {};
 struct UndefinedValue {};

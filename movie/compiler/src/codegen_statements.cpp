@@ -69,7 +69,7 @@ FunctionOp Generator::function(const Function& fn) {
     FunctionOp op;
     op.name = fn.name;
     op.pos = fn.pos;
-    std::uint16_t flags = SuppressSuper;
+    std::uint16_t flags = swf::SuppressSuper;
     int next = 1;
     const auto preload = [&](bool used, std::uint8_t& reg, std::uint16_t preloadFlag,
                              std::uint16_t suppressFlag) {
@@ -81,11 +81,11 @@ FunctionOp Generator::function(const Function& fn) {
         }
     };
     // The player fills the preloaded registers in this order, from register 1.
-    preload(scan.usesThis, frame.thisReg, PreloadThis, SuppressThis);
-    preload(scan.usesArguments, frame.argumentsReg, PreloadArguments, SuppressArguments);
-    preload(scan.usesRoot, frame.rootReg, PreloadRoot, 0);
-    preload(scan.usesParent, frame.parentReg, PreloadParent, 0);
-    preload(scan.usesGlobal, frame.globalReg, PreloadGlobal, 0);
+    preload(scan.usesThis, frame.thisReg, swf::PreloadThis, swf::SuppressThis);
+    preload(scan.usesArguments, frame.argumentsReg, swf::PreloadArguments, swf::SuppressArguments);
+    preload(scan.usesRoot, frame.rootReg, swf::PreloadRoot, 0);
+    preload(scan.usesParent, frame.parentReg, swf::PreloadParent, 0);
+    preload(scan.usesGlobal, frame.globalReg, swf::PreloadGlobal, 0);
     op.flags = flags;
 
     for (const auto& param : fn.params) {

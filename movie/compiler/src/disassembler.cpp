@@ -1,6 +1,6 @@
 #include "asc/compiler.h"
 
-#include "action_codes.h"
+#include "swf/action_codes.h"
 
 #include <bit>
 #include <charconv>
@@ -8,6 +8,9 @@
 #include <optional>
 
 namespace zimo::asc {
+
+using swf::Action;
+using swf::PushType;
 
 namespace {
 
@@ -119,7 +122,7 @@ private:
             const std::uint8_t code = data_[at];
             std::size_t length = 0;
             std::size_t payloadStart = at + 1;
-            if (hasPayload(code)) {
+            if (swf::hasPayload(code)) {
                 if (end - at < 3) {
                     line(at, depth, "<truncated record>");
                     return;
@@ -163,7 +166,7 @@ private:
     }
 
     static std::string nameOf(std::uint8_t code) {
-        const std::string_view name = actionName(code);
+        const std::string_view name = swf::actionName(code);
         if (!name.empty()) return std::string(name);
         char buffer[24];
         std::snprintf(buffer, sizeof buffer, "Unknown(0x%02x)", code);
@@ -221,15 +224,8 @@ private:
     }
 
     static std::string functionFlags(std::uint16_t flags) {
-        static const std::pair<std::uint16_t, const char*> names[] = {
-            {PreloadThis, "PreloadThis"},           {SuppressThis, "SuppressThis"},
-            {PreloadArguments, "PreloadArguments"}, {SuppressArguments, "SuppressArguments"},
-            {PreloadSuper, "PreloadSuper"},         {SuppressSuper, "SuppressSuper"},
-            {PreloadRoot, "PreloadRoot"},           {PreloadParent, "PreloadParent"},
-            {PreloadGlobal, "PreloadGlobal"},
-        };
         std::string s;
-        for (const auto& [bit, name] : names) {
+        for (const auto& [bit, name] : swf::kFunctionFlags) {
             if (!(flags & bit)) continue;
             if (!s.empty()) s += '|';
             s += name;
@@ -274,8 +270,8 @@ private:
             break;
         case Action::GotoFrame2: {
             const auto flags = need(r.u8());
-            s += (flags & 1) ? " play" : " stop";
-            if (flags & 2) s += " bias:" + std::to_string(need(r.u16()));
+            s += (flags & swf::GotoAndPlay) ? " play" : " stop";
+            if (flags & swf::GotoHasBias) s += " bias:" + std::to_string(need(r.u16()));
             break;
         }
         case Action::SetTarget:
