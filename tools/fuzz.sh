@@ -59,6 +59,9 @@ for target in $targets; do
     fuzz_flv_head) extra=(-max_len=65536 "$seeds/files") ;;
     fuzz_media_file) extra=(-max_len=4096 -timeout=10 "$seeds/files") ;;
     esac
+    # The inputs of earlier findings, kept in the tests.
+    kept=$root/tests/media/fuzz_inputs/${target#fuzz_}
+    [ -d "$kept" ] && extra+=("$kept")
     echo "== $target, ${seconds}s"
     "$build/bin/$target" -max_total_time="$seconds" -rss_limit_mb=2048 -print_final_stats=1 \
         "$corpus" "${extra[@]}" 2>&1 |
