@@ -12,6 +12,11 @@
 
 namespace zimo::bench {
 
+// The picture rate of the bench clips.
+inline constexpr double kClipRate = 30;
+// The screen is read this often: not a multiple of the picture interval, so the samples
+// fall at every phase of it.
+inline constexpr int kLagSampleMs = 97;
 // The strip's place in a picture shown at its own size.
 inline constexpr QRect kStripRect{0, 0, 240, 16};
 

@@ -29,8 +29,6 @@ namespace zimo::bench {
 
 namespace {
 
-constexpr double kClipRate = 30;
-constexpr int kLagSampleMs = 97;
 constexpr char kTitle[] = "zimo-bench-peer";
 // Lines older than this do not count towards the clock's lead.
 constexpr double kLeadWindowS = 1.0;

@@ -25,11 +25,6 @@ namespace {
 
 // A clip that has not ended by then has stalled.
 constexpr qint64 kGiveUpMs = 300'000;
-// The screen is read this often: not a multiple of the picture interval, so the samples
-// fall at every phase of it.
-constexpr int kLagSampleMs = 97;
-// The picture rate of the bench clips.
-constexpr double kClipRate = 30;
 
 // The picture's place in the control, in pixels: where the strip is read.
 QRectF pictureRect(PlayerWidget& control) {
