@@ -30,5 +30,6 @@ int runTick(int argc, char** argv);
 int runCpu(int argc, char** argv);
 int runWake(int argc, char** argv);
 int runPictures(int argc, char** argv);
+int runPeerLag(int argc, char** argv);
 
 } // namespace zimo::bench

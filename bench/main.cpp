@@ -1,6 +1,8 @@
 // zimo-bench: the measuring side of tools/bench.sh.
-//   zimo-bench play CLIP [WxH|full] [--trace]  plays a clip in a window hosting the player
-//                                     control (--trace: the figures every 50 ms as it plays)
+//   zimo-bench play CLIP [WxH|full] [--trace] [--lag]  plays a clip in a window hosting
+//                                     the player control (--trace: the figures every 50 ms
+//                                     as it plays; --lag: the shown-picture lag)
+//   zimo-bench peer-lag CLIP          ffplay's shown-picture lag for the same clip
 //   zimo-bench tick CLIP WxH [TICKS]  times the movie's tick plus a render of its stage
 //   zimo-bench wake CLIP WxH          counts the threads' wake-ups idle, playing and paused
 //   zimo-bench pictures CLIP OUT.png  one picture drawn the painter's way and converted once
@@ -19,8 +21,11 @@ int main(int argc, char** argv) {
         if (std::strcmp(argv[1], "pictures") == 0)
             return zimo::bench::runPictures(argc - 1, argv + 1);
         if (std::strcmp(argv[1], "cpu") == 0) return zimo::bench::runCpu(argc - 1, argv + 1);
+        if (std::strcmp(argv[1], "peer-lag") == 0)
+            return zimo::bench::runPeerLag(argc - 1, argv + 1);
     }
     std::fprintf(stderr, "usage: zimo-bench play CLIP [WxH] | tick CLIP WxH [TICKS] | "
-                         "wake CLIP WxH | pictures CLIP OUT.png | cpu COMMAND...\n");
+                         "wake CLIP WxH | pictures CLIP OUT.png | cpu COMMAND... | "
+                         "peer-lag CLIP\n");
     return 2;
 }

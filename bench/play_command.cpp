@@ -1,15 +1,20 @@
 // Plays a clip through the player control in a window of its own, as the program does:
 // the control is the window's central widget, the movie comes in through putMovie and the
 // clip through "Ff". When the stream reports its end, prints the media engine's figures.
-// The size "full" shows the window full screen.
+// The size "full" shows the window full screen. With --lag (clips carrying the number
+// strip of lag_probe.h), also how far the picture on the screen trails the position.
 #include "bench_common.h"
+#include "lag_probe.h"
 
 #include "bindings/media_objects.h"
 #include "control/player_widget.h"
+#include "display/video_surface.h"
+#include "render/renderer.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMainWindow>
+#include <QScreen>
 #include <QTimer>
 
 #include <cstdio>
@@ -20,6 +25,35 @@ namespace {
 
 // A clip that has not ended by then has stalled.
 constexpr qint64 kGiveUpMs = 300'000;
+
+// The picture's place in the control, in pixels: where the strip is read.
+QRectF pictureRect(PlayerWidget& control) {
+    auto& player = control.runtime().player();
+    const auto* surface = dynamic_cast<display::VideoSurface*>(player.find(u"vidplayer.player"));
+    if (!surface) return {};
+    return (render::stageTransform(*surface) * player.stageToView())
+        .mapRect(surface->contentBounds());
+}
+
+// A grab of the strip at the top left of the picture on the screen, with the position at
+// that moment.
+void sampleLag(PlayerWidget& control, media::Stream& stream, LagProbe& lag) {
+    if (!stream.isPlaying()) return;
+    // The last picture stays up while the sound plays out: past its own interval it is
+    // the end of the file on the screen, not a picture trailing.
+    const double total = control.getVariable(QStringLiteral("totaltime")).toDouble();
+    if (total > 0 && stream.time() > total - 1 / kClipRate) return;
+    const QRectF picture = pictureRect(control);
+    const int clipWidth = stream.currentFrameSize().width();
+    if (picture.isEmpty() || clipWidth <= 0) return;
+    const double scale = picture.width() / clipWidth;
+    const QRect strip = QRectF(picture.topLeft(), QSizeF(kStripRect.size()) * scale).toRect();
+    const QImage grab =
+        control.screen()
+            ->grabWindow(control.winId(), strip.x(), strip.y(), strip.width(), strip.height())
+            .toImage();
+    lag.sample(grab, stream.time(), scale);
+}
 
 void printFigures(const media::Stream& stream, double wallS) {
     const media::Stream::Stats s = stream.stats();
@@ -41,11 +75,12 @@ int runPlay(int argc, char** argv) {
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 2) {
-        std::fprintf(stderr, "usage: zimo-bench play CLIP [WxH]\n");
+        std::fprintf(stderr, "usage: zimo-bench play CLIP [WxH|full] [--trace] [--lag]\n");
         return 2;
     }
     const QString clip = args[1];
     const bool trace = args.contains(QStringLiteral("--trace"));
+    const bool measureLag = args.contains(QStringLiteral("--lag"));
     const bool full = args.size() > 2 && args[2] == QLatin1String("full");
     const QSize size = full              ? QSize(640, 360)
                        : args.size() > 2 ? parseSize(args[2])
@@ -61,6 +96,12 @@ int runPlay(int argc, char** argv) {
 
     QElapsedTimer wall;
     int rc = 0;
+    LagProbe lag(kClipRate);
+    QTimer lagTimer;
+    QObject::connect(&lagTimer, &QTimer::timeout, [&] {
+        const auto& streams = control->runtime().streams();
+        if (!streams.empty()) sampleLag(*control, streams.front()->stream(), lag);
+    });
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
         const auto& streams = control->runtime().streams();
@@ -80,6 +121,7 @@ int runPlay(int argc, char** argv) {
         }
         if (!streams.front()->stream().stats().ended) return;
         printFigures(streams.front()->stream(), wall.elapsed() / 1000.0);
+        if (measureLag) std::printf(" %s", lag.figures().constData());
         std::printf(" view=%dx%d\n", control->width(), control->height());
         app.quit();
     });
@@ -88,6 +130,7 @@ int runPlay(int argc, char** argv) {
         wall.start();
         control->setVariable(QStringLiteral("Ff"), clip);
         poll.start(50);
+        if (measureLag) lagTimer.start(kLagSampleMs);
     });
     app.exec();
     return rc;

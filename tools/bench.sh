@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Measures the player: playback of two clips beside ffplay and the decode-only floor, the
+# Measures the player: playback of two clips beside ffplay and the decode-only floor (with
+# the lag of the picture on the screen behind the position, ours and ffplay's), the
 # 720p clip full screen and in the default window beside mpv and ffplay, the wake-ups of
 # the player's threads playing, paused and idle, the movie's frame tick at two stage
 # sizes, and the idle program. Builds what it needs in
@@ -57,13 +58,19 @@ calc() { awk "BEGIN { printf \"$1\n\", $2 }"; }
 mkdir -p "$clips"
 h263=$clips/h263-mp3-640x360.flv
 h264=$clips/h264-aac-1280x720.flv
+# Each picture carries its number at the top left, as bench/lag_probe.h reads it: bit k
+# is band k of twelve bands 20 x 16 pixels, white for 1 and black for 0.
+strip="drawbox=x=0:y=0:w=240:h=16:color=black:t=fill"
+for bit in $(seq 0 11); do
+    strip+=",drawbox=x=$((bit * 20)):y=0:w=20:h=16:color=white:t=fill:enable='mod(floor(n/$((1 << bit))),2)'"
+done
 make_clip() { # OUT SIZE VIDEO-OPTIONS... -- AUDIO-OPTIONS...
-    local out=$1 size=$2
+    local out=$1 size=$2 stamp="$seconds s, numbered"
     shift 2
-    [ -s "$out" ] && [ "$(cat "$out.seconds" 2>/dev/null)" = "$seconds" ] && return
+    [ -s "$out" ] && [ "$(cat "$out.seconds" 2>/dev/null)" = "$stamp" ] && return
     ffmpeg -v error -y -f lavfi -i "testsrc2=size=$size:rate=30" \
-        -f lavfi -i "sine=frequency=440:sample_rate=44100" -t "$seconds" "$@" "$out"
-    echo "$seconds" >"$out.seconds"
+        -f lavfi -i "sine=frequency=440:sample_rate=44100" -t "$seconds" -vf "$strip" "$@" "$out"
+    echo "$stamp" >"$out.seconds"
 }
 make_clip "$h263" 640x360 -c:v flv1 -q:v 4 -g 60 -c:a libmp3lame -b:a 128k -ac 2
 make_clip "$h264" 1280x720 -c:v libx264 -preset medium -b:v 2500k -g 60 -pix_fmt yuv420p \
@@ -80,33 +87,47 @@ measure() {
 }
 
 rows=()
-goal_cpu=met goal_drop=met goal_sync=met
+goal_cpu=met goal_drop=met goal_sync=met goal_lag=met
 play_clip() { # LABEL CLIP SIZE SOUND
     local label=$1 clip=$2 size=$3 sound=$4 ours
-    ours=$(measure "$bin/zimo-bench" play "$clip" "$size")
+    ours=$(measure "$bin/zimo-bench" play "$clip" "$size" --lag)
     local our_cpu best_cpu=1000
     our_cpu=$(calc %.3f "($(field user_s "$ours") + $(field sys_s "$ours")) / $seconds")
     local clock="system clock"
     [ "$(field sound "$ours")" = yes ] && [ "$(field sound_samples "$ours")" != 0 ] &&
         clock="sound heard"
-    rows+=("$(printf '%-18s %-10s %-9s %6s %6s %5s/%-5s %4s %6s %6s  %s' "$label" "$sound" zimo \
-        "$our_cpu" "$(calc %.3f "$(field x_s "$ours") / $seconds")" \
+    rows+=("$(printf '%-18s %-10s %-9s %6s %6s %5s/%-5s %4s %6s %6s %6s %6s  %s' "$label" \
+        "$sound" zimo "$our_cpu" "$(calc %.3f "$(field x_s "$ours") / $seconds")" \
         "$(field shown "$ours")" "$(field decoded "$ours")" "$(field dropped "$ours")" \
-        "$(field offset_mean_ms "$ours")" "$(field offset_maxabs_ms "$ours")" "$clock")")
+        "$(field offset_mean_ms "$ours")" "$(field offset_maxabs_ms "$ours")" \
+        "$(field lag_mean_ms "$ours")" "$(field lag_maxabs_ms "$ours")" "$clock")")
     [ "$(field exit "$ours")" = 0 ] || rows+=("  (our player failed: $(head -c 200 "$scratch/stderr"))")
     # ffplay draws through OpenGL by default (software GL on Xvfb); SDL's own software
     # renderer is cheaper there. Ours is held against the cheaper of the two.
-    local renderer theirs their_cpu
+    # ffplay's lag comes from a run of its own, with the software renderer (see
+    # bench/peer_lag_command.cpp for how it is read).
+    local renderer theirs their_cpu their_lag
+    their_lag=$(SDL_RENDER_DRIVER=software "$bin/zimo-bench" peer-lag "$clip")
     for renderer in "" software; do
         theirs=$(SDL_RENDER_DRIVER=$renderer measure ffplay -autoexit -loglevel error "$clip")
         their_cpu=$(calc %.3f "($(field user_s "$theirs") + $(field sys_s "$theirs")) / $seconds")
-        rows+=("$(printf '%-18s %-10s %-9s %6s %6s' "" "" "ffplay${renderer:+ sw}" "$their_cpu" \
-            "$(calc %.3f "$(field x_s "$theirs") / $seconds")")")
+        local lag_mean="" lag_max=""
+        if [ -n "$renderer" ]; then
+            lag_mean=$(field lag_mean_ms "$their_lag") lag_max=$(field lag_maxabs_ms "$their_lag")
+        fi
+        rows+=("$(printf '%-18s %-10s %-9s %6s %6s %11s %4s %6s %6s %6s %6s' "" "" \
+            "ffplay${renderer:+ sw}" "$their_cpu" "$(calc %.3f "$(field x_s "$theirs") / $seconds")" \
+            "" "" "" "" "$lag_mean" "$lag_max")")
         awk "BEGIN { exit !($their_cpu < $best_cpu) }" && best_cpu=$their_cpu
     done
     awk "BEGIN { exit !($our_cpu > $best_cpu) }" && goal_cpu="not met"
     [ "$(field dropped "$ours")" = 0 ] || goal_drop="not met"
     awk "BEGIN { exit !($(field offset_maxabs_ms "$ours") > 40) }" && goal_sync="not met"
+    local our_lag
+    our_lag=$(field lag_mean_ms "$ours")
+    if [ -z "$our_lag" ] || awk "BEGIN { exit !($our_lag > 33.3 || $our_lag < -33.3) }"; then
+        goal_lag="not met"
+    fi
     return 0
 }
 floor_row() { # LABEL CLIP
@@ -116,14 +137,14 @@ floor_row() { # LABEL CLIP
         "$(calc %.3f "($(field user_s "$out") + $(field sys_s "$out")) / $seconds")")")
 }
 
-echo "Playing the clips (about $((seconds * 12 / 60 + 1)) minutes)..." >&2
+echo "Playing the clips (about $((seconds * 16 / 60 + 1)) minutes)..." >&2
 # Without a sound device (no sound server reachable) playback runs on the system clock.
 (
     export PULSE_SERVER=unix:/nonexistent
     play_clip "640x360 H.263/MP3" "$h263" 640x360 "no device"
     play_clip "1280x720 H.264/AAC" "$h264" 1280x720 "no device"
     printf '%s\n' "${rows[@]}" >"$scratch/rows-silent"
-    echo "$goal_cpu|$goal_drop|$goal_sync" >"$scratch/goals-silent"
+    echo "$goal_cpu|$goal_drop|$goal_sync|$goal_lag" >"$scratch/goals-silent"
 )
 # With a sound server whose sink goes nowhere, the sound heard leads the picture.
 rows=()
@@ -141,7 +162,8 @@ if command -v pulseaudio >/dev/null; then
         rows+=("(the sound server did not start: $(head -c 200 "$scratch/pulse.log"))")
     fi
 fi
-IFS='|' read -r g_cpu g_drop g_sync <"$scratch/goals-silent"
+IFS='|' read -r g_cpu g_drop g_sync g_lag <"$scratch/goals-silent"
+[ "$goal_lag" = met ] || g_lag="not met"
 [ "$goal_cpu" = met ] || g_cpu="not met"
 [ "$goal_drop" = met ] || g_drop="not met"
 [ "$goal_sync" = met ] || g_sync="not met"
@@ -270,8 +292,13 @@ awk "BEGIN { exit !($idle >= 2) }" && goal_idle="not met"
     echo "Sound: 'no device': no sound server reachable; the engine plays silently on the system"
     echo "clock, and the offset is the picture against that clock. 'null sink': a PulseAudio null"
     echo "sink; the offset is the picture against the sound the device reports heard."
-    printf '%-18s %-10s %-9s %6s %6s %11s %4s %6s %6s  %s\n' clip sound program CPU X \
-        pictures drop "A/V" "|A/V|" "clock"
+    echo "Lag: the player's position minus the time of the picture on the screen at that moment"
+    echo "(mean, max |x|), in ms, from grabs of the screen every 97 ms reading the picture number"
+    echo "drawn into the clip; for ffplay its clock as it prints it with -stats (it has no"
+    echo "position to ask for), carried to the moment of each grab. A picture shown from its time"
+    echo "to the next one's has a lag of 0 to 33 ms, 17 on average."
+    printf '%-18s %-10s %-9s %6s %6s %11s %4s %6s %6s %6s %6s  %s\n' clip sound program CPU X \
+        pictures drop "A/V" "|A/V|" lag "|lag|" "clock"
     printf '%s\n' "${rows[@]}"
     echo "(ffplay: SDL's OpenGL renderer, the default; ffplay sw: SDL's software renderer;"
     echo " ffmpeg: decode only, -f null, the floor)"
@@ -297,6 +324,7 @@ awk "BEGIN { exit !($idle >= 2) }" && goal_idle="not met"
     echo "  CPU at or below ffplay's ............ $g_cpu"
     echo "  no dropped pictures ................. $g_drop"
     echo "  A/V offset within 40 ms ............. $g_sync"
+    echo "  mean lag under a picture (33 ms) .... $g_lag"
     echo "  tick well inside 33 ms (p95 < 17) ... $goal_tick"
     echo "  idle under 2 % of one core .......... $goal_idle"
     echo "  full screen <= 1.8 x floor, <= 0.5 x mpv $goal_full"

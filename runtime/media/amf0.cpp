@@ -86,6 +86,11 @@ Value Reader::fail() {
     return {};
 }
 
+Value Reader::failOverLimit() {
+    overLimit_ = true;
+    return fail();
+}
+
 Value Reader::read() {
     if (failed_) return {};
     return readValue(0);
@@ -100,6 +105,10 @@ void Reader::readMembers(Value& target, int depth) {
             ++pos_;
             return;
         }
+        if (++names_ > kMaxNames) {
+            failOverLimit();
+            return;
+        }
         Value v = readValue(depth + 1);
         if (failed_) return;
         target.set(name, std::move(v));
@@ -107,7 +116,7 @@ void Reader::readMembers(Value& target, int depth) {
 }
 
 Value Reader::readValue(int depth) {
-    if (depth > kMaxDepth || ++values_ > kMaxValues) return fail();
+    if (depth > kMaxDepth || ++values_ > kMaxValues) return failOverLimit();
     std::uint8_t marker = 0;
     if (!readU8(marker)) return {};
     switch (marker) {

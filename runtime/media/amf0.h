@@ -9,9 +9,12 @@
 
 namespace zimo::media::amf0 {
 
-// Limits that keep hostile data from costing more than the bytes it occupies.
+// Limits that keep hostile data from costing more than the bytes it occupies. Member
+// names are limited far below values: a metadata store keyed by name (ours, FFmpeg's)
+// costs the square of their number, while a long keyframe index is only array elements.
 inline constexpr int kMaxDepth = 32;
 inline constexpr std::size_t kMaxValues = 1u << 16;
+inline constexpr std::size_t kMaxNames = 4096;
 
 class Reader {
 public:
@@ -25,6 +28,8 @@ public:
     bool readName(QString& out);
 
     bool failed() const { return failed_; }
+    // The failure came from one of the limits above, not from bad data.
+    bool overLimit() const { return overLimit_; }
     bool atEnd() const { return pos_ >= data_.size(); }
     std::size_t position() const { return pos_; }
 
@@ -38,11 +43,14 @@ private:
     bool readDouble(double& v);
     bool readUtf8(std::size_t length, QString& out);
     Value fail();
+    Value failOverLimit();
 
     std::span<const std::uint8_t> data_;
     std::size_t pos_ = 0;
     std::size_t values_ = 0;
+    std::size_t names_ = 0;
     bool failed_ = false;
+    bool overLimit_ = false;
 };
 
 } // namespace zimo::media::amf0

@@ -2,7 +2,6 @@
 
 #include "media/audio_output.h"
 #include "media/clock.h"
-#include "media/flv_metadata.h"
 
 extern "C" {
 #include <libavutil/frame.h>
@@ -13,6 +12,10 @@ extern "C" {
 namespace zimo::media {
 
 namespace {
+
+// How far short of a file's duration its data may end and still count as ending there
+// (beyond the delay before its first picture).
+constexpr double kEndSlack = 0.1;
 
 // Metadata for containers other than Flash Video: what their headers give.
 Value headerMetadata(const MediaInfo& info) {
@@ -42,6 +45,7 @@ void DecodeWorker::run() {
             s_.command = PlaybackState::Command::None;
             fileGen_ = s_.fileGen;
             posGen_ = s_.posGen;
+            abandonGen_ = s_.abandonGen.load();
             const std::uint64_t newsBefore = s_.news;
             lock.unlock();
             handle(command, path, target);
@@ -108,9 +112,11 @@ void DecodeWorker::openFile(const QString& path, double target) {
     file_.reset();
     candidate_.reset();
     if (audio_) audio_->clear();
-    std::unique_ptr<MediaFile> file = MediaFile::open(path);
+    MediaFile::Options options;
+    options.interrupted = [this, gen = abandonGen_] { return s_.abandonGen.load() != gen; };
+    std::unique_ptr<MediaFile> file = MediaFile::open(path, options);
     std::optional<Value> metadata;
-    if (file) metadata = file->info().flv ? readFlvMetadata(path) : headerMetadata(file->info());
+    if (file) metadata = file->info().flv ? file->flvMetadata() : headerMetadata(file->info());
     {
         std::lock_guard lock(s_.mutex);
         if (s_.fileGen != fileGen_) return; // replaced meanwhile; the next command decides
@@ -146,6 +152,7 @@ void DecodeWorker::startAt(double target) {
     readySent_ = false;
     maxEnd_ = 0;
     decodedSinceStart_ = false;
+    soundNoted_ = false;
     std::lock_guard lock(s_.mutex);
     if (s_.posGen == posGen_) s_.base = target;
 }
@@ -210,32 +217,31 @@ void DecodeWorker::onVideo(MediaFile::Item item) {
 void DecodeWorker::onAudio(MediaFile::Item item) {
     decodedSinceStart_ = true;
     maxEnd_ = std::max(maxEnd_, item.pts + item.duration);
-    const bool videoLeads = file_->info().hasVideo;
-    if (!audio_ || !sounds_) {
-        if (!videoLeads && seeking_ && item.pts + item.duration > target_) {
-            seeking_ = false;
-            markReady();
-        }
-        return;
-    }
     double due = 0;
     {
         std::lock_guard lock(s_.mutex);
         due = duePositionLocked();
     }
     if (item.pts + item.duration <= due) return; // already past
-    QByteArray samples = sounds_->convert(item.frame.get());
-    double pts = item.pts;
-    if (pts < due) {
-        // Starts before the due time: cut the part already past.
-        const int frameBytes = sounds_->format().bytesPerFrame();
-        const auto skip =
-            static_cast<qsizetype>((due - pts) * sounds_->format().sampleRate) * frameBytes;
-        samples.remove(0, std::min(skip, samples.size()));
-        pts = due;
+    if (!soundNoted_) {
+        soundNoted_ = true;
+        std::lock_guard lock(s_.mutex);
+        if (s_.posGen == posGen_) s_.soundFrom = std::max(item.pts, due);
     }
-    if (!samples.isEmpty()) audio_->push(pts, std::move(samples));
-    if (!videoLeads && seeking_) {
+    if (audio_ && sounds_) {
+        QByteArray samples = sounds_->convert(item.frame.get());
+        double pts = item.pts;
+        if (pts < due) {
+            // Starts before the due time: cut the part already past.
+            const int frameBytes = sounds_->format().bytesPerFrame();
+            const auto skip =
+                static_cast<qsizetype>((due - pts) * sounds_->format().sampleRate) * frameBytes;
+            samples.remove(0, std::min(skip, samples.size()));
+            pts = due;
+        }
+        if (!samples.isEmpty()) audio_->push(pts, std::move(samples));
+    }
+    if (!file_->info().hasVideo && seeking_) {
         seeking_ = false;
         markReady();
     }
@@ -250,7 +256,13 @@ void DecodeWorker::onEnd() {
     std::lock_guard lock(s_.mutex);
     if (s_.posGen != posGen_) return;
     s_.inputDone = true;
-    s_.endPos = decodedSinceStart_ ? std::max(maxEnd_, 0.0) : target_;
+    double end = decodedSinceStart_ ? std::max(maxEnd_, 0.0) : target_;
+    // The duration a file gives counts from its own start, which may lie before the first
+    // picture by the encoders' delay: an end that falls short by about that much is the
+    // duration, so a player sees its position reach the total at the end.
+    const double duration = file_->info().duration;
+    if (duration > end && duration - end <= file_->info().startOffset + kEndSlack) end = duration;
+    s_.endPos = end;
 }
 
 void DecodeWorker::deliver(double pts, const AVFrame* frame) {

@@ -46,6 +46,7 @@ private:
 
     std::uint64_t fileGen_ = 0;
     std::uint64_t posGen_ = 0;
+    std::uint64_t abandonGen_ = 0;
     bool ended_ = true;    // the current file's input is used up
     bool seeking_ = false; // looking for the picture at target_
     double target_ = 0;
@@ -54,6 +55,7 @@ private:
     double candidatePts_ = 0;
     double maxEnd_ = 0; // end time of the latest decoded frame since the last start
     bool decodedSinceStart_ = false;
+    bool soundNoted_ = false;  // the start of the sound is known to the state
     bool wantPictures_ = true; // room in the picture queue
     bool wantSound_ = false;   // room in the sound buffer
 };

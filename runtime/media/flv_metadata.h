@@ -1,6 +1,8 @@
-// Finds the onMetaData script-data tag near the start of a Flash Video file.
+// Reads the first tags of a Flash Video file: its onMetaData, and the script tags too
+// large to hand to a demuxer.
 #pragma once
 
+#include "media/media_source.h"
 #include "media/value.h"
 
 #include <QString>
@@ -8,18 +10,27 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <vector>
 
 namespace zimo::media {
 
 // True when the bytes start with a Flash Video file header.
 bool looksLikeFlv(std::span<const std::uint8_t> head);
 
-// The object of the first onMetaData tag among the first tags of an FLV
-// file held in memory, or nothing when the file has none. An ECMA array or
-// an object both come back as an object; any other argument is returned as is.
-std::optional<Value> findFlvMetadata(std::span<const std::uint8_t> file);
+struct FlvHead {
+    // The object of the first onMetaData tag, or nothing when the file has none. An ECMA
+    // array or an object both come back as an object; any other argument as it is. One
+    // beyond the reader's limits keeps what was read before them.
+    std::optional<Value> metadata;
+    // Offsets of the script tags (metadata or cue points) beyond the reader's limits.
+    std::vector<std::int64_t> oversizedScriptTags;
+};
 
-// The same, reading only as much of the file at path as the search needs.
+// Walks the first tags of the file, reading only as much as the search needs.
+FlvHead readFlvHead(MediaSource& source);
+
+// The metadata alone, of a file held in memory or at a path.
+std::optional<Value> findFlvMetadata(std::span<const std::uint8_t> file);
 std::optional<Value> readFlvMetadata(const QString& path);
 
 } // namespace zimo::media

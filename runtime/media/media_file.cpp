@@ -1,6 +1,6 @@
 #include "media/media_file.h"
 
-#include <zimo/file_name_text.h>
+#include "media/flv_metadata.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -8,11 +8,9 @@ extern "C" {
 #include <libavutil/pixdesc.h>
 }
 
+#include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <deque>
-#include <filesystem>
-#include <fstream>
 #include <limits>
 #include <vector>
 
@@ -33,6 +31,11 @@ struct CodecCloser {
 struct PacketFree {
     void operator()(AVPacket* p) const { av_packet_free(&p); }
 };
+using PacketPtr = std::unique_ptr<AVPacket, PacketFree>;
+
+// A sound that starts this much before the first picture is part of the file, not an
+// encoder's delay: the playing time then starts with the sound.
+constexpr double kMaxPictureDelay = 0.5;
 
 // Containers the stream plays: Flash Video and the MP4 family (F4V).
 bool acceptedFormat(const AVInputFormat* fmt) {
@@ -41,26 +44,12 @@ bool acceptedFormat(const AVInputFormat* fmt) {
     return name == "flv" || name == "live_flv" || name.startsWith("mov,");
 }
 
-// The file a path names, by the exact bytes of its name (see file_name_text.h), made
-// absolute; empty for a name that holds a NUL, which no file has.
-std::filesystem::path localFile(const QString& path) {
-    const QByteArray name = fileNameBytes(path);
-    std::error_code error;
-    if (name.isEmpty() || name.contains('\0')) return {};
-    auto file =
-        std::filesystem::absolute(std::string(name.constData(), std::size_t(name.size())), error);
-    return error ? std::filesystem::path() : file;
-}
-
 // Recognises the container from the first bytes, so nothing but the accepted
 // demuxers ever reads the file.
-const AVInputFormat* probe(const std::filesystem::path& file) {
-    std::ifstream f(file, std::ios::binary);
-    if (!f) return nullptr;
-    constexpr int kProbeBytes = 8192;
+const AVInputFormat* probe(MediaSource& source) {
+    constexpr int kProbeBytes = 2048; // FFmpeg's own first look; enough for both containers
     std::vector<unsigned char> buf(kProbeBytes + AVPROBE_PADDING_SIZE, 0);
-    f.read(reinterpret_cast<char*>(buf.data()), kProbeBytes);
-    const std::streamsize n = f.gcount();
+    const std::int64_t n = source.readAt(0, buf.data(), kProbeBytes);
     if (n <= 0) return nullptr;
     AVProbeData pd{};
     pd.filename = "";
@@ -71,43 +60,118 @@ const AVInputFormat* probe(const std::filesystem::path& file) {
     return acceptedFormat(fmt) ? fmt : nullptr;
 }
 
+// The demuxers open nothing but the input they are given.
+int refuseOpen(AVFormatContext*, AVIOContext**, const char*, int, AVDictionary**) {
+    return AVERROR(EPERM);
+}
+
 double toSeconds(std::int64_t ts, AVRational tb) {
     if (ts == AV_NOPTS_VALUE) return std::numeric_limits<double>::quiet_NaN();
     return static_cast<double>(ts) * av_q2d(tb);
 }
 
+std::int64_t toTicks(double seconds, AVRational tb) {
+    return static_cast<std::int64_t>(std::llround(seconds / av_q2d(tb)));
+}
+
 } // namespace
 
 struct MediaFile::Impl {
+    // The input outlives the demuxer that reads it.
+    std::unique_ptr<DemuxerInput> input;
     std::unique_ptr<AVFormatContext, FormatCloser> fmt;
     std::unique_ptr<AVCodecContext, CodecCloser> video;
     std::unique_ptr<AVCodecContext, CodecCloser> audio;
-    std::unique_ptr<AVPacket, PacketFree> packet{av_packet_alloc()};
+    PacketPtr packet{av_packet_alloc()};
     int videoIndex = -1;
     int audioIndex = -1;
+    int leadIndex = -1; // the stream seeks are judged by: the picture's, else the sound's
     MediaInfo info;
+    std::optional<Value> metadata;
     bool inputEnded = false;        // demuxer at its end, decoders told to drain
     bool videoFlushPending = false; // the demuxer ended; the video decoder is yet to be told
     bool videoDrained = false;
     bool audioDrained = false;
+    // Packets read ahead by a seek, to be decoded first.
+    std::deque<PacketPtr> pending;
     // Video packets read ahead while only sound was wanted.
-    std::deque<std::unique_ptr<AVPacket, PacketFree>> stash;
+    std::deque<PacketPtr> stash;
     std::int64_t stashBytes = 0;
     double nextVideoPts = 0; // fallback times for frames without one
     double nextAudioPts = 0;
 
-    std::unique_ptr<AVCodecContext, CodecCloser> openDecoder(int index) {
+    // Playing time = file time - origin - shift; shift closes breaks in the timeline.
+    double origin = 0;
+    double shift = 0;
+    bool closesGaps = false; // Flash Video: its tags come in time order, so a jump is a break
+    bool haveLastTime = false;
+    double lastTime = 0; // of the last packet read, in playing time
+
+    std::unique_ptr<AVCodecContext, CodecCloser> openDecoder(int index, const Options& options) {
         AVStream* st = fmt->streams[index];
         const AVCodec* codec = avcodec_find_decoder(st->codecpar->codec_id);
         if (!codec) return nullptr;
         std::unique_ptr<AVCodecContext, CodecCloser> ctx(avcodec_alloc_context3(codec));
         if (!ctx || avcodec_parameters_to_context(ctx.get(), st->codecpar) < 0) return nullptr;
         ctx->pkt_timebase = st->time_base;
-        ctx->max_pixels = kMaxPixels;
-        ctx->thread_count = 0;
+        ctx->max_pixels = options.maxPixels;
+        ctx->thread_count = options.decoderThreads;
         ctx->thread_type = FF_THREAD_SLICE;
         if (avcodec_open2(ctx.get(), codec, nullptr) < 0) return nullptr;
         return ctx;
+    }
+
+    std::optional<double> streamStart(int index) const {
+        if (index < 0) return std::nullopt;
+        const AVStream* st = fmt->streams[index];
+        if (st->start_time == AV_NOPTS_VALUE) return std::nullopt;
+        return toSeconds(st->start_time, st->time_base);
+    }
+
+    // Playing time starts with the first picture, unless the sound starts well before it.
+    void chooseOrigin() {
+        const auto v = streamStart(videoIndex);
+        const auto a = streamStart(audioIndex);
+        if (v && a)
+            origin = *v - *a > kMaxPictureDelay ? *a : *v;
+        else if (v)
+            origin = *v;
+        else if (a)
+            origin = *a;
+    }
+
+    void moveTimes(AVPacket* p, double seconds) {
+        const std::int64_t ticks = toTicks(seconds, fmt->streams[p->stream_index]->time_base);
+        if (p->pts != AV_NOPTS_VALUE) p->pts -= ticks;
+        if (p->dts != AV_NOPTS_VALUE) p->dts -= ticks;
+    }
+
+    // The next packet of our streams from the demuxer, in playing time. False at the end
+    // of the input (or on an error or an interruption, which end it too).
+    bool readPacket(PacketPtr& out) {
+        for (;;) {
+            av_packet_unref(packet.get());
+            if (av_read_frame(fmt.get(), packet.get()) < 0) return false;
+            const int index = packet->stream_index;
+            if (index != videoIndex && index != audioIndex) continue;
+            input->packetTaken();
+            moveTimes(packet.get(), origin + shift);
+            const AVRational tb = fmt->streams[index]->time_base;
+            const double t =
+                toSeconds(packet->dts != AV_NOPTS_VALUE ? packet->dts : packet->pts, tb);
+            if (!std::isnan(t)) {
+                if (closesGaps && haveLastTime && std::abs(t - lastTime) > kMaxTimestampGap) {
+                    // Nothing at all in the file for that long: a break, not a pause.
+                    shift += t - lastTime;
+                    moveTimes(packet.get(), t - lastTime);
+                } else {
+                    lastTime = t;
+                }
+                haveLastTime = true;
+            }
+            out.reset(av_packet_clone(packet.get()));
+            if (out) return true;
+        }
     }
 
     // Takes one decoded frame from a decoder, if it has one ready.
@@ -133,7 +197,7 @@ struct MediaFile::Impl {
         if (std::isnan(duration) || duration < 0) duration = 0;
         nextPts = pts + duration;
         out.kind = ctx->codec_type == AVMEDIA_TYPE_VIDEO ? Item::Kind::Video : Item::Kind::Audio;
-        out.pts = std::max(0.0, pts);
+        out.pts = pts;
         out.duration = duration;
         out.frame = std::move(frame);
         return true;
@@ -142,6 +206,71 @@ struct MediaFile::Impl {
     // Every frame is taken before the next packet goes in, so the decoder never
     // refuses input for want of room; a packet it rejects as damaged is dropped.
     void send(AVCodecContext* ctx, const AVPacket* pkt) { avcodec_send_packet(ctx, pkt); }
+
+    // Positions the demuxer at the last key frame of the lead stream at or before the
+    // playing time `at`; false when there is none.
+    bool seekBackTo(double at) {
+        const AVStream* st = fmt->streams[leadIndex];
+        return av_seek_frame(fmt.get(), leadIndex, toTicks(at + origin, st->time_base),
+                             AVSEEK_FLAG_BACKWARD) >= 0;
+    }
+
+    // Positions the demuxer at the start of its data.
+    bool seekToStart() {
+        if (!(fmt->iformat->flags & AVFMT_NO_BYTE_SEEK))
+            return av_seek_frame(fmt.get(), -1, 0, AVSEEK_FLAG_BYTE) >= 0;
+        const std::int64_t first = toTicks(origin, fmt->streams[leadIndex]->time_base);
+        return av_seek_frame(fmt.get(), leadIndex, first, AVSEEK_FLAG_BACKWARD) >= 0 ||
+               avformat_seek_file(fmt.get(), leadIndex, std::numeric_limits<std::int64_t>::min(),
+                                  first, std::numeric_limits<std::int64_t>::max(), 0) >= 0;
+    }
+
+    // Reads on to the first packet of the lead stream and the first of the sound, keeping
+    // what it reads for decoding; whether both start at or before `t`, so that the
+    // picture and the sound of that time both lie ahead. Sound with nothing near `t` (the
+    // input ends, or a second past `t` comes first) does not count.
+    bool landedAtOrBefore(double t) {
+        bool leadSeen = false, soundSeen = audioIndex < 0 || audioIndex == leadIndex;
+        bool landed = true;
+        while (!leadSeen || !soundSeen) {
+            PacketPtr p;
+            // Positioned at the end (FFmpeg's generic seek past its last key frame does so).
+            if (!readPacket(p)) return landed && leadSeen;
+            const int index = p->stream_index;
+            const AVRational tb = fmt->streams[index]->time_base;
+            const double when = toSeconds(p->pts != AV_NOPTS_VALUE ? p->pts : p->dts, tb);
+            pending.push_back(std::move(p));
+            bool& seen = index == leadIndex ? leadSeen : soundSeen;
+            if (!seen) {
+                seen = true;
+                landed = landed && !(when > t + 1e-6);
+            }
+            if (when > t + 1) break;
+        }
+        return landed;
+    }
+
+    // Packets read since the last seek of the demuxer go, with what they said of time.
+    void forgetReadAhead() {
+        pending.clear();
+        shift = 0;
+        haveLastTime = false;
+    }
+
+    void resetDecoding(double at) {
+        if (video) avcodec_flush_buffers(video.get());
+        if (audio) avcodec_flush_buffers(audio.get());
+        forgetReadAhead();
+        stash.clear();
+        stashBytes = 0;
+        videoFlushPending = false;
+        inputEnded = false;
+        videoDrained = false;
+        audioDrained = false;
+        nextVideoPts = at;
+        nextAudioPts = at;
+        input->packetTaken();
+    }
 };
 
 MediaFile::MediaFile(std::unique_ptr<Impl> impl) : d(std::move(impl)) {}
@@ -151,35 +280,60 @@ const MediaInfo& MediaFile::info() const {
     return d->info;
 }
 
+const std::optional<Value>& MediaFile::flvMetadata() const {
+    return d->metadata;
+}
+
 std::unique_ptr<MediaFile> MediaFile::open(const QString& path) {
-    const std::filesystem::path file = localFile(path);
-    std::error_code error;
-    if (file.empty() || !std::filesystem::is_regular_file(file, error) ||
-        std::filesystem::file_size(file, error) == 0 || error)
-        return nullptr;
-    const AVInputFormat* format = probe(file);
+    return open(path, Options{});
+}
+
+std::unique_ptr<MediaFile> MediaFile::open(const QString& path, const Options& options) {
+    auto source = MediaSource::openFile(path);
+    return source ? open(std::move(source), options) : nullptr;
+}
+
+std::unique_ptr<MediaFile> MediaFile::open(std::unique_ptr<MediaSource> source,
+                                           const Options& options) {
+    if (!source) return nullptr;
+    const AVInputFormat* format = probe(*source);
     if (!format) return nullptr;
+    const bool flv = !QByteArray(format->name).startsWith("mov,");
 
     auto impl = std::make_unique<Impl>();
     if (!impl->packet) return nullptr;
-    AVDictionary* options = nullptr;
-    av_dict_set(&options, "protocol_whitelist", "file", 0);
-    AVFormatContext* raw = nullptr;
-    const std::string url = "file:" + file.native();
-    const int ret = avformat_open_input(&raw, url.c_str(), format, &options);
-    av_dict_free(&options);
-    if (ret < 0) return nullptr;
+    FlvHead head;
+    if (flv) head = readFlvHead(*source);
+    impl->input = std::make_unique<DemuxerInput>(std::move(source), options.interrupted);
+    DemuxerInput& input = *impl->input;
+    if (!input.context()) return nullptr;
+    if (flv) {
+        input.setScanLimit(kMaxScanBytes);
+        // FFmpeg keeps metadata in a store whose cost is the square of its names; such a
+        // tag is hidden from it (its type reads as one it skips).
+        for (const std::int64_t at : head.oversizedScriptTags)
+            input.hide(at);
+    }
+    impl->metadata = std::move(head.metadata);
+
+    AVFormatContext* raw = avformat_alloc_context();
+    if (!raw) return nullptr;
+    raw->pb = input.context();
+    raw->flags |= AVFMT_FLAG_CUSTOM_IO;
+    raw->interrupt_callback = input.interruptCallback();
+    raw->io_open = refuseOpen;
+    if (avformat_open_input(&raw, "", format, nullptr) < 0) return nullptr; // frees raw
     impl->fmt.reset(raw);
-    if (avformat_find_stream_info(raw, nullptr) < 0) return nullptr;
+    if (avformat_find_stream_info(raw, nullptr) < 0 || input.interrupted()) return nullptr;
 
     for (unsigned i = 0; i < raw->nb_streams; ++i) {
         const auto type = raw->streams[i]->codecpar->codec_type;
         if (type == AVMEDIA_TYPE_VIDEO && impl->videoIndex < 0 &&
             !(raw->streams[i]->disposition & AV_DISPOSITION_ATTACHED_PIC)) {
-            if ((impl->video = impl->openDecoder(static_cast<int>(i))))
+            if ((impl->video = impl->openDecoder(static_cast<int>(i), options)))
                 impl->videoIndex = static_cast<int>(i);
         } else if (type == AVMEDIA_TYPE_AUDIO && impl->audioIndex < 0) {
-            if ((impl->audio = impl->openDecoder(static_cast<int>(i))))
+            if ((impl->audio = impl->openDecoder(static_cast<int>(i), options)))
                 impl->audioIndex = static_cast<int>(i);
         }
     }
@@ -188,13 +342,24 @@ std::unique_ptr<MediaFile> MediaFile::open(const QString& path) {
         if (static_cast<int>(i) != impl->videoIndex && static_cast<int>(i) != impl->audioIndex)
             raw->streams[i]->discard = AVDISCARD_ALL;
     }
+    impl->leadIndex = impl->videoIndex >= 0 ? impl->videoIndex : impl->audioIndex;
+    impl->chooseOrigin();
+    impl->closesGaps = flv;
+    input.packetTaken();
 
     MediaInfo& info = impl->info;
-    info.flv = !QByteArray(format->name).startsWith("mov,");
+    info.flv = flv;
     info.hasVideo = impl->video != nullptr;
     info.hasAudio = impl->audio != nullptr;
+    info.startOffset = impl->origin;
     info.duration = raw->duration > 0 ? static_cast<double>(raw->duration) / AV_TIME_BASE
                                       : std::numeric_limits<double>::quiet_NaN();
+    // The metadata's own number where it gives one: FFmpeg's is cut to microseconds, and
+    // a player compares the position with the metadata's.
+    if (const Value* d =
+            impl->metadata ? impl->metadata->find(QStringLiteral("duration")) : nullptr;
+        d && d->isNumber() && d->toNumber() > 0 && std::isfinite(d->toNumber()))
+        info.duration = d->toNumber();
     if (impl->video) {
         info.width = impl->video->width;
         info.height = impl->video->height;
@@ -239,49 +404,52 @@ MediaFile::Item MediaFile::next(bool wantVideo) {
             s.videoDrained = s.audioDrained = true;
             return {};
         }
-        av_packet_unref(s.packet.get());
-        const int ret = av_read_frame(s.fmt.get(), s.packet.get());
-        if (ret < 0) {
+        PacketPtr p;
+        if (!s.pending.empty()) {
+            p = std::move(s.pending.front());
+            s.pending.pop_front();
+        } else if (!s.readPacket(p)) {
             s.inputEnded = true;
             if (s.audio) avcodec_send_packet(s.audio.get(), nullptr);
             s.videoFlushPending = s.video != nullptr;
             continue;
         }
-        if (s.packet->stream_index == s.videoIndex) {
+        if (p->stream_index == s.videoIndex) {
             if (video && s.stash.empty()) {
-                s.send(s.video.get(), s.packet.get());
+                s.send(s.video.get(), p.get());
             } else {
                 // Pictures are not wanted yet: keep the packet so sound can go on.
-                s.stashBytes += s.packet->size;
-                s.stash.emplace_back(av_packet_clone(s.packet.get()));
-                if (!s.stash.back()) s.stash.pop_back();
+                s.stashBytes += p->size;
+                s.stash.push_back(std::move(p));
                 if (s.stashBytes > kMaxStashBytes) video = true;
             }
-        } else if (s.packet->stream_index == s.audioIndex) {
-            s.send(s.audio.get(), s.packet.get());
+        } else {
+            s.send(s.audio.get(), p.get());
         }
     }
 }
 
+// The picture at a time is decoded from the key frame before it, not taken from the
+// nearest key frame: a seek shows exactly the picture due then and the sound resumes at
+// that very moment, whatever the spacing of key frames. The demuxer's choice of key frame
+// is checked, not trusted: a keyframe index may be off (FFmpeg writes its times shifted
+// against the tags'), and a backward seek finds nothing before the first key frame, which
+// often comes a little after the first sound. So when the demuxer lands after the time,
+// it is asked again from further back, and for times before every key frame the file is
+// read from the start of its data.
 bool MediaFile::seek(double seconds) {
     Impl& s = *d;
     if (!std::isfinite(seconds) || seconds < 0) seconds = 0;
-    const auto ts = static_cast<std::int64_t>(seconds * AV_TIME_BASE);
-    int ret = av_seek_frame(s.fmt.get(), -1, ts, AVSEEK_FLAG_BACKWARD);
-    if (ret < 0)
-        ret = avformat_seek_file(s.fmt.get(), -1, std::numeric_limits<std::int64_t>::min(), ts, ts,
-                                 0);
-    if (s.video) avcodec_flush_buffers(s.video.get());
-    if (s.audio) avcodec_flush_buffers(s.audio.get());
-    s.stash.clear();
-    s.stashBytes = 0;
-    s.videoFlushPending = false;
-    s.inputEnded = false;
-    s.videoDrained = false;
-    s.audioDrained = false;
-    s.nextVideoPts = seconds;
-    s.nextAudioPts = seconds;
-    return ret >= 0;
+    s.resetDecoding(seconds);
+    for (double back = 0;; back = back > 0 ? back * 2 : 1) {
+        const double at = seconds - back;
+        if (at <= 0 || !s.seekBackTo(at)) {
+            s.forgetReadAhead();
+            return s.seekToStart();
+        }
+        if (s.landedAtOrBefore(seconds)) return true;
+        s.forgetReadAhead();
+    }
 }
 
 } // namespace zimo::media

@@ -1,11 +1,20 @@
 // One media file opened with FFmpeg: the demuxer and the decoders of its
 // first video and first audio stream, giving decoded frames in file order.
 // Not thread-safe; a file belongs to one thread at a time.
+//
+// Times are playing times: seconds from the file's first picture (or its first
+// sound, when the file has no picture or the sound starts well before it), so
+// the delay encoders put before the first picture does not count. Seeks take
+// and frames carry playing times.
 #pragma once
+
+#include "media/demuxer_input.h"
+#include "media/value.h"
 
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 struct AVFrame;
 
@@ -21,8 +30,9 @@ struct MediaInfo {
     bool hasVideo = false;
     bool hasAudio = false;
     bool videoHasAlpha = false;
-    double duration = 0; // seconds from the container; NaN when unknown
-    int width = 0;       // of the video stream, 0 without one
+    double duration = 0;    // seconds from the container; NaN when unknown
+    double startOffset = 0; // the file's time of playing time 0
+    int width = 0;          // of the video stream, 0 without one
     int height = 0;
     QString videoCodec; // FFmpeg decoder names, empty without the stream
     QString audioCodec;
@@ -32,25 +42,43 @@ struct MediaInfo {
 inline constexpr long kMaxPixels = 4096L * 2304L;
 // Compressed video held back while sound is decoded ahead of the pictures.
 inline constexpr long kMaxStashBytes = 32L * 1024 * 1024;
+// How far the Flash Video demuxer may read between two packets before the data
+// counts as ended: twice the largest tag the format can hold.
+inline constexpr std::int64_t kMaxScanBytes = 32L * 1024 * 1024;
+// A jump in a Flash Video file's timestamps larger than this, with no tag in
+// between, is a break in its timeline, not a pause: playing goes straight on.
+inline constexpr double kMaxTimestampGap = 10.0;
 
 class MediaFile {
 public:
     struct Item {
         enum class Kind { Video, Audio, End };
         Kind kind = Kind::End;
-        double pts = 0;      // seconds
+        double pts = 0;      // seconds, playing time; below 0 before the start
         double duration = 0; // seconds; 0 when unknown
         FramePtr frame;
     };
 
-    // Opens a local file holding Flash Video or an MP4-family container with at
-    // least one stream we can decode. Returns null otherwise.
+    struct Options {
+        // Asked often while opening and reading; true makes both give up at once.
+        DemuxerInput::Interrupted interrupted;
+        long maxPixels = kMaxPixels;
+        int decoderThreads = 0; // 0: as many as the machine has
+    };
+
+    // Opens Flash Video or an MP4-family container with at least one stream we
+    // can decode. Returns null otherwise, or when interrupted.
+    static std::unique_ptr<MediaFile> open(std::unique_ptr<MediaSource> source,
+                                           const Options& options);
+    static std::unique_ptr<MediaFile> open(const QString& path, const Options& options);
     static std::unique_ptr<MediaFile> open(const QString& path);
     ~MediaFile();
     MediaFile(const MediaFile&) = delete;
     MediaFile& operator=(const MediaFile&) = delete;
 
     const MediaInfo& info() const;
+    // The onMetaData object of a Flash Video file, when it has one.
+    const std::optional<Value>& flvMetadata() const;
 
     // The next decoded frame, or End once the file and decoders are drained.
     // Damaged packets are skipped. Without wantVideo, sound comes first: video
@@ -58,8 +86,10 @@ public:
     // picture comes only when no sound is left or that limit is passed.
     Item next(bool wantVideo = true);
 
-    // Moves to the nearest key frame at or before the time and resets the
-    // decoders. Returns false when the container cannot seek there.
+    // Moves to the last key frame at or before the time (the start of the file
+    // for times before its first key frame) and resets the decoders, so that
+    // decoding on reaches the picture and sound of that time. Returns false when
+    // the container cannot seek at all.
     bool seek(double seconds);
 
 private:

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QString>
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -53,6 +54,9 @@ struct PlaybackState {
     std::uint64_t fileGen = 0; // bumped by play and close
     std::uint64_t posGen = 0;  // bumped by play, close and seek
     std::uint64_t kicks = 0;   // bumped when the owner asks the worker to look again
+    // Bumped with fileGen and on quitting, outside the lock's reach too: an open or a
+    // read started for an earlier value gives up at once.
+    std::atomic<std::uint64_t> abandonGen{0};
 
     // What the worker has caught up with, and whether it is waiting.
     std::uint64_t workerFileGen = 0;
@@ -86,6 +90,8 @@ struct PlaybackState {
     bool inputDone = false; // everything up to the end is decoded
     double endPos = 0;      // where the file ends, once inputDone
     bool stopReported = false;
+    // Where the sound of this position generation starts; NaN before any is decoded.
+    double soundFrom = std::numeric_limits<double>::quiet_NaN();
 
     // Counts for Stream::stats().
     std::uint64_t decodedPictures = 0;

@@ -138,6 +138,7 @@ struct Stream::Impl {
         state.waitingForSound = false;
         state.inputDone = false;
         state.stopReported = false;
+        state.soundFrom = std::numeric_limits<double>::quiet_NaN();
         state.base = base;
         position = base;
     }
@@ -164,6 +165,7 @@ Stream::~Stream() {
     {
         std::lock_guard lock(d->state.mutex);
         d->state.quit = true;
+        ++d->state.abandonGen;
         d->state.wakeWorker.notify_all();
     }
     d->thread.join();
@@ -173,6 +175,7 @@ Stream::~Stream() {
 void Stream::play(const QString& path) {
     std::lock_guard lock(d->state.mutex);
     ++d->state.fileGen;
+    ++d->state.abandonGen;
     d->restartLocked(0);
     d->state.open = true;
     d->state.paused = false;
@@ -187,6 +190,7 @@ void Stream::play(const QString& path) {
 void Stream::close() {
     std::lock_guard lock(d->state.mutex);
     ++d->state.fileGen;
+    ++d->state.abandonGen;
     d->restartLocked(0);
     d->state.open = false;
     d->commandLocked(PlaybackState::Command::Close);
@@ -339,6 +343,7 @@ Stream::Stats Stream::stats() const {
     out.dropped = d->state.droppedPictures;
     out.position = d->position;
     out.ended = d->state.stopReported;
+    out.soundFrom = d->state.soundFrom;
     return out;
 }
 

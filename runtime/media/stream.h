@@ -112,6 +112,8 @@ public:
         std::uint64_t dropped = 0; // pictures due while playing but never handed out
         double position = 0;       // time() at the last look
         bool ended = false;        // the end of the file has been reported
+        // Where the sound resumed after the last play or seek (NaN before any sound).
+        double soundFrom = 0;
         std::uint64_t offsetSamples = 0;
         std::uint64_t soundSamples = 0; // samples taken against the sound heard
         double lastOffset = 0;          // seconds

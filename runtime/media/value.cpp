@@ -37,6 +37,14 @@ Value Value::date(double milliseconds, int timeZoneMinutes) {
     return v;
 }
 
+Value Value::object() {
+    return object(Members{});
+}
+
+Value Value::array() {
+    return array(Elements{});
+}
+
 Value Value::object(Members members) {
     Value v;
     v.type_ = Type::Object;
@@ -66,6 +74,10 @@ void Value::set(const QString& name, Value value) {
         }
     }
     members_.push_back({name, std::move(value)});
+}
+
+void Value::append(Value element) {
+    elements_.push_back(std::move(element));
 }
 
 bool Value::operator==(const Value& other) const {

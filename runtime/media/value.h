@@ -23,8 +23,11 @@ public:
     static Value string(QString s);
     // Milliseconds since 1970-01-01 UTC, and the writer's time-zone offset in minutes.
     static Value date(double milliseconds, int timeZoneMinutes = 0);
-    static Value object(Members members = {});
-    static Value array(Elements elements = {});
+    // (No default arguments: the member types are not complete here.)
+    static Value object();
+    static Value object(Members members);
+    static Value array();
+    static Value array(Elements elements);
 
     Type type() const { return type_; }
     bool isUndefined() const { return type_ == Type::Undefined; }
@@ -48,7 +51,7 @@ public:
     const Value* find(const QString& name) const;
     // Adds or replaces a member of an object.
     void set(const QString& name, Value value);
-    void append(Value element) { elements_.push_back(std::move(element)); }
+    void append(Value element);
 
     bool operator==(const Value& other) const;
 

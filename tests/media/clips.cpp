@@ -69,6 +69,83 @@ QStringList arguments(Clip clip, const QString& out) {
 
 } // namespace
 
+const char* codecsName(Codecs codecs) {
+    constexpr const char* kNames[] = {"flv1_mp3",   "h264_aac", "flashsv_adpcm", "flv1_nellymoser",
+                                      "flv1_speex", "flv1_pcm", "h264_mp3"};
+    return kNames[static_cast<int>(codecs)];
+}
+
+const char* layoutName(Layout layout) {
+    constexpr const char* kNames[] = {"flv", "flv_indexed", "flv_bare", "mp4"};
+    return kNames[static_cast<int>(layout)];
+}
+
+QString numberedClip(Codecs codecs, Layout layout) {
+    static std::map<std::pair<Codecs, Layout>, QString> made;
+    const auto key = std::make_pair(codecs, layout);
+    if (auto it = made.find(key); it != made.end()) return it->second;
+    const QString out = scratchPath(
+        QStringLiteral("numbered-%1-%2.%3")
+            .arg(codecsName(codecs), layoutName(layout),
+                 layout == Layout::Mp4 ? QStringLiteral("mp4") : QStringLiteral("flv")));
+    constexpr const char* kEncoders[][2] = {{"flv", "libmp3lame"},    {"libx264", "aac"},
+                                            {"flashsv", "adpcm_swf"}, {"flv", "nellymoser"},
+                                            {"flv", "libspeex"},      {"flv", "pcm_s16le"},
+                                            {"libx264", "libmp3lame"}};
+    const auto& encoders = kEncoders[static_cast<int>(codecs)];
+    const bool speex = codecs == Codecs::Flv1Speex;
+    QStringList a{
+        "-hide_banner",
+        "-loglevel",
+        "error",
+        "-y",
+        "-f",
+        "lavfi",
+        "-i",
+        "color=gray:size=160x120:rate=25:d=2,format=yuv420p,"
+        "geq=lum='if(mod(floor(N/pow(2,floor(X/20))),2),235,16)':cb=128:cr=128",
+        "-f",
+        "lavfi",
+        "-i",
+        QStringLiteral("sine=frequency=440:sample_rate=%1:d=2").arg(speex ? 16000 : 22050),
+        "-c:v",
+        encoders[0],
+        "-g",
+        "25",
+        "-pix_fmt",
+        "yuv420p",
+        "-c:a",
+        encoders[1]};
+    if (speex)
+        a << "-ac"
+          << "1";
+    if (layout == Layout::FlvIndexed)
+        a << "-flvflags"
+          << "add_keyframe_index";
+    if (layout == Layout::FlvBare)
+        a << "-flvflags"
+          << "no_metadata";
+    a << out;
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral(ZIMO_FFMPEG), a);
+    const bool ok =
+        ffmpeg.waitForFinished(120000) && ffmpeg.exitCode() == 0 && QFileInfo(out).size() > 0;
+    EXPECT_TRUE(ok) << "ffmpeg failed: " << ffmpeg.readAllStandardError().toStdString();
+    made[key] = out;
+    return out;
+}
+
+int pictureNumber(const QImage& image) {
+    // At any scale: the picture may have been made for its place on the screen.
+    if (image.width() < 16 || image.height() < 1) return -1;
+    int number = 0;
+    for (int bit = 0; bit < 8; ++bit) {
+        const int x = (bit * 20 + 10) * image.width() / 160;
+        if (qGray(image.pixel(x, image.height() / 2)) > 128) number |= 1 << bit;
+    }
+    return number;
+}
+
 QString scratchPath(const QString& name) {
     return folder().filePath(name);
 }

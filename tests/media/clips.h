@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QImage>
 #include <QString>
 
 namespace zimo::media::test {
@@ -25,6 +26,21 @@ enum class Clip {
 // Makes the clip on first use; the path of the file. Fails the test when
 // ffmpeg cannot make it.
 QString clipPath(Clip clip);
+
+// The pairs of codecs FFmpeg writes into Flash Video (and the two it writes into MP4).
+enum class Codecs { Flv1Mp3, H264Aac, FlashSvAdpcm, Flv1Nellymoser, Flv1Speex, Flv1Pcm, H264Mp3 };
+// How the file is laid out: FFmpeg's FLV (onMetaData without a keyframe index), the same
+// with a keyframe index, without any onMetaData, or MP4.
+enum class Layout { Flv, FlvIndexed, FlvBare, Mp4 };
+const char* codecsName(Codecs codecs);
+const char* layoutName(Layout layout);
+
+// Two seconds at 160x120, 25 pictures a second with a key frame each second, and a tone;
+// each picture carries its number: bit k is band k of eight 20-pixel bands across the
+// picture, light for 1 and dark for 0. Made on first use; the path.
+QString numberedClip(Codecs codecs, Layout layout);
+// The number a picture of a numbered clip carries, at whatever size it was made.
+int pictureNumber(const QImage& image);
 
 // A fresh path in the temporary folder (the file is not created).
 QString scratchPath(const QString& name);

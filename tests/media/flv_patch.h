@@ -5,6 +5,7 @@
 
 #include <bit>
 #include <cstdint>
+#include <vector>
 
 namespace zimo::media::test {
 
@@ -28,6 +29,27 @@ inline bool renameKey(QByteArray& file, const QByteArray& key, const QByteArray&
     if (at < 0 || other.size() != key.size()) return false;
     file.replace(at + 2, key.size(), other);
     return true;
+}
+
+// Offsets of the whole tags of an FLV file, in order.
+inline std::vector<qsizetype> tagOffsets(const QByteArray& file) {
+    std::vector<qsizetype> out;
+    const auto byte = [&](qsizetype i) { return static_cast<std::uint8_t>(file[i]); };
+    for (qsizetype at = 13; at + 15 <= file.size();) {
+        const qsizetype size = (byte(at + 1) << 16) | (byte(at + 2) << 8) | byte(at + 3);
+        if (at + 15 + size > file.size()) break;
+        out.push_back(at);
+        at += 15 + size;
+    }
+    return out;
+}
+
+// Sets a tag's timestamp, in milliseconds (its low 24 bits, then the high 8).
+inline void setTagTime(QByteArray& file, qsizetype tag, std::uint32_t ms) {
+    file[tag + 4] = static_cast<char>((ms >> 16) & 0xff);
+    file[tag + 5] = static_cast<char>((ms >> 8) & 0xff);
+    file[tag + 6] = static_cast<char>(ms & 0xff);
+    file[tag + 7] = static_cast<char>(ms >> 24);
 }
 
 } // namespace zimo::media::test

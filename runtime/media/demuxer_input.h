@@ -1,0 +1,60 @@
+// What a demuxer reads: a media source behind an FFmpeg I/O context of our own, which
+//  - gives up at once when the owner says so (a new file, close, the stream's end),
+//  - ends the data when the demuxer has read too far without giving a packet (a scan for
+//    the next tag through junk or a long run of zeros), and
+//  - can hide single bytes from the demuxer (it sees 0 there).
+// Not thread-safe; it belongs to the thread of its demuxer.
+#pragma once
+
+#include "media/media_source.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+struct AVIOContext;
+struct AVIOInterruptCB;
+
+namespace zimo::media {
+
+class DemuxerInput {
+public:
+    // True when whatever reads should stop at once. May be empty.
+    using Interrupted = std::function<bool()>;
+
+    DemuxerInput(std::unique_ptr<MediaSource> source, Interrupted interrupted);
+    ~DemuxerInput();
+    DemuxerInput(const DemuxerInput&) = delete;
+    DemuxerInput& operator=(const DemuxerInput&) = delete;
+
+    // Null when it could not be made. Owned by this object.
+    AVIOContext* context() { return context_; }
+    // For the demuxer's own long loops.
+    AVIOInterruptCB interruptCallback();
+    MediaSource& source() { return *source_; }
+
+    // How many bytes the demuxer may read between two packets before its data counts as
+    // ended; 0 for no limit.
+    void setScanLimit(std::int64_t bytes) { scanLimit_ = bytes; }
+    // A packet has come out: the next scan starts.
+    void packetTaken() { scanned_ = 0; }
+    bool interrupted() const { return interrupted_ && interrupted_(); }
+    // The byte at this offset reads as 0.
+    void hide(std::int64_t offset) { hidden_.push_back(offset); }
+
+private:
+    static int read(void* opaque, std::uint8_t* buf, int size);
+    static std::int64_t seek(void* opaque, std::int64_t offset, int whence);
+    static int checkInterrupt(void* opaque);
+
+    std::unique_ptr<MediaSource> source_;
+    Interrupted interrupted_;
+    AVIOContext* context_ = nullptr;
+    std::int64_t pos_ = 0;
+    std::int64_t scanLimit_ = 0;
+    std::int64_t scanned_ = 0;
+    std::vector<std::int64_t> hidden_;
+};
+
+} // namespace zimo::media

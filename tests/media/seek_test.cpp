@@ -1,0 +1,120 @@
+// Seeking on every codec pair and layout the engine plays: to the start, into the middle,
+// into the last second, past the end and below 0, each shows the picture due then, reads
+// back the time and resumes the sound there.
+#include "media/stream.h"
+
+#include "media/clock.h"
+#include "media/media_file.h"
+#include "media/picture_converter.h"
+
+#include "clips.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace zimo::media {
+namespace {
+
+using namespace test;
+
+struct Reference {
+    std::vector<std::pair<double, std::size_t>> pictures; // time and content hash
+    bool sound = false;
+};
+
+std::size_t hashOf(const QImage& image) {
+    return qHashBits(image.constBits(), static_cast<std::size_t>(image.sizeInBytes()));
+}
+
+Reference decodeFromStart(const QString& path) {
+    Reference out;
+    auto file = MediaFile::open(path);
+    if (!file) return out;
+    out.sound = file->info().hasAudio;
+    PictureConverter converter;
+    for (MediaFile::Item item = file->next(); item.kind != MediaFile::Item::Kind::End;
+         item = file->next())
+        if (item.kind == MediaFile::Item::Kind::Video)
+            out.pictures.emplace_back(item.pts, hashOf(converter.convert(item.frame.get())));
+    return out;
+}
+
+// Index of the picture due at t: the last not after it, else the first.
+std::size_t dueAt(const Reference& ref, double t) {
+    std::size_t due = 0;
+    for (std::size_t i = 0; i < ref.pictures.size(); ++i)
+        if (ref.pictures[i].first <= t + 1e-9) due = i;
+    return due;
+}
+
+long indexOf(const Reference& ref, const QImage& image) {
+    const std::size_t h = hashOf(image);
+    for (std::size_t i = 0; i < ref.pictures.size(); ++i)
+        if (ref.pictures[i].second == h) return static_cast<long>(i);
+    return -1;
+}
+
+struct Row {
+    QString path;
+    std::string name;
+};
+
+std::vector<Row> rows() {
+    std::vector<Row> out;
+    for (Codecs c : {Codecs::Flv1Mp3, Codecs::H264Aac, Codecs::FlashSvAdpcm, Codecs::Flv1Nellymoser,
+                     Codecs::Flv1Speex, Codecs::Flv1Pcm})
+        for (Layout l : {Layout::Flv, Layout::FlvIndexed, Layout::FlvBare})
+            out.push_back({numberedClip(c, l), std::string(codecsName(c)) + "/" + layoutName(l)});
+    for (Codecs c : {Codecs::H264Aac, Codecs::H264Mp3})
+        out.push_back({numberedClip(c, Layout::Mp4), std::string(codecsName(c)) + "/mp4"});
+    if (const QString vp6a = vp6aSamplePath(); !vp6a.isEmpty()) out.push_back({vp6a, "vp6a"});
+    return out;
+}
+
+TEST(Seek, EveryCodecAndLayoutShowsThePictureAndResumesTheSoundAtTheTarget) {
+    for (const Row& row : rows()) {
+        SCOPED_TRACE(row.name);
+        const Reference ref = decodeFromStart(row.path);
+        ASSERT_GT(ref.pictures.size(), 30u);
+        const double last = ref.pictures.back().first;
+        ManualClock clock;
+        Stream stream(Stream::Options{&clock, false});
+        stream.play(row.path);
+        ASSERT_TRUE(stream.waitForDecoder());
+        const double length = last + 0.04; // about; the targets need not be exact
+        for (const double target : {0.4 * length, 0.0, length - 0.3, length + 5, -1.0}) {
+            SCOPED_TRACE("seek to " + std::to_string(target));
+            stream.seek(target);
+            ASSERT_TRUE(stream.waitForDecoder());
+            const double t = stream.time();
+            const QImage shown = stream.currentFrame();
+            EXPECT_EQ(indexOf(ref, shown), static_cast<long>(dueAt(ref, t)))
+                << "picture number " << pictureNumber(shown);
+            stream.pollReports();
+            if (target > length) {
+                // The end: the last picture, and the end reported once it has played out.
+                EXPECT_GE(t, last);
+                EXPECT_LE(t, length + 0.15);
+                clock.advanceMs(300);
+                ASSERT_TRUE(stream.waitForDecoder());
+                stream.pollReports();
+                EXPECT_TRUE(stream.stats().ended);
+                continue;
+            }
+            EXPECT_DOUBLE_EQ(t, std::max(target, 0.0));
+            if (ref.sound) {
+                EXPECT_NEAR(stream.stats().soundFrom, t, 1e-6);
+            }
+            EXPECT_FALSE(stream.stats().ended);
+            // And it plays on from there.
+            clock.advanceMs(120);
+            ASSERT_TRUE(stream.waitForDecoder());
+            EXPECT_DOUBLE_EQ(stream.time(), t + 0.12);
+            EXPECT_EQ(indexOf(ref, stream.currentFrame()), static_cast<long>(dueAt(ref, t + 0.12)));
+        }
+    }
+}
+
+} // namespace
+} // namespace zimo::media
