@@ -18,6 +18,10 @@ constexpr double kMinFrameRate = 1.0;
 constexpr double kMaxFrameRate = 120.0;
 // A tick never makes timers jump further than this, after a stall of the event loop.
 constexpr double kMaxTickMs = 250.0;
+// A tick due this close to a picture runs on the picture's wake-up, this much early or
+// late at most: while a clip plays at the movie's rate, ticks fall in step with its
+// pictures and the thread wakes once for both.
+constexpr int kMergeMs = 4;
 
 } // namespace
 
@@ -63,7 +67,8 @@ bool PlayerWidget::putMovie(const QString& path) {
     // now on reach its watchers.
     runtime_.settle();
     const double rate = std::clamp(runtime_.player().frameRate(), kMinFrameRate, kMaxFrameRate);
-    timer_.start(static_cast<int>(std::lround(1000.0 / rate)));
+    tickMs_ = static_cast<int>(std::lround(1000.0 / rate));
+    timer_.start(tickMs_);
     sinceTick_.start();
     painted_ = {};
     update();
@@ -79,9 +84,17 @@ QString PlayerWidget::getVariable(const QString& path) {
     return runtime_.getVariable(path);
 }
 
+// The tick timer's time.
 void PlayerWidget::onTick() {
+    // Held for a moment past a picture that would come due just after: no picture came,
+    // so the ticks go on at their own pace.
+    if (timer_.interval() != tickMs_) timer_.start(tickMs_);
+    tick();
+}
+
+void PlayerWidget::tick() {
     const double elapsed = std::min(double(sinceTick_.restart()), kMaxTickMs);
-    runtime_.tick(elapsed);
+    runtime_.tick(elapsed); // shows the pictures due, too
     // Most ticks of an idle or paused player change nothing that shows.
     repaintChanges();
     armPictureTimer();
@@ -89,6 +102,14 @@ void PlayerWidget::onTick() {
 
 // News from a stream, or the next picture's time: the pictures due go up.
 void PlayerWidget::onPictures() {
+    if (timer_.isActive() && timer_.remainingTime() <= kMergeMs) {
+        // The tick comes due in a moment: it runs now, with the pictures, and the next
+        // one waits a moment past its time for the next picture, so that it comes due
+        // just after that picture, within the merge, whatever the wake-ups' jitter.
+        timer_.start(tickMs_ + kMergeMs / 2);
+        tick();
+        return;
+    }
     if (runtime_.refreshPictures()) repaintChanges();
     armPictureTimer();
 }

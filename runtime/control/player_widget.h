@@ -1,8 +1,9 @@
 // The player control: the child widget the shell hosts. It runs the movie on a timer at
 // the movie's frame rate and shows its stage over the whole widget. Between ticks it
 // sleeps until a picture is due: the streams tell it when one is decoded, and a
-// single-shot timer wakes it when the next one comes due. It repaints only where the
-// stage changed.
+// single-shot timer wakes it when the next one comes due; a tick due within a few
+// milliseconds of a picture runs on the same wake-up. It repaints only where the stage
+// changed.
 #pragma once
 
 #include "bindings/movie_runtime.h"
@@ -43,13 +44,15 @@ protected:
 
 private:
     void onTick();
+    void tick();
     void onPictures();
     void armPictureTimer();
     // Asks for a paint of what changed since the stage was last painted.
     void repaintChanges();
 
     bindings::MovieRuntime runtime_;
-    QTimer timer_;
+    QTimer timer_; // the movie's frame tick
+    int tickMs_ = 33;
     QTimer pictureTimer_; // single shot, for the next picture due
     QElapsedTimer sinceTick_;
     QByteArray movieBytes_;

@@ -10,6 +10,9 @@ extern "C" {
 
 #include <QTransform>
 
+#include <cstring>
+#include <vector>
+
 namespace zimo::media {
 
 namespace {
@@ -31,21 +34,60 @@ bool scalesOnItsPlanes(AVPixelFormat format) {
     }
 }
 
-// An image whose rows have room to spare: the scaler's vector code converts whole runs of
-// 16 pixels, and leaves the pixels past the last full run unconverted when a row cannot
-// take them.
-QImage paddedImage(QSize size, QImage::Format format) {
-    const qsizetype stride = (static_cast<qsizetype>(size.width()) * 4 + 63) / 64 * 64;
-    void* data = av_malloc(static_cast<size_t>(stride * size.height() + 64));
-    if (!data) return {};
-    return QImage(
-        static_cast<uchar*>(data), size.width(), size.height(), stride, format,
-        [](void* p) { av_free(p); }, data);
+// The scaler converts 4:2:0 planes to RGB with its vector code only when the picture has
+// an even number of rows; an odd picture is converted one row taller, into room kept for
+// it, and the extra row is left out of the image.
+int evenHeight(int height) {
+    return height + (height & 1);
 }
 
 } // namespace
 
-// The scaled planes between the two steps, kept from picture to picture.
+// Buffers for pictures, kept for the next pictures once the images made in them are gone:
+// a fresh buffer of a full-screen picture costs two thousand page faults on first touch.
+// Each row has room to spare: the scaler's vector code converts whole runs of 16 pixels,
+// and leaves the pixels past the last full run unconverted when a row cannot take them.
+class PictureConverter::Buffers {
+public:
+    // An image to make a picture in: the caller writes through constBits(), since the
+    // list keeps a copy of it.
+    QImage take(QSize size, QImage::Format format) {
+        for (QImage& kept : kept_) {
+            // Only the list holds it: no picture made in it is still in use anywhere.
+            if (kept.size() == size && kept.format() == format && kept.isDetached()) {
+                kept.bits(); // a new cache key, so the picture shows as new
+                return kept;
+            }
+        }
+        QImage image = allocate(size, format);
+        if (image.isNull()) return image;
+        // Buffers of another size or format are let go once they are free.
+        std::erase_if(kept_, [&](const QImage& k) {
+            return k.isDetached() && (k.size() != size || k.format() != format);
+        });
+        if (kept_.size() < kMaxKept) kept_.push_back(image);
+        return image;
+    }
+
+private:
+    // The pictures a stream queues (four), the one showing, the one on the stage and the
+    // one being made, with one to spare; more are not kept.
+    static constexpr std::size_t kMaxKept = 8;
+
+    static QImage allocate(QSize size, QImage::Format format) {
+        const qsizetype stride = (static_cast<qsizetype>(size.width()) * 4 + 63) / 64 * 64;
+        void* data = av_malloc(static_cast<size_t>(stride * evenHeight(size.height()) + 64));
+        if (!data) return {};
+        return QImage(
+            static_cast<uchar*>(data), size.width(), size.height(), stride, format,
+            [](void* p) { av_free(p); }, data);
+    }
+
+    std::vector<QImage> kept_;
+};
+
+// The scaled planes between the two steps, kept from picture to picture, with room for
+// an even number of rows.
 struct PictureConverter::Planes {
     AVPixelFormat format = AV_PIX_FMT_NONE;
     QSize size;
@@ -57,14 +99,26 @@ struct PictureConverter::Planes {
         if (f == format && s == size) return true;
         av_freep(&data[0]);
         format = AV_PIX_FMT_NONE;
-        if (av_image_alloc(data, linesize, s.width(), s.height(), f, 64) < 0) return false;
+        if (av_image_alloc(data, linesize, s.width(), evenHeight(s.height()), f, 64) < 0)
+            return false;
         format = f;
         size = s;
         return true;
     }
+    // Fills the spare row of an odd picture's full-size planes (luma, alpha) with its
+    // last row; the chroma planes of 4:2:0 have as many rows either way.
+    void fillSpareRow() {
+        if (size.height() % 2 == 0) return;
+        for (const int plane : {0, 3})
+            if (data[plane])
+                std::memcpy(data[plane] + std::ptrdiff_t(linesize[plane]) * size.height(),
+                            data[plane] + std::ptrdiff_t(linesize[plane]) * (size.height() - 1),
+                            static_cast<size_t>(size.width()));
+    }
 };
 
-PictureConverter::PictureConverter() : planes_(std::make_unique<Planes>()) {}
+PictureConverter::PictureConverter()
+    : planes_(std::make_unique<Planes>()), buffers_(std::make_unique<Buffers>()) {}
 
 PictureConverter::~PictureConverter() {
     sws_freeContext(scale_);
@@ -96,21 +150,26 @@ QImage PictureConverter::convert(const AVFrame* frame, const PictureTarget& want
         if (sws_scale(scale_, frame->data, frame->linesize, 0, own.height(), planes_->data,
                       planes_->linesize) != out.height())
             return {};
+        planes_->fillSpareRow();
         data = planes_->data;
         linesize = planes_->linesize;
-        from = out;
+        from = QSize(out.width(), evenHeight(out.height()));
     }
+    const QSize converted = from == own ? out : from; // rows the conversion writes
     // BGRA in memory is QImage's 0xAARRGGBB on a little-endian machine; sources
     // without alpha come out with it at 255, as Format_RGB32 requires.
-    convert_ =
-        sws_getCachedContext(convert_, from.width(), from.height(), src, out.width(), out.height(),
-                             AV_PIX_FMT_BGRA, filter, nullptr, nullptr, nullptr);
+    convert_ = sws_getCachedContext(convert_, from.width(), from.height(), src, converted.width(),
+                                    converted.height(), AV_PIX_FMT_BGRA, filter, nullptr, nullptr,
+                                    nullptr);
     if (!convert_) return {};
-    QImage image = paddedImage(out, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    QImage image = buffers_->take(out, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     if (image.isNull()) return {};
-    std::uint8_t* dst[4] = {image.bits(), nullptr, nullptr, nullptr};
+    // The buffer is shared with the list of kept buffers, and with nothing else: it is
+    // written in place, not detached into a copy.
+    std::uint8_t* dst[4] = {const_cast<std::uint8_t*>(image.constBits()), nullptr, nullptr,
+                            nullptr};
     int dstStride[4] = {static_cast<int>(image.bytesPerLine()), 0, 0, 0};
-    if (sws_scale(convert_, data, linesize, 0, from.height(), dst, dstStride) != out.height())
+    if (sws_scale(convert_, data, linesize, 0, from.height(), dst, dstStride) != converted.height())
         return {};
     if (target.mirrored) image = std::move(image).mirrored(true, false);
     if (target.quarterTurns % 4)

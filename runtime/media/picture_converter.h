@@ -33,9 +33,11 @@ public:
 
 private:
     struct Planes;
+    class Buffers;
     SwsContext* scale_ = nullptr;   // source planes to scaled planes of the same format
     SwsContext* convert_ = nullptr; // planes of the output size to BGRA
     std::unique_ptr<Planes> planes_;
+    std::unique_ptr<Buffers> buffers_; // where pictures are made
 };
 
 } // namespace zimo::media

@@ -110,7 +110,14 @@ QPointF Player::viewToStage(QPointF viewPoint) const {
 void Player::render(QPainter& painter, QSize view) {
     setViewSize(view);
     if (!root_) return;
-    painter.fillRect(QRect(QPoint(0, 0), view), movie_->background.toQColor());
+    // The background shows only where no opaque picture covers it. The painter works in
+    // the device's pixels divided by its pixel ratio.
+    const qreal dpr = painter.device() ? painter.device()->devicePixelRatio() : 1.0;
+    QRegion background(QRect(QPoint(0, 0), view));
+    if (dpr == 1.0 && painter.transform().isIdentity())
+        background -= render::Renderer::opaqueArea(*root_, stageToView(), dpr);
+    for (const QRect& part : background)
+        painter.fillRect(part, movie_->background.toQColor());
     renderer_.render(painter, *root_, stageToView());
 }
 

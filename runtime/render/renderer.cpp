@@ -10,6 +10,7 @@
 #include "render/picture_fit.h"
 #include "render/text_painter.h"
 
+#include <optional>
 #include <vector>
 
 namespace zimo::render {
@@ -75,20 +76,67 @@ void Renderer::draw(QPainter& painter, const DisplayObject& item, const QTransfo
     }
 }
 
+namespace {
+
+double opacity(const swf::ColorTransform& cx) {
+    return std::clamp(cx.am + cx.aa / 255.0, 0.0, 1.0);
+}
+
+// Where the surface's picture lands on the device, in device pixels, when it was made for
+// exactly that place and is drawn pixel for pixel.
+std::optional<QRect> pixelForPixel(const display::VideoSurface& video, const QTransform& world,
+                                   qreal dpr) {
+    const QImage& picture = video.picture();
+    if (picture.isNull()) return std::nullopt;
+    const auto fit = fitPicture(video.contentBounds(), world * QTransform::fromScale(dpr, dpr),
+                                video.smoothing());
+    if (!fit || fit->target != video.pictureTarget() || picture.size() != fit->rect.size())
+        return std::nullopt;
+    return fit->rect;
+}
+
+void collectOpaque(const display::Container& container, const QTransform& world,
+                   const swf::ColorTransform& cx, qreal dpr, QRegion& out) {
+    int maskedUpTo = -1; // depths clipped by a mask show only in part
+    for (const auto& [depth, child] : container.children()) {
+        if (child->isMask()) {
+            maskedUpTo = std::max(maskedUpTo, child->clipDepth());
+            continue;
+        }
+        if (depth <= maskedUpTo || !child->visible()) continue;
+        const swf::ColorTransform childCx = cx.after(child->colorTransform());
+        const QTransform childWorld = child->matrix().toQTransform() * world;
+        if (child->kind() == ItemKind::MovieClip || child->kind() == ItemKind::Button) {
+            collectOpaque(static_cast<const display::Container&>(*child), childWorld, childCx, dpr,
+                          out);
+        } else if (child->kind() == ItemKind::Video && opacity(childCx) >= 1.0) {
+            const auto& video = static_cast<const display::VideoSurface&>(*child);
+            if (video.picture().hasAlphaChannel()) continue;
+            if (const auto rect = pixelForPixel(video, childWorld, dpr)) out += *rect;
+        }
+    }
+}
+
+} // namespace
+
+QRegion Renderer::opaqueArea(const display::Container& root, const QTransform& base, qreal dpr) {
+    QRegion out;
+    collectOpaque(root, base, {}, dpr, out);
+    return out;
+}
+
 void Renderer::drawVideo(QPainter& painter, const display::VideoSurface& video,
                          const QTransform& world, const swf::ColorTransform& cx) {
     const QImage& picture = video.picture();
     if (picture.isNull()) return;
     const media::PictureTarget& made = video.pictureTarget();
     const qreal dpr = painter.device() ? painter.device()->devicePixelRatio() : 1.0;
-    const auto fit = fitPicture(video.contentBounds(), world * QTransform::fromScale(dpr, dpr),
-                                video.smoothing());
     painter.save();
-    painter.setOpacity(std::clamp(cx.am + cx.aa / 255.0, 0.0, 1.0));
-    if (fit && fit->target == made && picture.size() == fit->rect.size()) {
+    painter.setOpacity(opacity(cx));
+    if (const auto rect = pixelForPixel(video, world, dpr)) {
         // Made for this place: pixel for pixel, no second scaling.
         painter.setTransform(QTransform::fromScale(1 / dpr, 1 / dpr));
-        painter.drawImage(fit->rect.topLeft(), picture);
+        painter.drawImage(rect->topLeft(), picture);
     } else {
         // Made for another place or size (for a moment, until the stream makes it again),
         // or a placement no conversion can follow: stretched as the placement says, from

@@ -9,6 +9,7 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <QRegion>
 
 namespace zimo::render {
 
@@ -18,6 +19,12 @@ public:
     // the root's units to the painter's device.
     void render(QPainter& painter, const display::Container& root, const QTransform& base,
                 const swf::ColorTransform& cx = {});
+
+    // The part of the device that opaque pictures, drawn pixel for pixel, cover whole when
+    // the items inside `root` are drawn through `base`: nothing drawn before them shows
+    // there, so the background need not be filled under them. `dpr` is the device's
+    // pixel ratio.
+    static QRegion opaqueArea(const display::Container& root, const QTransform& base, qreal dpr);
 
 private:
     void draw(QPainter& painter, const display::DisplayObject& item, const QTransform& world,

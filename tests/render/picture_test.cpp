@@ -128,4 +128,23 @@ TEST(PictureOnTheScreen, MatchesTheSmoothlyStretchedPictureAtEveryScaleAndTurn) 
     }
 }
 
+// Pictures are made in buffers kept for the next ones, but never in one that a picture
+// still held anywhere is using.
+TEST(PictureOnTheScreen, HeldPicturesStayAsMade) {
+    media::PictureConverter converter;
+    const Frame first = pattern(166, 94), other = pattern(94, 166);
+    const media::PictureTarget target{QSize(249, 141)}; // an odd number of rows
+    const QImage held = converter.convert(first.get(), target);
+    const QImage copy = held.copy();
+    std::uint64_t lastKey = held.cacheKey();
+    for (int i = 0; i < 12; ++i) {
+        // Made and let go: the same buffer again, with a new key, so it shows as new.
+        const QImage made = converter.convert(other.get(), target);
+        ASSERT_EQ(made.size(), target.size);
+        EXPECT_NE(made.cacheKey(), lastKey);
+        lastKey = made.cacheKey();
+    }
+    EXPECT_EQ(held, copy);
+}
+
 } // namespace

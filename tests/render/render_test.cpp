@@ -1,6 +1,7 @@
 // Pixels of rendered test movies.
 #include "display/video_surface.h"
 #include "player/player.h"
+#include "render/renderer.h"
 #include "test_movies.h"
 
 #include <gtest/gtest.h>
@@ -270,6 +271,46 @@ TEST(RenderVideo, PictureStretchedOverTheSurface) {
     EXPECT_TRUE(near(px(*shown, 48, 58), Qt::green));
     EXPECT_TRUE(near(px(*shown, 52, 30), Qt::white)); // 10 + 160 × 0.25 = 50
     EXPECT_TRUE(near(px(*shown, 30, 62), Qt::white)); // 120 × 0.5 = 60
+}
+
+// The background is left unfilled only under an opaque picture drawn pixel for pixel: it
+// shows through a picture with alpha, a surface made half transparent, and around a
+// picture made for another place (stretched by the painter, its edges blended).
+TEST(RenderVideo, BackgroundShowsWhereNoOpaquePictureCoversIt) {
+    MovieMaker m(60, 60);
+    m.add(movie::tag(9, {0, 0, 255})).add(videoTag(1, 40, 40));
+    m.add(placeTag(1, 1, Place{1, 0, 0, 1, 10, 10}, {}, "player")).showFrame();
+    struct Case {
+        QImage::Format format;
+        QColor colour;
+        double alpha;
+        QColor expected;
+    };
+    const Case cases[] = {
+        {QImage::Format_RGB32, Qt::green, 1.0, Qt::green},
+        {QImage::Format_ARGB32, Qt::transparent, 1.0, Qt::blue},
+        {QImage::Format_RGB32, Qt::green, 0.5, QColor(0, 128, 127)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "format " << c.format << ", alpha " << c.alpha);
+        auto shown = render(m, {60, 60}, [&](player::Player& p) {
+            auto* video = dynamic_cast<display::VideoSurface*>(p.find(u"player"));
+            ASSERT_TRUE(video);
+            QImage picture(40, 40, c.format);
+            picture.fill(c.colour);
+            // Made for its place: 40 × 40 at (10, 10), upright.
+            video->setSmoothing(true);
+            video->setPicture(picture, media::PictureTarget{QSize(40, 40)});
+            swf::ColorTransform cx;
+            cx.am = c.alpha;
+            video->setColorTransform(cx);
+            const QRegion covered = render::Renderer::opaqueArea(*p.root(), p.stageToView(), 1.0);
+            EXPECT_EQ(covered, c.expected == Qt::green ? QRegion(10, 10, 40, 40) : QRegion());
+        });
+        EXPECT_TRUE(near(px(*shown, 30, 30), c.expected));
+        EXPECT_TRUE(near(px(*shown, 5, 5), Qt::blue));
+        EXPECT_TRUE(near(px(*shown, 55, 30), Qt::blue));
+    }
 }
 
 TEST(RenderStage, ScaleModes) {
