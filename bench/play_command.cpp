@@ -28,10 +28,10 @@ constexpr qint64 kGiveUpMs = 300'000;
 
 // The picture's place in the control, in pixels: where the strip is read.
 QRectF pictureRect(PlayerWidget& control) {
-    auto& player = control.runtime().player();
-    const auto* surface = dynamic_cast<display::VideoSurface*>(player.find(u"vidplayer.player"));
+    auto& stage = control.runtime().stage();
+    const auto* surface = dynamic_cast<display::VideoSurface*>(stage.find(u"vidplayer.player"));
     if (!surface) return {};
-    return (render::stageTransform(*surface) * player.stageToView())
+    return (render::stageTransform(*surface) * stage.stageToView())
         .mapRect(surface->contentBounds());
 }
 

@@ -55,7 +55,7 @@ int runTick(int argc, char** argv) {
 
     bindings::MovieRuntime runtime(bindings::MovieRuntime::Options{nullptr, false});
     if (!runtime.load(embeddedMovie())) return 1;
-    runtime.player().setViewSize(size);
+    runtime.stage().setViewSize(size);
     runtime.settle();
     runtime.setVariable(QStringLiteral("Ff"), args[1]);
 
@@ -70,7 +70,7 @@ int runTick(int argc, char** argv) {
         std::this_thread::sleep_until(due);
         // A pointer moving over the panel's band keeps the panel awake.
         const QPointF pointer(size.width() / 2 + i % 2, size.height() - 12 + i % 2);
-        runtime.pointerMove(runtime.player().viewToStage(pointer));
+        runtime.pointerMove(runtime.stage().viewToStage(pointer));
 
         const auto t0 = Clock::now();
         runtime.tick(ms(t0 - last));
@@ -78,7 +78,7 @@ int runTick(int argc, char** argv) {
         const auto t1 = Clock::now();
         QPainter painter(&image);
         painter.fillRect(image.rect(), Qt::black);
-        runtime.player().render(painter, size);
+        runtime.stage().render(painter, size);
         painter.end();
         const auto t2 = Clock::now();
         if (i < kWarmUpTicks) continue;

@@ -216,11 +216,11 @@ public:
         : script::Object(proto), runtime_(&runtime) {}
 
     std::optional<Value> hostGet(script::Engine&, const std::string& name) override {
-        player::Player& player = runtime_->player();
-        if (name == "width") return Value(player.stageSize().width());
-        if (name == "height") return Value(player.stageSize().height());
+        stage::Stage& stage = runtime_->stage();
+        if (name == "width") return Value(stage.stageSize().width());
+        if (name == "height") return Value(stage.stageSize().height());
         if (name == "scaleMode")
-            return Value(player.scaleMode() == player::ScaleMode::NoScale ? "noScale" : "showAll");
+            return Value(stage.scaleMode() == stage::ScaleMode::NoScale ? "noScale" : "showAll");
         if (name == "align") return Value(align_);
         return std::nullopt;
     }
@@ -228,8 +228,8 @@ public:
     bool hostSet(script::Engine& engine, const std::string& name, const Value& value) override {
         if (name == "scaleMode") {
             const std::string mode = engine.toString(value);
-            runtime_->player().setScaleMode(mode == "noScale" ? player::ScaleMode::NoScale
-                                                              : player::ScaleMode::ShowAll);
+            runtime_->stage().setScaleMode(mode == "noScale" ? stage::ScaleMode::NoScale
+                                                             : stage::ScaleMode::ShowAll);
             return true;
         }
         if (name == "align") {

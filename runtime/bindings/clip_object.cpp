@@ -37,7 +37,7 @@ std::optional<script::Value> ClipObject::hostGet(script::Engine& engine, const s
     if (!it) return std::nullopt;
     const QString qname = toQString(name);
     if (const auto p = display::propertyByName(qname)) {
-        const display::PropertyValue v = display::getProperty(*it, *p, runtime_->player().mouse());
+        const display::PropertyValue v = display::getProperty(*it, *p, runtime_->stage().mouse());
         if (!std::holds_alternative<std::monostate>(v)) return fromProperty(v);
     }
     if (name == "_parent") {

@@ -62,9 +62,9 @@ display::MovieClip* clipFor(script::Object* target) {
 
 MovieRuntime::MovieRuntime(Options options)
     : options_(options), engine_(std::make_unique<script::Engine>(this)) {
-    player_.setActionSink(this);
-    player_.setStageResizeHandler([this] {
-        if (stage_) engine_->broadcast(stage_, "onResize");
+    stage_.setActionSink(this);
+    stage_.setStageResizeHandler([this] {
+        if (stageObject_) engine_->broadcast(stageObject_, "onResize");
     });
     defineClasses();
 }
@@ -72,13 +72,13 @@ MovieRuntime::MovieRuntime(Options options)
 MovieRuntime::~MovieRuntime() {
     // The display list goes first, without telling anyone; then the script objects, whose
     // streams stop as they go.
-    player_.setActionSink(nullptr);
+    stage_.setActionSink(nullptr);
     objects_.clear();
     movieClipProtoPin_ = {};
     videoProtoPin_ = {};
     textFieldProtoPin_ = {};
     buttonProtoPin_ = {};
-    stagePin_ = {};
+    stageObjectPin_ = {};
     engine_.reset();
 }
 
@@ -93,8 +93,8 @@ void MovieRuntime::defineClasses() {
     textFieldProtoPin_ = script::Pinned(*engine_, textFieldProto_);
     buttonProtoPin_ = script::Pinned(*engine_, buttonProto_);
     defineMediaClasses(*this);
-    stage_ = defineStage(*this);
-    stagePin_ = script::Pinned(*engine_, stage_);
+    stageObject_ = defineStage(*this);
+    stageObjectPin_ = script::Pinned(*engine_, stageObject_);
 }
 
 bool MovieRuntime::load(std::span<const std::uint8_t> file) {
@@ -102,19 +102,19 @@ bool MovieRuntime::load(std::span<const std::uint8_t> file) {
     swf::MovieLoad loaded = swf::loadMovie(file);
     if (!loaded) return false;
     objects_.clear();
-    if (!player_.load(std::move(loaded.movie))) return false;
+    if (!stage_.load(std::move(loaded.movie))) return false;
     movieBytes_ = file.size();
     return true;
 }
 
 void MovieRuntime::settle() {
     for (int i = 0; i < kSettleTicks; ++i) {
-        auto* root = player_.root();
+        auto* root = stage_.root();
         if (!root || !root->playing()) {
             // Stopped: one more tick lets an enter-frame check move it on.
             const int before = root ? root->currentFrame() : 0;
             tick(frameIntervalMs());
-            if (!player_.root() || player_.root()->currentFrame() == before) return;
+            if (!stage_.root() || stage_.root()->currentFrame() == before) return;
         } else {
             tick(frameIntervalMs());
         }
@@ -122,7 +122,7 @@ void MovieRuntime::settle() {
 }
 
 double MovieRuntime::frameIntervalMs() const {
-    const double rate = player_.frameRate();
+    const double rate = stage_.frameRate();
     return rate > 0 ? 1000.0 / rate : 1000.0 / 12;
 }
 
@@ -137,7 +137,7 @@ void MovieRuntime::tick(double elapsedMs) {
     engine_->advanceTime(elapsedMs);
     deliverStreamReports();
     refreshPressTakers();
-    player_.tick(); // timelines, frame actions, then tickDone()
+    stage_.tick(); // timelines, frame actions, then tickDone()
     showStreamPictures();
 }
 
@@ -148,7 +148,7 @@ void MovieRuntime::tickDone() {
 
 void MovieRuntime::setVariable(const QString& name, const QString& value) {
     if (auto* r = root()) engine_->setVariable(r, toUtf8(name), Value(toUtf8(value)));
-    player_.runActions(); // timeline moves the watchers made
+    stage_.runActions(); // timeline moves the watchers made
 }
 
 QString MovieRuntime::getVariable(const QString& path) {
@@ -157,23 +157,23 @@ QString MovieRuntime::getVariable(const QString& path) {
     const Value v = engine_->getVariable(r, toUtf8(path));
     if (v.isUndefined()) {
         // Properties of items the scripts cannot name (shapes) are still read by path.
-        const display::PropertyValue p = player_.property(path);
+        const display::PropertyValue p = stage_.property(path);
         return std::holds_alternative<std::monostate>(p) ? QString() : display::formatValue(p);
     }
     return toQString(engine_->toString(v));
 }
 
 void MovieRuntime::pointerMove(QPointF stagePoint) {
-    player_.pointerMove(stagePoint);
+    stage_.pointerMove(stagePoint);
 }
 
 void MovieRuntime::pointerPress(QPointF stagePoint) {
     refreshPressTakers();
-    player_.pointerPress(stagePoint);
+    stage_.pointerPress(stagePoint);
 }
 
 void MovieRuntime::pointerRelease(QPointF stagePoint) {
-    player_.pointerRelease(stagePoint);
+    stage_.pointerRelease(stagePoint);
 }
 
 ClipObject* MovieRuntime::objectFor(display::DisplayObject& item) {
@@ -245,7 +245,7 @@ void MovieRuntime::refreshPressTakers() {
 }
 
 void MovieRuntime::runEnterFrameHandlers() {
-    auto* rootClip = player_.root();
+    auto* rootClip = stage_.root();
     if (!rootClip) return;
     std::vector<script::Pinned> targets;
     forEachItem(*rootClip, [&](display::DisplayObject& item) {
@@ -261,7 +261,7 @@ void MovieRuntime::runEnterFrameHandlers() {
 
 // A text field bound to a variable shows its value on the field's timeline.
 void MovieRuntime::updateTextFields() {
-    auto* rootClip = player_.root();
+    auto* rootClip = stage_.root();
     if (!rootClip) return;
     forEachItem(*rootClip, [&](display::DisplayObject& item) {
         auto* field = dynamic_cast<display::EditText*>(&item);
@@ -317,7 +317,7 @@ std::optional<int> MovieRuntime::nextPictureDueMs() {
 bool MovieRuntime::showStreamPictures() {
     bool changed = false;
     const QTransform stageToDevice =
-        player_.stageToView() * QTransform::fromScale(devicePixelRatio_, devicePixelRatio_);
+        stage_.stageToView() * QTransform::fromScale(devicePixelRatio_, devicePixelRatio_);
     for (auto& [item, pinned] : objects_) {
         auto* object = static_cast<ClipObject*>(pinned.get());
         if (!object->videoStream) continue;
@@ -344,7 +344,7 @@ bool MovieRuntime::showStreamPictures() {
 }
 
 script::Object* MovieRuntime::root() {
-    auto* rootClip = player_.root();
+    auto* rootClip = stage_.root();
     return rootClip ? objectFor(*rootClip) : nullptr;
 }
 
@@ -388,11 +388,11 @@ void MovieRuntime::startDrag(script::Object* target, bool lockCenter,
         if (std::isfinite(l) && std::isfinite(r) && std::isfinite(t) && std::isfinite(b))
             bounds = QRectF(QPointF(l, t), QPointF(r, b));
     }
-    player_.startDrag(*item, lockCenter, bounds);
+    stage_.startDrag(*item, lockCenter, bounds);
 }
 
 void MovieRuntime::stopDrag() {
-    player_.stopDrag();
+    stage_.stopDrag();
 }
 
 } // namespace zimo::bindings

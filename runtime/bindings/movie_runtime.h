@@ -7,9 +7,9 @@
 
 #include "display/action_sink.h"
 #include "media/clock.h"
-#include "player/player.h"
 #include "script/engine.h"
 #include "script/host.h"
+#include "stage/stage.h"
 
 #include <QString>
 
@@ -76,7 +76,7 @@ public:
     void pointerPress(QPointF stagePoint);
     void pointerRelease(QPointF stagePoint);
 
-    player::Player& player() { return player_; }
+    stage::Stage& stage() { return stage_; }
     script::Engine& engine() { return *engine_; }
     // The script object of an item (created on first use); null for items the scripts
     // cannot reach (shapes, static text).
@@ -120,16 +120,16 @@ private:
 
     Options options_;
     std::unique_ptr<script::Engine> engine_;
-    player::Player player_;
+    stage::Stage stage_;
     std::unordered_map<const display::DisplayObject*, script::Pinned> objects_;
     std::vector<StreamObject*> streams_;
     script::Pinned movieClipProtoPin_, videoProtoPin_, textFieldProtoPin_, buttonProtoPin_,
-        stagePin_;
+        stageObjectPin_;
     script::Object* movieClipProto_ = nullptr;
     script::Object* videoProto_ = nullptr;
     script::Object* textFieldProto_ = nullptr;
     script::Object* buttonProto_ = nullptr;
-    script::Object* stage_ = nullptr;
+    script::Object* stageObject_ = nullptr;
     std::size_t movieBytes_ = 0;
     double devicePixelRatio_ = 1.0;
     std::function<void()> streamNotifier_;

@@ -62,11 +62,11 @@ bool PlayerWidget::putMovie(const QString& path) {
     if (!swf::openContainer(span).ok) return false;
     if (!runtime_.load(span)) return false;
     movieBytes_ = bytes;
-    runtime_.player().setViewSize(size());
+    runtime_.stage().setViewSize(size());
     // By the time the movie is in, its main script has run: variables the host sets from
     // now on reach its watchers.
     runtime_.settle();
-    const double rate = std::clamp(runtime_.player().frameRate(), kMinFrameRate, kMaxFrameRate);
+    const double rate = std::clamp(runtime_.stage().frameRate(), kMinFrameRate, kMaxFrameRate);
     tickMs_ = static_cast<int>(std::lround(1000.0 / rate));
     timer_.start(tickMs_);
     sinceTick_.start();
@@ -122,7 +122,7 @@ void PlayerWidget::armPictureTimer() {
 }
 
 void PlayerWidget::repaintChanges() {
-    StageLook now = stageLook(runtime_.player());
+    StageLook now = stageLook(runtime_.stage());
     const QRegion area = changedArea(painted_, now, rect());
     painted_ = std::move(now);
     if (!area.isEmpty()) update(area);
@@ -130,30 +130,30 @@ void PlayerWidget::repaintChanges() {
 
 void PlayerWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this); // clipped to the area asked for
-    if (!runtime_.player().loaded()) painter.fillRect(rect(), Qt::black);
-    runtime_.player().render(painter, size());
+    if (!runtime_.stage().loaded()) painter.fillRect(rect(), Qt::black);
+    runtime_.stage().render(painter, size());
 }
 
 void PlayerWidget::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     runtime_.setDevicePixelRatio(devicePixelRatioF());
-    runtime_.player().setViewSize(size());
-    painted_ = stageLook(runtime_.player()); // the whole widget is painted anyway
+    runtime_.stage().setViewSize(size());
+    painted_ = stageLook(runtime_.stage()); // the whole widget is painted anyway
 }
 
 void PlayerWidget::mouseMoveEvent(QMouseEvent* event) {
-    runtime_.pointerMove(runtime_.player().viewToStage(event->position()));
+    runtime_.pointerMove(runtime_.stage().viewToStage(event->position()));
 }
 
 void PlayerWidget::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
-    runtime_.pointerPress(runtime_.player().viewToStage(event->position()));
+    runtime_.pointerPress(runtime_.stage().viewToStage(event->position()));
     repaintChanges();
 }
 
 void PlayerWidget::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return QWidget::mouseReleaseEvent(event);
-    runtime_.pointerRelease(runtime_.player().viewToStage(event->position()));
+    runtime_.pointerRelease(runtime_.stage().viewToStage(event->position()));
     repaintChanges();
 }
 

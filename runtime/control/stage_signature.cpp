@@ -3,8 +3,8 @@
 #include "display/container.h"
 #include "display/edit_text.h"
 #include "display/video_surface.h"
-#include "player/player.h"
 #include "render/renderer.h"
+#include "stage/stage.h"
 
 #include <bit>
 
@@ -80,16 +80,16 @@ bool showsNothing(const display::DisplayObject& item, const swf::ColorTransform&
 
 } // namespace
 
-StageLook stageLook(const player::Player& player) {
+StageLook stageLook(const stage::Stage& stage) {
     StageLook out;
     Hasher frame;
-    frame.add(player.movie());
-    const QTransform t = player.stageToView();
+    frame.add(stage.movie());
+    const QTransform t = stage.stageToView();
     for (double v : {t.m11(), t.m12(), t.m21(), t.m22(), t.dx(), t.dy()})
         frame.add(v);
-    frame.add(std::uint64_t(player.viewSize().width()) << 32 |
-              std::uint32_t(player.viewSize().height()));
-    const auto* root = player.root();
+    frame.add(std::uint64_t(stage.viewSize().width()) << 32 |
+              std::uint32_t(stage.viewSize().height()));
+    const auto* root = stage.root();
     if (root) {
         frame.add(root);
         const swf::ColorTransform rootCx = root->colorTransform();
@@ -115,8 +115,8 @@ StageLook stageLook(const player::Player& player) {
     return out;
 }
 
-std::uint64_t stageSignature(const player::Player& player) {
-    const StageLook look = stageLook(player);
+std::uint64_t stageSignature(const stage::Stage& stage) {
+    const StageLook look = stageLook(stage);
     Hasher h;
     h.add(look.frame);
     for (const auto& part : look.parts)

@@ -13,8 +13,8 @@
 #include <cstdint>
 #include <vector>
 
-namespace zimo::player {
-class Player;
+namespace zimo::stage {
+class Stage;
 }
 
 namespace zimo {
@@ -30,8 +30,8 @@ struct StageLook {
     std::vector<Part> parts; // the root's items, bottom first
 };
 
-StageLook stageLook(const player::Player& player);
-std::uint64_t stageSignature(const player::Player& player);
+StageLook stageLook(const stage::Stage& stage);
+std::uint64_t stageSignature(const stage::Stage& stage);
 
 // Where `view` must be painted again to go from showing `before` to showing `after`.
 QRegion changedArea(const StageLook& before, const StageLook& after, const QRect& view);

@@ -19,7 +19,7 @@ protected:
     }
     int shownNumber() {
         auto* surface =
-            dynamic_cast<zimo::display::VideoSurface*>(runtime.player().find(u"vidplayer.player"));
+            dynamic_cast<zimo::display::VideoSurface*>(runtime.stage().find(u"vidplayer.player"));
         return surface ? pictureNumber(surface->picture()) : -1;
     }
 };

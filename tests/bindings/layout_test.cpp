@@ -18,7 +18,7 @@ protected:
         ticks(1);
     }
     void resize(int w, int h) {
-        runtime.player().setViewSize(QSize(w, h));
+        runtime.stage().setViewSize(QSize(w, h));
         ticks(1);
     }
     void expectPicture(double x, double y, double w, double h) {

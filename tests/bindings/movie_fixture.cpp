@@ -5,7 +5,7 @@
 MovieFixture::MovieFixture() : runtime({&clock, false}) {}
 
 void MovieFixture::SetUp() {
-    runtime.player().setViewSize(QSize(480, 360));
+    runtime.stage().setViewSize(QSize(480, 360));
 }
 
 void MovieFixture::loadOnly() {

@@ -20,7 +20,7 @@ protected:
         start();
         ticks(1);
     }
-    std::uint64_t signature() { return stageSignature(runtime.player()); }
+    std::uint64_t signature() { return stageSignature(runtime.stage()); }
 };
 
 TEST_F(StageSignature, StandsStillWhileNothingShowsAChange) {
@@ -69,7 +69,7 @@ TEST_F(StageSignature, FollowsPicturesTextAndTheViewSize) {
     last = signature();
     ticks(30);
     EXPECT_EQ(signature(), last);
-    runtime.player().setViewSize(QSize(640, 480));
+    runtime.stage().setViewSize(QSize(640, 480));
     EXPECT_NE(signature(), last);
 }
 
@@ -77,22 +77,22 @@ TEST_F(StageSignature, ANewPictureRepaintsItsRectangleAndThePanelItsStrip) {
     set("Ff", makeClip({640, 360, 2})); // 480 × 270 at y = 45, the panel hidden
     ticks(3);
     const QRect view(0, 0, 480, 360);
-    zimo::StageLook last = stageLook(runtime.player());
+    zimo::StageLook last = stageLook(runtime.stage());
     QRegion area;
     for (int i = 0; i < 10 && area.isEmpty(); ++i) {
         ticks(1);
-        area = changedArea(last, stageLook(runtime.player()), view);
+        area = changedArea(last, stageLook(runtime.stage()), view);
     }
     EXPECT_EQ(area.boundingRect(), QRect(0, 43, 480, 274)); // with 2 px for smoothed edges
-    last = stageLook(runtime.player());
+    last = stageLook(runtime.stage());
     set("Vlm", "1001"); // the panel wakes over the bottom of the picture
-    area = changedArea(last, stageLook(runtime.player()), view);
+    area = changedArea(last, stageLook(runtime.stage()), view);
     EXPECT_EQ(area.boundingRect().bottom(), 359);
     EXPECT_GT(area.boundingRect().top(), 320);
     // A new view size repaints everything.
-    last = stageLook(runtime.player());
-    runtime.player().setViewSize(QSize(640, 480));
-    EXPECT_EQ(changedArea(last, stageLook(runtime.player()), view), QRegion(view));
+    last = stageLook(runtime.stage());
+    runtime.stage().setViewSize(QSize(640, 480));
+    EXPECT_EQ(changedArea(last, stageLook(runtime.stage()), view), QRegion(view));
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 #include "display/edit_text.h"
 #include "display/movie_clip.h"
 #include "display/properties.h"
-#include "player/player.h"
+#include "stage/stage.h"
 
 #include <QFile>
 
@@ -27,20 +27,20 @@ protected:
         QFile file(QStringLiteral(ZIMO_MOVIE_SWF));
         ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << ZIMO_MOVIE_SWF;
         const QByteArray bytes = file.readAll();
-        ASSERT_TRUE(player.load({reinterpret_cast<const std::uint8_t*>(bytes.data()),
-                                 static_cast<std::size_t>(bytes.size())}))
-            << player.error();
-        player.gotoFrame(3);
-        if (!player.find(u"controlpanel")) GTEST_SKIP() << "the movie has no control panel yet";
+        ASSERT_TRUE(stage.load({reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                static_cast<std::size_t>(bytes.size())}))
+            << stage.error();
+        stage.gotoFrame(3);
+        if (!stage.find(u"controlpanel")) GTEST_SKIP() << "the movie has no control panel yet";
     }
 
     display::DisplayObject& item(const char16_t* path) {
-        auto* i = player.find(QStringView(path));
+        auto* i = stage.find(QStringView(path));
         EXPECT_TRUE(i) << QString::fromUtf16(path).toStdString();
-        return i ? *i : *player.root();
+        return i ? *i : *stage.root();
     }
     double number(const char16_t* path) {
-        const auto v = player.property(QStringView(path));
+        const auto v = stage.property(QStringView(path));
         EXPECT_TRUE(std::holds_alternative<double>(v)) << QString::fromUtf16(path).toStdString();
         return std::holds_alternative<double>(v) ? std::get<double>(v) : 0;
     }
@@ -65,7 +65,7 @@ protected:
     QColor at(const QImage& image, double x, double y) {
         return image.pixelColor(static_cast<int>(x * kZoom), static_cast<int>(y * kZoom));
     }
-    QImage shot() { return player.renderImage(QSize(480 * kZoom, 360 * kZoom)); }
+    QImage shot() { return stage.renderImage(QSize(480 * kZoom, 360 * kZoom)); }
     // A point in the volume indicator's units, on the stage.
     QPointF volumePoint(double x, double y) {
         return item(u"controlpanel.volumecontrol").worldTransform().map(QPointF(x, y));
@@ -74,7 +74,7 @@ protected:
         return item(u"controlpanel.playpause").worldTransform().map(QPointF(x, y));
     }
 
-    player::Player player;
+    stage::Stage stage;
 };
 
 ::testing::AssertionResult near(QColor actual, QRgb expected, int tolerance = 3) {
@@ -88,8 +88,8 @@ protected:
 }
 
 TEST_F(StageNumbers, RootItems) {
-    EXPECT_EQ(player.movie()->header.stage, QRectF(0, 0, 480, 360));
-    EXPECT_EQ(player.root()->totalFrames(), 6);
+    EXPECT_EQ(stage.movie()->header.stage, QRectF(0, 0, 480, 360));
+    EXPECT_EQ(stage.root()->totalFrames(), 6);
     EXPECT_EQ(item(u"vidplayer").depth(), 1);
     EXPECT_EQ(item(u"controlpanel").depth(), 3);
     expectPlacement(u"vidplayer", 0, 0, 1.03448, 1.03746);
@@ -155,7 +155,7 @@ TEST_F(StageNumbers, VolumeIndicatorAndPlayPause) {
     EXPECT_NEAR(vc.top(), -10.20, kBox);
     EXPECT_NEAR(vc.bottom(), 10.30, kBox);
 
-    auto* pp = dynamic_cast<display::MovieClip*>(player.find(u"controlpanel.playpause"));
+    auto* pp = dynamic_cast<display::MovieClip*>(stage.find(u"controlpanel.playpause"));
     ASSERT_TRUE(pp);
     EXPECT_EQ(pp->currentFrame(), 1);
     EXPECT_EQ(pp->totalFrames(), 2);
@@ -189,7 +189,7 @@ TEST_F(StageNumbers, TimeDisplay) {
         {"", 3, "/", swf::TextAlign::Center, 39.80, 50},
         {"seek_total_time", 1, "07:40", swf::TextAlign::Right, 47.77, 89.77},
     };
-    auto* timer = dynamic_cast<display::Container*>(player.find(u"controlpanel.timer"));
+    auto* timer = dynamic_cast<display::Container*>(stage.find(u"controlpanel.timer"));
     ASSERT_TRUE(timer);
     for (const auto& r : rows) {
         auto* field = dynamic_cast<display::EditText*>(timer->childAt(r.depth));
@@ -212,7 +212,7 @@ TEST_F(StageNumbers, TimeDisplay) {
         EXPECT_NEAR(font.glyphs[font.glyphIndex(u'7')].advance / font.unitsPerEm * 1024, 570, 0.5);
         EXPECT_NEAR(font.glyphs[font.glyphIndex(u':')].advance / font.unitsPerEm * 1024, 285, 0.5);
     }
-    EXPECT_EQ(player.property(u"controlpanel.timer.seek_time"),
+    EXPECT_EQ(stage.property(u"controlpanel.timer.seek_time"),
               display::PropertyValue(QStringLiteral("07:40")));
     EXPECT_EQ(timer->childByName(u"timeseparator"), timer->childAt(3));
 }
@@ -239,7 +239,7 @@ TEST_F(StageNumbers, VolumeBars) {
     EXPECT_TRUE(near(bar(image, 7.8), red));
     EXPECT_TRUE(near(bar(image, 25.3), red));
     // Full volume: the boundary at 25.17 splits bar 9.
-    ASSERT_TRUE(player.setProperty(u"controlpanel.volumecontrol.volumeslider._x", 25.0));
+    ASSERT_TRUE(stage.setProperty(u"controlpanel.volumecontrol.volumeslider._x", 25.0));
     image = shot();
     EXPECT_TRUE(near(bar(image, 7.8), red));
     EXPECT_TRUE(near(bar(image, 24.93), red));
@@ -248,7 +248,7 @@ TEST_F(StageNumbers, VolumeBars) {
     EXPECT_FALSE(near(bar(image, 9.0, 5.0), red));
     EXPECT_FALSE(near(bar(image, 9.0, 5.0), grey));
     // Mute: all grey.
-    ASSERT_TRUE(player.setProperty(u"controlpanel.volumecontrol.volumeslider._x", 0.0));
+    ASSERT_TRUE(stage.setProperty(u"controlpanel.volumecontrol.volumeslider._x", 0.0));
     image = shot();
     EXPECT_TRUE(near(bar(image, 1), grey));
     EXPECT_TRUE(near(bar(image, 7.8), grey));
@@ -257,13 +257,12 @@ TEST_F(StageNumbers, VolumeBars) {
 
 TEST_F(StageNumbers, InvisiblePressAreasNeverShow) {
     for (double alpha : {100.0, 50.0}) {
-        ASSERT_TRUE(player.setProperty(u"controlpanel._alpha", alpha));
-        ASSERT_TRUE(player.setProperty(u"controlpanel.seektotime._visible", true));
-        ASSERT_TRUE(player.setProperty(u"controlpanel.volumecontrol.volumehitarea._visible", true));
+        ASSERT_TRUE(stage.setProperty(u"controlpanel._alpha", alpha));
+        ASSERT_TRUE(stage.setProperty(u"controlpanel.seektotime._visible", true));
+        ASSERT_TRUE(stage.setProperty(u"controlpanel.volumecontrol.volumehitarea._visible", true));
         const QImage with = shot();
-        ASSERT_TRUE(player.setProperty(u"controlpanel.seektotime._visible", false));
-        ASSERT_TRUE(
-            player.setProperty(u"controlpanel.volumecontrol.volumehitarea._visible", false));
+        ASSERT_TRUE(stage.setProperty(u"controlpanel.seektotime._visible", false));
+        ASSERT_TRUE(stage.setProperty(u"controlpanel.volumecontrol.volumehitarea._visible", false));
         const QImage without = shot();
         EXPECT_TRUE(with == without) << "alpha " << alpha;
     }
@@ -275,9 +274,9 @@ TEST_F(StageNumbers, PlayPauseSymbols) {
     const QPointF triangle = playpausePoint(1.55 + 8.84 + 3 * 0.897964, 1.05 + 5.85 + 12);
     QImage image = shot();
     EXPECT_TRUE(near(at(image, pauseBar.x(), pauseBar.y()), 0x333333, 6));
-    EXPECT_GT(at(image, triangle.x(), triangle.y()).red(), 150);      // the gap between the bars
-    player.setProperty(u"controlpanel.playpause._currentframe", 2.0); // read-only: no effect
-    auto* pp = dynamic_cast<display::MovieClip*>(player.find(u"controlpanel.playpause"));
+    EXPECT_GT(at(image, triangle.x(), triangle.y()).red(), 150);     // the gap between the bars
+    stage.setProperty(u"controlpanel.playpause._currentframe", 2.0); // read-only: no effect
+    auto* pp = dynamic_cast<display::MovieClip*>(stage.find(u"controlpanel.playpause"));
     ASSERT_TRUE(pp);
     pp->gotoAndStop(2);
     image = shot();
@@ -289,14 +288,14 @@ TEST(StageMovie, FramesBeforeTheThirdShowOnlyTheBackground) {
     QFile file(QStringLiteral(ZIMO_MOVIE_SWF));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
-    player::Player player;
-    ASSERT_TRUE(player.load({reinterpret_cast<const std::uint8_t*>(bytes.data()),
-                             static_cast<std::size_t>(bytes.size())}));
-    EXPECT_EQ(player.movie()->header.frameRate, 30);
-    EXPECT_EQ(player.movie()->background, (swf::Rgba{0, 0, 0, 255}));
+    stage::Stage stage;
+    ASSERT_TRUE(stage.load({reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                            static_cast<std::size_t>(bytes.size())}));
+    EXPECT_EQ(stage.movie()->header.frameRate, 30);
+    EXPECT_EQ(stage.movie()->background, (swf::Rgba{0, 0, 0, 255}));
     for (int frame : {1, 2}) {
-        player.gotoFrame(frame);
-        const QImage image = player.renderImage(QSize(480, 360));
+        stage.gotoFrame(frame);
+        const QImage image = stage.renderImage(QSize(480, 360));
         QImage black(image.size(), image.format());
         black.fill(Qt::black);
         EXPECT_TRUE(image == black) << "frame " << frame;

@@ -4,9 +4,9 @@
 // no multiple of 16, which the converter's vector code must not leave unfinished.
 #include "display/video_surface.h"
 #include "media/picture_converter.h"
-#include "player/player.h"
 #include "render/picture_fit.h"
 #include "render/renderer.h"
+#include "stage/stage.h"
 #include "test_movies.h"
 
 extern "C" {
@@ -50,7 +50,7 @@ Frame pattern(int w, int h) {
     return f;
 }
 
-std::unique_ptr<player::Player> stage(const QTransform& place, QSize view) {
+std::unique_ptr<stage::Stage> videoStage(const QTransform& place, QSize view) {
     MovieMaker m(view.width(), view.height());
     m.add(videoTag(1, 166, 94));
     m.add(
@@ -58,7 +58,7 @@ std::unique_ptr<player::Player> stage(const QTransform& place, QSize view) {
                   Place{place.m11(), place.m12(), place.m21(), place.m22(), place.dx(), place.dy()},
                   {}, "player"))
         .showFrame();
-    auto p = std::make_unique<player::Player>();
+    auto p = std::make_unique<stage::Stage>();
     EXPECT_TRUE(p->load(m.file())) << p->error();
     p->setViewSize(view);
     return p;
@@ -78,14 +78,14 @@ TEST(PictureOnTheScreen, MatchesTheSmoothlyStretchedPictureAtEveryScaleAndTurn) 
             place *= QTransform::fromTranslate(5 - box.left(), 7 - box.top());
             const QSize view = box.size().toSize() + QSize(12, 14);
 
-            auto before = stage(place, view);
+            auto before = videoStage(place, view);
             auto* surface = dynamic_cast<display::VideoSurface*>(before->find(u"player"));
             ASSERT_TRUE(surface);
             surface->setSmoothing(true); // as the player movie sets it
             surface->setPicture(own);
             const QImage stretched = before->renderImage(view);
 
-            auto after = stage(place, view);
+            auto after = videoStage(place, view);
             surface = dynamic_cast<display::VideoSurface*>(after->find(u"player"));
             surface->setSmoothing(true);
             const auto fit =

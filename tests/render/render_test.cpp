@@ -1,7 +1,7 @@
 // Pixels of rendered test movies.
 #include "display/video_surface.h"
-#include "player/player.h"
 #include "render/renderer.h"
+#include "stage/stage.h"
 #include "test_movies.h"
 
 #include <gtest/gtest.h>
@@ -15,17 +15,17 @@ constexpr Color kRed{255, 0, 0};
 constexpr Color kBlue{0, 0, 255};
 
 struct Rendered {
-    player::Player player;
+    stage::Stage stage;
     QImage image;
 };
 
 std::unique_ptr<Rendered> render(const MovieMaker& m, QSize size = {100, 100},
-                                 const std::function<void(player::Player&)>& setup = {}) {
+                                 const std::function<void(stage::Stage&)>& setup = {}) {
     auto r = std::make_unique<Rendered>();
     const Bytes file = m.file();
-    EXPECT_TRUE(r->player.load(file)) << r->player.error();
-    if (setup) setup(r->player);
-    r->image = r->player.renderImage(size);
+    EXPECT_TRUE(r->stage.load(file)) << r->stage.error();
+    if (setup) setup(r->stage);
+    r->image = r->stage.renderImage(size);
     return r;
 }
 
@@ -94,7 +94,7 @@ TEST(RenderShapes, ColourTransformsAndAlpha) {
     EXPECT_TRUE(near(px(*r, 25, 50), QColor(100, 110, 100)));
     EXPECT_TRUE(near(px(*r, 75, 50), QColor(100, 110, 100))); // the copy above is invisible
 
-    auto half = render(m, {100, 100}, [](player::Player& p) {
+    auto half = render(m, {100, 100}, [](stage::Stage& p) {
         EXPECT_TRUE(p.root()->childAt(2));
         p.root()->childAt(2)->setColorTransform({1, 1, 1, 0.5, 0, 0, 0, 0});
     });
@@ -213,7 +213,7 @@ TEST(RenderText, AlignmentWithinTheField) {
     auto centre = render(textMovie(2));
     EXPECT_EQ(inkSpan(centre->image, 10), std::make_pair(40, 59));
     // The text follows what is set on the field.
-    auto changed = render(textMovie(1), {100, 100}, [](player::Player& p) {
+    auto changed = render(textMovie(1), {100, 100}, [](stage::Stage& p) {
         EXPECT_TRUE(p.setProperty(u"value", QStringLiteral("1")));
     });
     EXPECT_EQ(inkSpan(changed->image, 10), std::make_pair(88, 97));
@@ -260,7 +260,7 @@ TEST(RenderVideo, PictureStretchedOverTheSurface) {
     m.add(placeTag(1, 1, Place{0.25, 0, 0, 0.5, 10, 0}, {}, "player")).showFrame();
     auto empty = render(m);
     EXPECT_TRUE(near(px(*empty, 20, 20), Qt::white));
-    auto shown = render(m, {100, 100}, [](player::Player& p) {
+    auto shown = render(m, {100, 100}, [](stage::Stage& p) {
         auto* video = dynamic_cast<display::VideoSurface*>(p.find(u"player"));
         ASSERT_TRUE(video);
         QImage picture(4, 4, QImage::Format_RGB32);
@@ -293,7 +293,7 @@ TEST(RenderVideo, BackgroundShowsWhereNoOpaquePictureCoversIt) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "format " << c.format << ", alpha " << c.alpha);
-        auto shown = render(m, {60, 60}, [&](player::Player& p) {
+        auto shown = render(m, {60, 60}, [&](stage::Stage& p) {
             auto* video = dynamic_cast<display::VideoSurface*>(p.find(u"player"));
             ASSERT_TRUE(video);
             QImage picture(40, 40, c.format);
@@ -323,13 +323,13 @@ TEST(RenderStage, ScaleModes) {
     EXPECT_TRUE(near(px(*fit, 55, 5), Qt::red));
     EXPECT_TRUE(near(px(*fit, 69, 19), Qt::red));
     EXPECT_TRUE(near(px(*fit, 71, 21), Qt::black));
-    EXPECT_EQ(fit->player.stageSize(), QSizeF(100, 100));
-    EXPECT_EQ(fit->player.viewToStage({150, 100}), QPointF(50, 50));
-    auto plain = render(m, {300, 200},
-                        [](player::Player& p) { p.setScaleMode(player::ScaleMode::NoScale); });
+    EXPECT_EQ(fit->stage.stageSize(), QSizeF(100, 100));
+    EXPECT_EQ(fit->stage.viewToStage({150, 100}), QPointF(50, 50));
+    auto plain =
+        render(m, {300, 200}, [](stage::Stage& p) { p.setScaleMode(stage::ScaleMode::NoScale); });
     EXPECT_TRUE(near(px(*plain, 5, 5), Qt::red));
     EXPECT_TRUE(near(px(*plain, 12, 12), Qt::black));
-    EXPECT_EQ(plain->player.stageSize(), QSizeF(300, 200));
+    EXPECT_EQ(plain->stage.stageSize(), QSizeF(300, 200));
 }
 
 } // namespace

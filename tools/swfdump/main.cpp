@@ -2,7 +2,7 @@
 //   zimo-swfdump FILE.swf
 //   zimo-swfdump FILE.swf --render OUT.png [--frame N] [--size WxH] [--noscale]
 //                [--set path.prop=value ...]
-#include "player/player.h"
+#include "stage/stage.h"
 #include "swf/container.h"
 #include "swf/reader.h"
 #include "swf/records.h"
@@ -165,19 +165,19 @@ int main(int argc, char** argv) {
         printTags(r, c.container.version, 0);
         return 0;
     }
-    player::Player player;
-    if (!player.load(data)) {
-        std::fprintf(stderr, "bad movie: %s\n", player.error().c_str());
+    stage::Stage stage;
+    if (!stage.load(data)) {
+        std::fprintf(stderr, "bad movie: %s\n", stage.error().c_str());
         return 1;
     }
-    if (noScale) player.setScaleMode(player::ScaleMode::NoScale);
-    if (!size.isValid() || size.isEmpty()) size = player.movie()->header.stage.size().toSize();
-    player.setViewSize(size);
-    if (frame > 0) player.gotoFrame(frame);
+    if (noScale) stage.setScaleMode(stage::ScaleMode::NoScale);
+    if (!size.isValid() || size.isEmpty()) size = stage.movie()->header.stage.size().toSize();
+    stage.setViewSize(size);
+    if (frame > 0) stage.gotoFrame(frame);
     for (const auto& [path, value] : sets)
-        if (!player.setProperty(path, parseValue(value)))
+        if (!stage.setProperty(path, parseValue(value)))
             std::fprintf(stderr, "cannot set %s\n", qPrintable(path));
-    if (!player.renderImage(size).save(output, "PNG")) {
+    if (!stage.renderImage(size).save(output, "PNG")) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(output));
         return 1;
     }

@@ -1,6 +1,6 @@
-// The player engine: pointer events and the press rule, drags, buttons, ticks, loading.
+// The stage: pointer events and the press rule, drags, buttons, ticks, loading.
 #include "display/button_item.h"
-#include "player/player.h"
+#include "stage/stage.h"
 #include "test_movies.h"
 
 #include <gtest/gtest.h>
@@ -74,81 +74,81 @@ MovieMaker pointerMovie() {
 struct Fixture {
     Fixture() {
         const Bytes file = pointerMovie().file();
-        EXPECT_TRUE(player.load(file)) << player.error();
-        player.setActionSink(&events);
-        player.find(u"pad")->setTakesPresses(true);
-        player.find(u"knob")->setTakesPresses(true);
+        EXPECT_TRUE(stage.load(file)) << stage.error();
+        stage.setActionSink(&events);
+        stage.find(u"pad")->setTakesPresses(true);
+        stage.find(u"knob")->setTakesPresses(true);
     }
-    player::Player player;
+    stage::Stage stage;
     Events events;
 };
 
-TEST(PlayerPointer, PressReleaseAndReleaseOutside) {
+TEST(StagePointer, PressReleaseAndReleaseOutside) {
     Fixture f;
-    f.player.pointerMove({20, 75});
-    f.player.pointerPress({20, 75});
-    f.player.pointerRelease({21, 76});
-    f.player.pointerMove({50, 60});
-    f.player.pointerPress({50, 60});
-    EXPECT_EQ(f.player.pressedItem(), f.player.find(u"pad"));
-    f.player.pointerMove({50, 20}); // dragged off: no roll events while pressed
-    f.player.pointerRelease({50, 20});
-    EXPECT_EQ(f.player.pressedItem(), nullptr);
-    f.player.pointerPress({10, 10}); // nothing there takes presses
-    f.player.pointerRelease({10, 10});
+    f.stage.pointerMove({20, 75});
+    f.stage.pointerPress({20, 75});
+    f.stage.pointerRelease({21, 76});
+    f.stage.pointerMove({50, 60});
+    f.stage.pointerPress({50, 60});
+    EXPECT_EQ(f.stage.pressedItem(), f.stage.find(u"pad"));
+    f.stage.pointerMove({50, 20}); // dragged off: no roll events while pressed
+    f.stage.pointerRelease({50, 20});
+    EXPECT_EQ(f.stage.pressedItem(), nullptr);
+    f.stage.pointerPress({10, 10}); // nothing there takes presses
+    f.stage.pointerRelease({10, 10});
     const std::vector<std::string> expected = {"rollOver knob",     "press knob",   "release knob",
                                                "rollOut knob",      "rollOver pad", "press pad",
                                                "releaseOutside pad"};
     EXPECT_EQ(f.events.log, expected);
 }
 
-TEST(PlayerPointer, RollOverAndOut) {
+TEST(StagePointer, RollOverAndOut) {
     Fixture f;
-    f.player.pointerMove({50, 60});
-    f.player.pointerMove({20, 75});
-    f.player.pointerMove({50, 20});
+    f.stage.pointerMove({50, 60});
+    f.stage.pointerMove({20, 75});
+    f.stage.pointerMove({50, 20});
     const std::vector<std::string> expected = {"rollOver pad", "rollOut pad", "rollOver knob",
                                                "rollOut knob"};
     EXPECT_EQ(f.events.log, expected);
 }
 
-TEST(PlayerPointer, DragFollowsThePointerWithinBounds) {
+TEST(StagePointer, DragFollowsThePointerWithinBounds) {
     Fixture f;
-    auto* knob = f.player.find(u"knob");
-    f.player.pointerPress({22, 75});
-    f.player.startDrag(*knob, true, QRectF(QPointF(10, 75), QPointF(90, 75)));
+    auto* knob = f.stage.find(u"knob");
+    f.stage.pointerPress({22, 75});
+    f.stage.startDrag(*knob, true, QRectF(QPointF(10, 75), QPointF(90, 75)));
     EXPECT_DOUBLE_EQ(knob->matrix().tx, 22);
-    f.player.pointerMove({60, 30});
+    f.stage.pointerMove({60, 30});
     EXPECT_DOUBLE_EQ(knob->matrix().tx, 60);
     EXPECT_DOUBLE_EQ(knob->matrix().ty, 75); // a zero-height rectangle keeps it on its line
-    f.player.pointerMove({95, 75});
+    f.stage.pointerMove({95, 75});
     EXPECT_DOUBLE_EQ(knob->matrix().tx, 90);
-    f.player.stopDrag();
-    f.player.pointerMove({30, 75});
+    f.stage.stopDrag();
+    f.stage.pointerMove({30, 75});
     EXPECT_DOUBLE_EQ(knob->matrix().tx, 90);
     // Without locking, the grab offset stays.
-    f.player.pointerMove({92, 77});
-    f.player.startDrag(*knob, false);
-    f.player.pointerMove({50, 50});
+    f.stage.pointerMove({92, 77});
+    f.stage.startDrag(*knob, false);
+    f.stage.pointerMove({50, 50});
     EXPECT_DOUBLE_EQ(knob->matrix().tx, 48);
     EXPECT_DOUBLE_EQ(knob->matrix().ty, 48);
 }
 
-TEST(PlayerPointer, ButtonStatesAndActions) {
+TEST(StagePointer, ButtonStatesAndActions) {
     Fixture f;
-    auto* btn = dynamic_cast<display::ButtonItem*>(f.player.find(u"btn"));
+    auto* btn = dynamic_cast<display::ButtonItem*>(f.stage.find(u"btn"));
     ASSERT_TRUE(btn);
     ASSERT_TRUE(btn->hasHitArea());
     auto face = [&] { return btn->children().begin()->second->characterId(); };
     EXPECT_EQ(face(), 3);
-    f.player.pointerMove({70, 10});
+    f.stage.pointerMove({70, 10});
     EXPECT_EQ(btn->state(), display::ButtonState::Over);
     EXPECT_EQ(face(), 4);
-    f.player.pointerPress({70, 10});
+    f.stage.pointerPress({70, 10});
     EXPECT_EQ(btn->state(), display::ButtonState::Down);
-    f.player.pointerRelease({70, 10});
+    f.stage.pointerRelease({70, 10});
     EXPECT_EQ(btn->state(), display::ButtonState::Over);
-    f.player.pointerMove({10, 10});
+    f.stage.pointerMove({10, 10});
     EXPECT_EQ(btn->state(), display::ButtonState::Up);
     EXPECT_EQ(face(), 3);
     const std::vector<std::string> expected = {"rollOver btn",   "button btn 4 4", "press btn",
@@ -156,42 +156,42 @@ TEST(PlayerPointer, ButtonStatesAndActions) {
     EXPECT_EQ(f.events.log, expected);
 }
 
-TEST(PlayerTicks, ActionsThenTickDone) {
-    player::Player player;
+TEST(StageTicks, ActionsThenTickDone) {
+    stage::Stage stage;
     Events events;
-    player.setActionSink(&events);
+    stage.setActionSink(&events);
     const Bytes file = pointerMovie().file();
-    ASSERT_TRUE(player.load(file));
-    player.tick(); // one frame on the root: its actions ran at load, nothing new
+    ASSERT_TRUE(stage.load(file));
+    stage.tick(); // one frame on the root: its actions ran at load, nothing new
     const std::vector<std::string> expected = {"frame  7", "tick"};
     EXPECT_EQ(events.log, expected);
-    EXPECT_EQ(player.frameRate(), 30);
+    EXPECT_EQ(stage.frameRate(), 30);
 }
 
-TEST(PlayerLoading, BadMovieKeepsThePreviousOne) {
-    player::Player player;
+TEST(StageLoading, BadMovieKeepsThePreviousOne) {
+    stage::Stage stage;
     const Bytes file = pointerMovie().file();
-    ASSERT_TRUE(player.load(file));
+    ASSERT_TRUE(stage.load(file));
     Bytes bad = file;
     bad.resize(bad.size() / 2);
-    EXPECT_FALSE(player.load(bad));
-    EXPECT_FALSE(player.error().empty());
-    EXPECT_TRUE(player.find(u"knob"));
+    EXPECT_FALSE(stage.load(bad));
+    EXPECT_FALSE(stage.error().empty());
+    EXPECT_TRUE(stage.find(u"knob"));
 }
 
-TEST(PlayerStage, ResizeHandlerUnderNoScale) {
-    player::Player player;
-    ASSERT_TRUE(player.load(pointerMovie().file()));
+TEST(StageScaling, ResizeHandlerUnderNoScale) {
+    stage::Stage stage;
+    ASSERT_TRUE(stage.load(pointerMovie().file()));
     int calls = 0;
-    player.setStageResizeHandler([&] { ++calls; });
-    player.setViewSize({300, 200});
+    stage.setStageResizeHandler([&] { ++calls; });
+    stage.setViewSize({300, 200});
     EXPECT_EQ(calls, 0); // the fitted stage keeps its size
-    player.setScaleMode(player::ScaleMode::NoScale);
+    stage.setScaleMode(stage::ScaleMode::NoScale);
     EXPECT_EQ(calls, 1);
-    player.setViewSize({320, 200});
+    stage.setViewSize({320, 200});
     EXPECT_EQ(calls, 2);
-    EXPECT_EQ(player.stageSize(), QSizeF(320, 200));
-    EXPECT_EQ(player.viewToStage({7, 9}), QPointF(7, 9));
+    EXPECT_EQ(stage.stageSize(), QSizeF(320, 200));
+    EXPECT_EQ(stage.viewToStage({7, 9}), QPointF(7, 9));
 }
 
 } // namespace

@@ -1,23 +1,23 @@
-#include "player/player.h"
+#include "stage/stage.h"
 
 #include "display/button_item.h"
 #include "display/context.h"
 #include "display/hit_test.h"
 #include "display/lookup.h"
 
-namespace zimo::player {
+namespace zimo::stage {
 
 using display::DisplayObject;
 
-Player::Player() = default;
+Stage::Stage() = default;
 
-Player::~Player() {
-    // Items may outlive the player in the script layer's hands; they must not call a
+Stage::~Stage() {
+    // Items may outlive the stage in the script layer's hands; they must not call a
     // sink that is gone.
     if (context_) context_->setSink(nullptr);
 }
 
-bool Player::load(std::span<const std::uint8_t> file) {
+bool Stage::load(std::span<const std::uint8_t> file) {
     auto result = swf::loadMovie(file);
     if (!result) {
         error_ = result.error;
@@ -26,7 +26,7 @@ bool Player::load(std::span<const std::uint8_t> file) {
     return load(result.movie);
 }
 
-bool Player::load(std::shared_ptr<const swf::Movie> movie) {
+bool Stage::load(std::shared_ptr<const swf::Movie> movie) {
     if (!movie || !movie->timeline) {
         error_ = "no movie";
         return false;
@@ -47,16 +47,16 @@ bool Player::load(std::shared_ptr<const swf::Movie> movie) {
     return true;
 }
 
-void Player::setActionSink(display::ActionSink* sink) {
+void Stage::setActionSink(display::ActionSink* sink) {
     sink_ = sink;
     if (context_) context_->setSink(sink);
 }
 
-void Player::runActions() {
+void Stage::runActions() {
     if (context_) context_->runQueuedActions();
 }
 
-void Player::tick() {
+void Stage::tick() {
     if (!root_) return;
     root_->advance();
     runActions();
@@ -65,7 +65,7 @@ void Player::tick() {
     runActions();
 }
 
-void Player::gotoFrame(int frame, bool stop) {
+void Stage::gotoFrame(int frame, bool stop) {
     if (!root_) return;
     if (stop)
         root_->gotoAndStop(frame);
@@ -74,24 +74,24 @@ void Player::gotoFrame(int frame, bool stop) {
     runActions();
 }
 
-void Player::setViewSize(QSize view) {
+void Stage::setViewSize(QSize view) {
     if (view == view_) return;
     view_ = view;
     if (scaleMode_ == ScaleMode::NoScale && stageResized_) stageResized_();
 }
 
-void Player::setScaleMode(ScaleMode mode) {
+void Stage::setScaleMode(ScaleMode mode) {
     if (mode == scaleMode_) return;
     scaleMode_ = mode;
     if (stageResized_) stageResized_();
 }
 
-QSizeF Player::stageSize() const {
+QSizeF Stage::stageSize() const {
     if (scaleMode_ == ScaleMode::NoScale) return QSizeF(view_);
     return movie_ ? movie_->header.stage.size() : QSizeF();
 }
 
-QTransform Player::stageToView() const {
+QTransform Stage::stageToView() const {
     if (scaleMode_ == ScaleMode::NoScale || !movie_) return QTransform();
     const QRectF stage = movie_->header.stage;
     if (stage.width() <= 0 || stage.height() <= 0 || view_.isEmpty()) return QTransform();
@@ -101,13 +101,13 @@ QTransform Player::stageToView() const {
     return QTransform(s, 0, 0, s, dx, dy);
 }
 
-QPointF Player::viewToStage(QPointF viewPoint) const {
+QPointF Stage::viewToStage(QPointF viewPoint) const {
     bool invertible = false;
     const QTransform inverse = stageToView().inverted(&invertible);
     return invertible ? inverse.map(viewPoint) : viewPoint;
 }
 
-void Player::render(QPainter& painter, QSize view) {
+void Stage::render(QPainter& painter, QSize view) {
     setViewSize(view);
     if (!root_) return;
     // The background shows only where no opaque picture covers it. The painter works in
@@ -121,7 +121,7 @@ void Player::render(QPainter& painter, QSize view) {
     renderer_.render(painter, *root_, stageToView());
 }
 
-QImage Player::renderImage(QSize view) {
+QImage Stage::renderImage(QSize view) {
     QImage image(view, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::black);
     QPainter painter(&image);
@@ -130,26 +130,26 @@ QImage Player::renderImage(QSize view) {
     return image;
 }
 
-DisplayObject* Player::pressedItem() const {
+DisplayObject* Stage::pressedItem() const {
     return pressed_.lock().get();
 }
 
-DisplayObject* Player::dragTarget() const {
+DisplayObject* Stage::dragTarget() const {
     return drag_ ? drag_->item.lock().get() : nullptr;
 }
 
-void Player::deliver(DisplayObject& item, display::PointerEvent event) {
+void Stage::deliver(DisplayObject& item, display::PointerEvent event) {
     if (sink_) sink_->pointerEvent(item, event);
 }
 
-void Player::buttonEvent(DisplayObject& item, std::uint16_t condition) {
+void Stage::buttonEvent(DisplayObject& item, std::uint16_t condition) {
     if (item.kind() != display::ItemKind::Button || !sink_) return;
     auto& button = static_cast<display::ButtonItem&>(item);
     for (const auto& action : button.def().actions)
         if (action.conditions & condition) sink_->buttonActions(button, condition, action.actions);
 }
 
-void Player::updateHover() {
+void Stage::updateHover() {
     if (!root_) return;
     DisplayObject* target = display::pressTarget(*root_, mouse_);
     auto previous = hovered_.lock();
@@ -169,14 +169,14 @@ void Player::updateHover() {
     }
 }
 
-void Player::pointerMove(QPointF stagePoint) {
+void Stage::pointerMove(QPointF stagePoint) {
     mouse_ = stagePoint;
     updateDrag();
     updateHover();
     runActions();
 }
 
-void Player::pointerPress(QPointF stagePoint) {
+void Stage::pointerPress(QPointF stagePoint) {
     mouse_ = stagePoint;
     buttonDown_ = true;
     if (!root_) return;
@@ -191,7 +191,7 @@ void Player::pointerPress(QPointF stagePoint) {
     runActions();
 }
 
-void Player::pointerRelease(QPointF stagePoint) {
+void Stage::pointerRelease(QPointF stagePoint) {
     mouse_ = stagePoint;
     buttonDown_ = false;
     auto target = pressed_.lock();
@@ -210,7 +210,7 @@ void Player::pointerRelease(QPointF stagePoint) {
     runActions();
 }
 
-void Player::startDrag(DisplayObject& item, bool lockCenter, std::optional<QRectF> bounds) {
+void Stage::startDrag(DisplayObject& item, bool lockCenter, std::optional<QRectF> bounds) {
     Drag d;
     d.item = item.weak_from_this();
     d.bounds = bounds ? std::optional<QRectF>(bounds->normalized()) : std::nullopt;
@@ -224,11 +224,11 @@ void Player::startDrag(DisplayObject& item, bool lockCenter, std::optional<QRect
     updateDrag();
 }
 
-void Player::stopDrag() {
+void Stage::stopDrag() {
     drag_.reset();
 }
 
-void Player::updateDrag() {
+void Stage::updateDrag() {
     if (!drag_) return;
     auto item = drag_->item.lock();
     if (!item || item->removed() || !item->parent()) {
@@ -247,17 +247,17 @@ void Player::updateDrag() {
     item->setPosition(p.x(), p.y());
 }
 
-DisplayObject* Player::find(QStringView path) const {
+DisplayObject* Stage::find(QStringView path) const {
     return root_ ? display::findItem(*root_, path) : nullptr;
 }
 
-display::PropertyValue Player::property(QStringView path) const {
+display::PropertyValue Stage::property(QStringView path) const {
     if (!root_) return std::monostate{};
     return display::readPath(*root_, path, mouse_);
 }
 
-bool Player::setProperty(QStringView path, const display::PropertyValue& value) {
+bool Stage::setProperty(QStringView path, const display::PropertyValue& value) {
     return root_ && display::writePath(*root_, path, value);
 }
 
-} // namespace zimo::player
+} // namespace zimo::stage

@@ -1,5 +1,6 @@
-// The engine of the player component: a loaded movie, its display list and playheads,
-// the stage and its scaling, rendering and the pointer.
+// The stage of a running movie: the loaded movie, its display list and playheads, the
+// stage's size and scaling, rendering and the pointer. It knows neither scripts nor
+// media; the script layer drives it through display::ActionSink.
 #pragma once
 
 #include "display/action_sink.h"
@@ -22,19 +23,19 @@ namespace zimo::display {
 class DisplayContext;
 }
 
-namespace zimo::player {
+namespace zimo::stage {
 
 // How the stage meets the view: the movie's own stage scaled to fit the view and centred
 // (the default), or a stage the size of the view, unscaled, its origin at the view's
 // top-left corner.
 enum class ScaleMode { ShowAll, NoScale };
 
-class Player {
+class Stage {
 public:
-    Player();
-    ~Player();
-    Player(const Player&) = delete;
-    Player& operator=(const Player&) = delete;
+    Stage();
+    ~Stage();
+    Stage(const Stage&) = delete;
+    Stage& operator=(const Stage&) = delete;
 
     // Loads a movie file (container and tags) and enters its first frame. On failure the
     // previous movie stays and error() says why.
@@ -129,4 +130,4 @@ private:
     std::optional<Drag> drag_;
 };
 
-} // namespace zimo::player
+} // namespace zimo::stage
