@@ -26,8 +26,8 @@ std::optional<display::PropertyValue> toProperty(script::Engine& engine, display
     }
 }
 
-script::Value fromMedia(script::Engine& engine, const media::Value& value) {
-    using T = media::Value::Type;
+script::Value fromMedia(script::Engine& engine, const media::AmfValue& value) {
+    using T = media::AmfValue::Type;
     switch (value.type()) {
     case T::Undefined:
         return {};

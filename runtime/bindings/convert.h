@@ -2,7 +2,7 @@
 #pragma once
 
 #include "display/properties.h"
-#include "media/value.h"
+#include "media/amf_value.h"
 #include "script/engine.h"
 #include "script/text.h"
 
@@ -29,6 +29,6 @@ script::Value fromProperty(const display::PropertyValue& value);
 std::optional<display::PropertyValue> toProperty(script::Engine& engine, display::Property p,
                                                  const script::Value& value);
 // Stream metadata as script objects and arrays.
-script::Value fromMedia(script::Engine& engine, const media::Value& value);
+script::Value fromMedia(script::Engine& engine, const media::AmfValue& value);
 
 } // namespace zimo::bindings

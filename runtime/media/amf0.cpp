@@ -81,23 +81,23 @@ bool Reader::readName(QString& out) {
     return readU16(length) && readUtf8(length, out);
 }
 
-Value Reader::fail() {
+AmfValue Reader::fail() {
     failed_ = true;
     return {};
 }
 
-Value Reader::failOverLimit() {
+AmfValue Reader::failOverLimit() {
     overLimit_ = true;
     return fail();
 }
 
-Value Reader::read() {
+AmfValue Reader::read() {
     if (failed_) return {};
     return readValue(0);
 }
 
 // Name/value pairs up to the empty name followed by the end marker.
-void Reader::readMembers(Value& target, int depth) {
+void Reader::readMembers(AmfValue& target, int depth) {
     while (!failed_) {
         QString name;
         if (!readName(name)) return;
@@ -109,13 +109,13 @@ void Reader::readMembers(Value& target, int depth) {
             failOverLimit();
             return;
         }
-        Value v = readValue(depth + 1);
+        AmfValue v = readValue(depth + 1);
         if (failed_) return;
         target.set(name, std::move(v));
     }
 }
 
-Value Reader::readValue(int depth) {
+AmfValue Reader::readValue(int depth) {
     if (depth > kMaxDepth || ++values_ > kMaxValues) return failOverLimit();
     std::uint8_t marker = 0;
     if (!readU8(marker)) return {};
@@ -123,27 +123,27 @@ Value Reader::readValue(int depth) {
     case kNumber: {
         double d = 0;
         if (!readDouble(d)) return {};
-        return Value::number(d);
+        return AmfValue::number(d);
     }
     case kBoolean: {
         std::uint8_t b = 0;
         if (!readU8(b)) return {};
-        return Value::boolean(b != 0);
+        return AmfValue::boolean(b != 0);
     }
     case kString: {
         QString s;
         if (!readName(s)) return {};
-        return Value::string(std::move(s));
+        return AmfValue::string(std::move(s));
     }
     case kLongString:
     case kXmlDocument: {
         std::uint32_t length = 0;
         QString s;
         if (!readU32(length) || !readUtf8(length, s)) return {};
-        return Value::string(std::move(s));
+        return AmfValue::string(std::move(s));
     }
     case kNull:
-        return Value::null();
+        return AmfValue::null();
     case kUndefined:
     case kUnsupported:
         return {};
@@ -158,7 +158,7 @@ Value Reader::readValue(int depth) {
         double ms = 0;
         std::uint16_t zone = 0;
         if (!readDouble(ms) || !readU16(zone)) return {};
-        return Value::date(ms, static_cast<std::int16_t>(zone));
+        return AmfValue::date(ms, static_cast<std::int16_t>(zone));
     }
     case kTypedObject:
     case kObject:
@@ -171,21 +171,21 @@ Value Reader::readValue(int depth) {
             std::uint32_t countHint = 0; // advisory only; the end marker decides
             if (!readU32(countHint)) return {};
         }
-        Value object = Value::object();
+        AmfValue object = AmfValue::object();
         readMembers(object, depth);
         return object;
     }
     case kStrictArray: {
         std::uint32_t count = 0;
         if (!readU32(count)) return {};
-        Value array = Value::array();
+        AmfValue array = AmfValue::array();
         // Each element takes at least one byte, so a count beyond the data is bad.
         if (count > data_.size() - pos_) {
             failed_ = true;
             return array;
         }
         for (std::uint32_t i = 0; i < count && !failed_; ++i) {
-            Value v = readValue(depth + 1);
+            AmfValue v = readValue(depth + 1);
             if (failed_) break;
             array.append(std::move(v));
         }

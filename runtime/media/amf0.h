@@ -1,7 +1,7 @@
 // Reader for AMF0, the value encoding of Flash Video script-data tags.
 #pragma once
 
-#include "media/value.h"
+#include "media/amf_value.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -23,7 +23,7 @@ public:
     // Reads one value. On bad or truncated data it returns what it could read
     // (an object or array keeps the members before the fault) and marks the
     // reader failed; nothing is read after a failure.
-    Value read();
+    AmfValue read();
     // Reads a bare UTF-8 string with a 16-bit length, as used for names.
     bool readName(QString& out);
 
@@ -34,16 +34,16 @@ public:
     std::size_t position() const { return pos_; }
 
 private:
-    Value readValue(int depth);
-    void readMembers(Value& target, int depth);
+    AmfValue readValue(int depth);
+    void readMembers(AmfValue& target, int depth);
     bool take(std::size_t n, const std::uint8_t*& out);
     bool readU8(std::uint8_t& v);
     bool readU16(std::uint16_t& v);
     bool readU32(std::uint32_t& v);
     bool readDouble(double& v);
     bool readUtf8(std::size_t length, QString& out);
-    Value fail();
-    Value failOverLimit();
+    AmfValue fail();
+    AmfValue failOverLimit();
 
     std::span<const std::uint8_t> data_;
     std::size_t pos_ = 0;

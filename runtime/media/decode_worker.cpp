@@ -18,13 +18,13 @@ namespace {
 constexpr double kEndSlack = 0.1;
 
 // Metadata for containers other than Flash Video: what their headers give.
-Value headerMetadata(const MediaInfo& info) {
-    Value obj = Value::object();
+AmfValue headerMetadata(const MediaInfo& info) {
+    AmfValue obj = AmfValue::object();
     if (std::isfinite(info.duration))
-        obj.set(QStringLiteral("duration"), Value::number(info.duration));
+        obj.set(QStringLiteral("duration"), AmfValue::number(info.duration));
     if (info.width > 0 && info.height > 0) {
-        obj.set(QStringLiteral("width"), Value::number(info.width));
-        obj.set(QStringLiteral("height"), Value::number(info.height));
+        obj.set(QStringLiteral("width"), AmfValue::number(info.width));
+        obj.set(QStringLiteral("height"), AmfValue::number(info.height));
     }
     return obj;
 }
@@ -115,7 +115,7 @@ void DecodeWorker::openFile(const QString& path, double target) {
     MediaFile::Options options;
     options.interrupted = [this, gen = abandonGen_] { return s_.abandonGen.load() != gen; };
     std::unique_ptr<MediaFile> file = MediaFile::open(path, options);
-    std::optional<Value> metadata;
+    std::optional<AmfValue> metadata;
     if (file) metadata = file->info().flv ? file->flvMetadata() : headerMetadata(file->info());
     {
         std::lock_guard lock(s_.mutex);

@@ -66,23 +66,23 @@ FlvHead readFlvHead(MediaSource& source) {
         std::vector<std::uint8_t> data;
         if (!fetch(source, dataOffset, size, true, data)) continue;
         amf0::Reader reader(data);
-        const Value name = reader.read();
-        if (name.type() != Value::Type::String || reader.atEnd()) continue;
+        const AmfValue name = reader.read();
+        if (name.type() != AmfValue::Type::String || reader.atEnd()) continue;
         const bool metadata = name.toString() == QLatin1String("onMetaData");
         if (!metadata && name.toString() != QLatin1String("onCuePoint")) continue;
-        Value value = reader.read();
+        AmfValue value = reader.read();
         if (reader.overLimit()) head.oversizedScriptTags.push_back(tagOffset);
         if (metadata && !head.metadata) head.metadata = std::move(value);
     }
     return head;
 }
 
-std::optional<Value> findFlvMetadata(std::span<const std::uint8_t> file) {
+std::optional<AmfValue> findFlvMetadata(std::span<const std::uint8_t> file) {
     auto source = MediaSource::fromMemory(file);
     return source ? readFlvHead(*source).metadata : std::nullopt;
 }
 
-std::optional<Value> readFlvMetadata(const QString& path) {
+std::optional<AmfValue> readFlvMetadata(const QString& path) {
     auto source = MediaSource::openFile(path);
     return source ? readFlvHead(*source).metadata : std::nullopt;
 }

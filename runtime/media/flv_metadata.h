@@ -2,8 +2,8 @@
 // large to hand to a demuxer.
 #pragma once
 
+#include "media/amf_value.h"
 #include "media/media_source.h"
-#include "media/value.h"
 
 #include <QString>
 
@@ -21,7 +21,7 @@ struct FlvHead {
     // The object of the first onMetaData tag, or nothing when the file has none. An ECMA
     // array or an object both come back as an object; any other argument as it is. One
     // beyond the reader's limits keeps what was read before them.
-    std::optional<Value> metadata;
+    std::optional<AmfValue> metadata;
     // Offsets of the script tags (metadata or cue points) beyond the reader's limits.
     std::vector<std::int64_t> oversizedScriptTags;
 };
@@ -30,7 +30,7 @@ struct FlvHead {
 FlvHead readFlvHead(MediaSource& source);
 
 // The metadata alone, of a file held in memory or at a path.
-std::optional<Value> findFlvMetadata(std::span<const std::uint8_t> file);
-std::optional<Value> readFlvMetadata(const QString& path);
+std::optional<AmfValue> findFlvMetadata(std::span<const std::uint8_t> file);
+std::optional<AmfValue> readFlvMetadata(const QString& path);
 
 } // namespace zimo::media

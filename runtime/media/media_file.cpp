@@ -87,7 +87,7 @@ struct MediaFile::Impl {
     int audioIndex = -1;
     int leadIndex = -1; // the stream seeks are judged by: the picture's, else the sound's
     MediaInfo info;
-    std::optional<Value> metadata;
+    std::optional<AmfValue> metadata;
     bool inputEnded = false;        // demuxer at its end, decoders told to drain
     bool videoFlushPending = false; // the demuxer ended; the video decoder is yet to be told
     bool videoDrained = false;
@@ -280,7 +280,7 @@ const MediaInfo& MediaFile::info() const {
     return d->info;
 }
 
-const std::optional<Value>& MediaFile::flvMetadata() const {
+const std::optional<AmfValue>& MediaFile::flvMetadata() const {
     return d->metadata;
 }
 
@@ -356,7 +356,7 @@ std::unique_ptr<MediaFile> MediaFile::open(std::unique_ptr<MediaSource> source,
                                       : std::numeric_limits<double>::quiet_NaN();
     // The metadata's own number where it gives one: FFmpeg's is cut to microseconds, and
     // a player compares the position with the metadata's.
-    if (const Value* d =
+    if (const AmfValue* d =
             impl->metadata ? impl->metadata->find(QStringLiteral("duration")) : nullptr;
         d && d->isNumber() && d->toNumber() > 0 && std::isfinite(d->toNumber()))
         info.duration = d->toNumber();

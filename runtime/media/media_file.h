@@ -8,8 +8,8 @@
 // and frames carry playing times.
 #pragma once
 
+#include "media/amf_value.h"
 #include "media/demuxer_input.h"
-#include "media/value.h"
 
 #include <QString>
 
@@ -78,7 +78,7 @@ public:
 
     const MediaInfo& info() const;
     // The onMetaData object of a Flash Video file, when it has one.
-    const std::optional<Value>& flvMetadata() const;
+    const std::optional<AmfValue>& flvMetadata() const;
 
     // The next decoded frame, or End once the file and decoders are drained.
     // Damaged packets are skipped. Without wantVideo, sound comes first: video

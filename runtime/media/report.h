@@ -1,7 +1,7 @@
 // What a stream tells its owner: a status code, or the file's metadata.
 #pragma once
 
-#include "media/value.h"
+#include "media/amf_value.h"
 
 #include <QString>
 
@@ -10,14 +10,14 @@ namespace zimo::media {
 struct Report {
     enum class Kind { Status, MetaData };
     Kind kind = Kind::Status;
-    QString code;   // "NetStream.Play.Start" and so on, for a status
-    QString level;  // "status" or "error", for a status
-    Value metadata; // the onMetaData argument, for metadata
+    QString code;      // "NetStream.Play.Start" and so on, for a status
+    QString level;     // "status" or "error", for a status
+    AmfValue metadata; // the onMetaData argument, for metadata
 
     static Report status(QString code, QString level = QStringLiteral("status")) {
         return {Kind::Status, std::move(code), std::move(level), {}};
     }
-    static Report metaData(Value value) { return {Kind::MetaData, {}, {}, std::move(value)}; }
+    static Report metaData(AmfValue value) { return {Kind::MetaData, {}, {}, std::move(value)}; }
 };
 
 namespace status {

@@ -12,27 +12,28 @@ namespace {
 
 using test::AmfWriter;
 
-Value parse(const QByteArray& bytes, bool* failed = nullptr) {
+AmfValue parse(const QByteArray& bytes, bool* failed = nullptr) {
     amf0::Reader r(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
                              static_cast<std::size_t>(bytes.size())));
-    Value v = r.read();
+    AmfValue v = r.read();
     if (failed) *failed = r.failed();
     return v;
 }
 
 TEST(Amf0, ScalarsKeepTheirExactValues) {
-    EXPECT_EQ(parse(AmfWriter().number(59.5).bytes), Value::number(59.5));
+    EXPECT_EQ(parse(AmfWriter().number(59.5).bytes), AmfValue::number(59.5));
     EXPECT_EQ(parse(AmfWriter().number(0.1).bytes).toNumber(), 0.1);
     EXPECT_TRUE(std::isnan(parse(AmfWriter().number(NAN).bytes).toNumber()));
-    EXPECT_EQ(parse(AmfWriter().boolean(true).bytes), Value::boolean(true));
-    EXPECT_EQ(parse(AmfWriter().boolean(false).bytes), Value::boolean(false));
+    EXPECT_EQ(parse(AmfWriter().boolean(true).bytes), AmfValue::boolean(true));
+    EXPECT_EQ(parse(AmfWriter().boolean(false).bytes), AmfValue::boolean(false));
     EXPECT_EQ(parse(AmfWriter().string("héllo 中文").bytes),
-              Value::string(QStringLiteral("héllo 中文")));
-    EXPECT_EQ(parse(AmfWriter().longString("long").bytes), Value::string(QStringLiteral("long")));
-    EXPECT_EQ(parse(AmfWriter().null().bytes).type(), Value::Type::Null);
-    EXPECT_EQ(parse(AmfWriter().undefined().bytes).type(), Value::Type::Undefined);
-    const Value date = parse(AmfWriter().date(1.5e12, -60).bytes);
-    EXPECT_EQ(date.type(), Value::Type::Date);
+              AmfValue::string(QStringLiteral("héllo 中文")));
+    EXPECT_EQ(parse(AmfWriter().longString("long").bytes),
+              AmfValue::string(QStringLiteral("long")));
+    EXPECT_EQ(parse(AmfWriter().null().bytes).type(), AmfValue::Type::Null);
+    EXPECT_EQ(parse(AmfWriter().undefined().bytes).type(), AmfValue::Type::Undefined);
+    const AmfValue date = parse(AmfWriter().date(1.5e12, -60).bytes);
+    EXPECT_EQ(date.type(), AmfValue::Type::Date);
     EXPECT_EQ(date.toNumber(), 1.5e12);
     EXPECT_EQ(date.timeZoneMinutes(), -60);
 }
@@ -58,7 +59,7 @@ TEST(Amf0, ContainersKeepOrderAndNesting) {
         .number(60) // a repeated name keeps its place, takes the last value
         .end();
     bool failed = true;
-    const Value v = parse(w.bytes, &failed);
+    const AmfValue v = parse(w.bytes, &failed);
     EXPECT_FALSE(failed);
     ASSERT_TRUE(v.isObject());
     ASSERT_EQ(v.members().size(), 4u);
@@ -66,7 +67,7 @@ TEST(Amf0, ContainersKeepOrderAndNesting) {
     EXPECT_EQ(v.members()[0].value.toNumber(), 60);
     EXPECT_EQ(v.members()[1].name, "zeta");
     EXPECT_EQ(v.members()[2].name, "alpha");
-    const Value* times = v.find("keyframes")->find("times");
+    const AmfValue* times = v.find("keyframes")->find("times");
     ASSERT_NE(times, nullptr);
     ASSERT_TRUE(times->isArray());
     EXPECT_EQ(times->elements().size(), 3u);
@@ -80,7 +81,7 @@ TEST(Amf0, TruncatedDataKeepsWhatWasRead) {
     QByteArray bytes = w.bytes;
     bytes.chop(3); // cut inside the width number
     bool failed = false;
-    const Value v = parse(bytes, &failed);
+    const AmfValue v = parse(bytes, &failed);
     EXPECT_TRUE(failed);
     ASSERT_TRUE(v.isObject());
     ASSERT_NE(v.find("duration"), nullptr);

@@ -11,7 +11,7 @@ namespace {
 
 using namespace test;
 
-std::optional<Value> find(const QByteArray& file) {
+std::optional<AmfValue> find(const QByteArray& file) {
     return findFlvMetadata(std::span(reinterpret_cast<const std::uint8_t*>(file.constData()),
                                      static_cast<std::size_t>(file.size())));
 }
@@ -85,7 +85,7 @@ TEST(FlvMetadata, RealVp6aSample) {
     EXPECT_EQ(v->find("width")->toNumber(), 1920);
     EXPECT_EQ(v->find("height")->toNumber(), 1080);
     EXPECT_EQ(v->find("videocodecid")->toNumber(), 5);
-    EXPECT_EQ(*v->find("canSeekToEnd"), Value::boolean(true));
+    EXPECT_EQ(*v->find("canSeekToEnd"), AmfValue::boolean(true));
 }
 
 } // namespace

@@ -73,7 +73,7 @@ protected:
         const auto c = codes();
         return static_cast<int>(std::count(c.begin(), c.end(), code));
     }
-    const Value* metadata() const {
+    const AmfValue* metadata() const {
         for (const auto& r : reports)
             if (r.kind == Report::Kind::MetaData) return &r.metadata;
         return nullptr;

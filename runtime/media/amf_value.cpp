@@ -1,72 +1,72 @@
-#include "media/value.h"
+#include "media/amf_value.h"
 
 namespace zimo::media {
 
-Value Value::null() {
-    Value v;
+AmfValue AmfValue::null() {
+    AmfValue v;
     v.type_ = Type::Null;
     return v;
 }
 
-Value Value::boolean(bool b) {
-    Value v;
+AmfValue AmfValue::boolean(bool b) {
+    AmfValue v;
     v.type_ = Type::Boolean;
     v.bool_ = b;
     return v;
 }
 
-Value Value::number(double n) {
-    Value v;
+AmfValue AmfValue::number(double n) {
+    AmfValue v;
     v.type_ = Type::Number;
     v.number_ = n;
     return v;
 }
 
-Value Value::string(QString s) {
-    Value v;
+AmfValue AmfValue::string(QString s) {
+    AmfValue v;
     v.type_ = Type::String;
     v.string_ = std::move(s);
     return v;
 }
 
-Value Value::date(double milliseconds, int timeZoneMinutes) {
-    Value v;
+AmfValue AmfValue::date(double milliseconds, int timeZoneMinutes) {
+    AmfValue v;
     v.type_ = Type::Date;
     v.number_ = milliseconds;
     v.timeZone_ = timeZoneMinutes;
     return v;
 }
 
-Value Value::object() {
+AmfValue AmfValue::object() {
     return object(Members{});
 }
 
-Value Value::array() {
+AmfValue AmfValue::array() {
     return array(Elements{});
 }
 
-Value Value::object(Members members) {
-    Value v;
+AmfValue AmfValue::object(Members members) {
+    AmfValue v;
     v.type_ = Type::Object;
     for (auto& m : members)
         v.set(m.name, std::move(m.value));
     return v;
 }
 
-Value Value::array(Elements elements) {
-    Value v;
+AmfValue AmfValue::array(Elements elements) {
+    AmfValue v;
     v.type_ = Type::Array;
     v.elements_ = std::move(elements);
     return v;
 }
 
-const Value* Value::find(const QString& name) const {
+const AmfValue* AmfValue::find(const QString& name) const {
     for (const auto& m : members_)
         if (m.name == name) return &m.value;
     return nullptr;
 }
 
-void Value::set(const QString& name, Value value) {
+void AmfValue::set(const QString& name, AmfValue value) {
     for (auto& m : members_) {
         if (m.name == name) {
             m.value = std::move(value);
@@ -76,11 +76,11 @@ void Value::set(const QString& name, Value value) {
     members_.push_back({name, std::move(value)});
 }
 
-void Value::append(Value element) {
+void AmfValue::append(AmfValue element) {
     elements_.push_back(std::move(element));
 }
 
-bool Value::operator==(const Value& other) const {
+bool AmfValue::operator==(const AmfValue& other) const {
     if (type_ != other.type_) return false;
     switch (type_) {
     case Type::Undefined:

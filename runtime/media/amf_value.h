@@ -1,5 +1,5 @@
-// A script value as carried by a stream's metadata: the AMF0 types a Flash
-// Video file can hold, in a small self-contained value type.
+// An AMF0 value as a stream's metadata carries it: the types a Flash Video file can
+// hold, in a small self-contained value type (the script engine has its own Value).
 #pragma once
 
 #include <QString>
@@ -9,25 +9,25 @@
 
 namespace zimo::media {
 
-class Value {
+class AmfValue {
 public:
     enum class Type { Undefined, Null, Boolean, Number, String, Date, Object, Array };
     struct Member;
     using Members = std::vector<Member>;
-    using Elements = std::vector<Value>;
+    using Elements = std::vector<AmfValue>;
 
-    Value() = default; // undefined
-    static Value null();
-    static Value boolean(bool b);
-    static Value number(double n);
-    static Value string(QString s);
+    AmfValue() = default; // undefined
+    static AmfValue null();
+    static AmfValue boolean(bool b);
+    static AmfValue number(double n);
+    static AmfValue string(QString s);
     // Milliseconds since 1970-01-01 UTC, and the writer's time-zone offset in minutes.
-    static Value date(double milliseconds, int timeZoneMinutes = 0);
+    static AmfValue date(double milliseconds, int timeZoneMinutes = 0);
     // (No default arguments: the member types are not complete here.)
-    static Value object();
-    static Value object(Members members);
-    static Value array();
-    static Value array(Elements elements);
+    static AmfValue object();
+    static AmfValue object(Members members);
+    static AmfValue array();
+    static AmfValue array(Elements elements);
 
     Type type() const { return type_; }
     bool isUndefined() const { return type_ == Type::Undefined; }
@@ -48,12 +48,12 @@ public:
     const Elements& elements() const { return elements_; }
 
     // The member of an object with this name, or null when absent.
-    const Value* find(const QString& name) const;
+    const AmfValue* find(const QString& name) const;
     // Adds or replaces a member of an object.
-    void set(const QString& name, Value value);
-    void append(Value element);
+    void set(const QString& name, AmfValue value);
+    void append(AmfValue element);
 
-    bool operator==(const Value& other) const;
+    bool operator==(const AmfValue& other) const;
 
 private:
     Type type_ = Type::Undefined;
@@ -65,9 +65,9 @@ private:
     Elements elements_;
 };
 
-struct Value::Member {
+struct AmfValue::Member {
     QString name;
-    Value value;
+    AmfValue value;
     bool operator==(const Member& other) const = default;
 };
 
