@@ -16,7 +16,7 @@ namespace {
 // "_level0.controlpanel.slider" for an item at controlpanel.slider.
 std::string targetPath(const display::DisplayObject& item) {
     const QString path = item.path();
-    return path.isEmpty() ? "_level0" : "_level0." + toUtf8(path);
+    return path.isEmpty() ? "_level0" : "_level0." + script::toUtf8(utf16(path));
 }
 
 } // namespace
@@ -52,7 +52,7 @@ std::optional<script::Value> ClipObject::hostGet(script::Engine& engine, const s
         if (name == "height") return script::Value(double(video->pictureSize().height()));
     }
     if (auto* field = dynamic_cast<display::EditText*>(it.get())) {
-        if (name == "text") return script::Value(toUtf8(field->text()));
+        if (name == "text") return script::Value(script::toUtf8(utf16(field->text())));
     }
     if (auto* container = dynamic_cast<display::Container*>(it.get())) {
         if (auto* child = container->childByName(qname)) {
@@ -90,7 +90,7 @@ void ClipObject::hostKeys(std::vector<std::string>& keys) const {
     const auto it = item();
     if (auto* container = dynamic_cast<display::Container*>(it.get())) {
         for (const auto& [depth, child] : container->children())
-            if (!child->name().isEmpty()) keys.push_back(toUtf8(child->name()));
+            if (!child->name().isEmpty()) keys.push_back(script::toUtf8(utf16(child->name())));
     }
 }
 

@@ -7,7 +7,8 @@ namespace zimo::bindings {
 script::Value fromProperty(const display::PropertyValue& value) {
     if (const auto* n = std::get_if<double>(&value)) return script::Value(*n);
     if (const auto* b = std::get_if<bool>(&value)) return script::Value(*b);
-    if (const auto* s = std::get_if<QString>(&value)) return script::Value(toUtf8(*s));
+    if (const auto* s = std::get_if<QString>(&value))
+        return script::Value(script::toUtf8(utf16(*s)));
     return {};
 }
 
@@ -39,11 +40,11 @@ script::Value fromMedia(script::Engine& engine, const media::AmfValue& value) {
     case T::Date:
         return script::Value(value.toNumber());
     case T::String:
-        return script::Value(toUtf8(value.toString()));
+        return script::Value(script::toUtf8(utf16(value.toString())));
     case T::Object: {
         script::Object* object = engine.newObject();
         for (const auto& member : value.members())
-            engine.set(object, toUtf8(member.name), fromMedia(engine, member.value));
+            engine.set(object, script::toUtf8(utf16(member.name)), fromMedia(engine, member.value));
         return script::Value(object);
     }
     case T::Array: {

@@ -17,9 +17,9 @@ inline QString toQString(const std::string& s) {
     const std::u16string units = script::toUtf16(s);
     return QString(reinterpret_cast<const QChar*>(units.data()), qsizetype(units.size()));
 }
-inline std::string toUtf8(const QString& s) {
-    return script::toUtf8(
-        std::u16string_view(reinterpret_cast<const char16_t*>(s.utf16()), std::size_t(s.size())));
+// A QString's UTF-16 units, as script::toUtf8 takes them to make the engine's text.
+inline std::u16string_view utf16(const QString& s) {
+    return {reinterpret_cast<const char16_t*>(s.utf16()), std::size_t(s.size())};
 }
 
 script::Value fromProperty(const display::PropertyValue& value);

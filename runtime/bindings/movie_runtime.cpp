@@ -147,14 +147,15 @@ void MovieRuntime::tickDone() {
 }
 
 void MovieRuntime::setVariable(const QString& name, const QString& value) {
-    if (auto* r = root()) engine_->setVariable(r, toUtf8(name), Value(toUtf8(value)));
+    if (auto* r = root())
+        engine_->setVariable(r, script::toUtf8(utf16(name)), Value(script::toUtf8(utf16(value))));
     stage_.runActions(); // timeline moves the watchers made
 }
 
 QString MovieRuntime::getVariable(const QString& path) {
     auto* r = root();
     if (!r) return {};
-    const Value v = engine_->getVariable(r, toUtf8(path));
+    const Value v = engine_->getVariable(r, script::toUtf8(utf16(path)));
     if (v.isUndefined()) {
         // Properties of items the scripts cannot name (shapes) are still read by path.
         const display::PropertyValue p = stage_.property(path);
@@ -268,7 +269,8 @@ void MovieRuntime::updateTextFields() {
         if (!field || field->variableName().isEmpty() || !field->parent()) return;
         auto* timeline = objectFor(*field->parent());
         if (!timeline) return;
-        const Value v = engine_->getVariable(timeline, toUtf8(field->variableName()));
+        const Value v =
+            engine_->getVariable(timeline, script::toUtf8(utf16(field->variableName())));
         if (v.isUndefined()) return;
         const QString text = toQString(engine_->toString(v));
         if (text != field->text()) field->setText(text);
@@ -285,8 +287,8 @@ void MovieRuntime::deliverStreamReports() {
             if (report.kind == media::Report::Kind::Status) {
                 script::Object* info = engine_->newObject();
                 script::Pinned keepInfo(*engine_, info);
-                engine_->set(info, "code", Value(toUtf8(report.code)));
-                engine_->set(info, "level", Value(toUtf8(report.level)));
+                engine_->set(info, "code", Value(script::toUtf8(utf16(report.code))));
+                engine_->set(info, "level", Value(script::toUtf8(utf16(report.level))));
                 const Value args[] = {Value(info)};
                 engine_->callMethod(Value(stream), "onStatus", args);
             } else {
