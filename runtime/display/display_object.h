@@ -104,9 +104,6 @@ public:
     // Counts the item among the live items of its movie until it is destroyed.
     void countIn(std::shared_ptr<std::size_t> counter);
 
-    // A slot for the script layer's own object for this item.
-    std::shared_ptr<void> scriptData;
-
 protected:
     DisplayObject(ItemKind kind, std::uint16_t characterId);
 
