@@ -179,9 +179,10 @@ AmfValue Reader::readValue(int depth) {
         std::uint32_t count = 0;
         if (!readU32(count)) return {};
         AmfValue array = AmfValue::array();
-        // Each element takes at least one byte, so a count beyond the data is bad.
+        // Each element takes at least one byte, so a count beyond the data is a claim a
+        // demuxer that allocates by count must not be given.
         if (count > data_.size() - pos_) {
-            failed_ = true;
+            failOverLimit();
             return array;
         }
         for (std::uint32_t i = 0; i < count && !failed_; ++i) {

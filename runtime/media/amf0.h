@@ -28,7 +28,8 @@ public:
     bool readName(QString& out);
 
     bool failed() const { return failed_; }
-    // The failure came from one of the limits above, not from bad data.
+    // The failure came from one of the limits above, or from an array claiming more
+    // elements than the data holds: a tag to keep from a demuxer that believes counts.
     bool overLimit() const { return overLimit_; }
     bool atEnd() const { return pos_ >= data_.size(); }
     std::size_t position() const { return pos_; }

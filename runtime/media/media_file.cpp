@@ -5,6 +5,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/mem.h>
 #include <libavutil/pixdesc.h>
 }
 
@@ -36,6 +37,11 @@ using PacketPtr = std::unique_ptr<AVPacket, PacketFree>;
 // A sound that starts this much before the first picture is part of the file, not an
 // encoder's delay: the playing time then starts with the sound.
 constexpr double kMaxPictureDelay = 0.5;
+
+// No single allocation FFmpeg makes for a file may be larger: the biggest picture and
+// the biggest tag take a small part of it, while a count in a file can ask the demuxer
+// for gigabytes at once (an index of keyframes claiming 2^28 entries in a few bytes).
+constexpr std::size_t kMaxAllocation = 256u << 20;
 
 // Containers the stream plays: Flash Video and the MP4 family (F4V).
 bool acceptedFormat(const AVInputFormat* fmt) {
@@ -296,6 +302,8 @@ std::unique_ptr<MediaFile> MediaFile::open(const QString& path, const Options& o
 std::unique_ptr<MediaFile> MediaFile::open(std::unique_ptr<MediaSource> source,
                                            const Options& options) {
     if (!source) return nullptr;
+    static const bool bounded = (av_max_alloc(kMaxAllocation), true);
+    (void)bounded;
     const AVInputFormat* format = probe(*source);
     if (!format) return nullptr;
     const bool flv = !QByteArray(format->name).startsWith("mov,");

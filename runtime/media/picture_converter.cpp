@@ -17,9 +17,20 @@ namespace zimo::media {
 
 namespace {
 
-// Bilinear, as the painter's smooth transform: the same two taps each way when a picture
-// grows, and a filter as wide as the step when it shrinks, so small windows do not alias.
-constexpr int kScaleFilter = SWS_BILINEAR;
+// Bilinear, as the painter's smooth transform. A picture that grows to a width the
+// scaler's fast bilinear vector code takes (a multiple of 32, from one of 16: full screen
+// on the common screens) takes that filter: the same two taps each way at lower precision,
+// placed a fraction of a pixel further left, in about 60 % of the time of the full one,
+// which gathers four taps per pixel. Elsewhere the fast filter is plain C and no faster,
+// and a picture that shrinks needs the full one, as wide as the step, so small windows do
+// not alias.
+int scaleFilter(QSize from, QSize to, bool smooth) {
+    if (!smooth) return SWS_POINT;
+    if (to.width() >= from.width() && to.height() >= from.height() && to.width() % 32 == 0 &&
+        from.width() % 16 == 0)
+        return SWS_FAST_BILINEAR;
+    return SWS_BILINEAR;
+}
 
 // Formats whose planes scale faster on their own than in one pass to BGRA: the scaler's
 // vector code covers planar output, while its scaled packed-RGB output is plain C.
@@ -142,7 +153,7 @@ QImage PictureConverter::convert(const AVFrame* frame, const PictureTarget& want
     const std::uint8_t* const* data = frame->data;
     const int* linesize = frame->linesize;
     QSize from = own;
-    const int filter = target.smooth ? kScaleFilter : SWS_POINT;
+    const int filter = scaleFilter(own, out, target.smooth);
     if (out != own && scalesOnItsPlanes(src)) {
         scale_ = sws_getCachedContext(scale_, own.width(), own.height(), src, out.width(),
                                       out.height(), src, filter, nullptr, nullptr, nullptr);

@@ -12,6 +12,8 @@
 
 #include <QFile>
 
+#include <sys/resource.h>
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -89,27 +91,55 @@ TEST_F(StreamBounds, AFarOffTimestampEndsWithTheData) {
     EXPECT_LT(playToEnd(), 1.0);
 }
 
-// FFmpeg's metadata store takes the square of the number of names: such a tag is kept
-// from it, and our own reader stops at its limit.
-TEST_F(StreamBounds, MetadataWithAHundredThousandNamesPlays) {
-    AmfWriter meta;
-    meta.string("onMetaData").beginEcmaArray(100000);
+// Script tags that would cost FFmpeg far more than their bytes: a hundred thousand names
+// (its metadata store takes the square of them) and a keyframe index claiming 2^28 times
+// in a few bytes (it allocates by the count), at the head of the file and past the tags
+// our own reader looks at. Each plays, our reader keeping what it can, and none takes
+// gigabytes.
+TEST_F(StreamBounds, ScriptTagsCostingMoreThanTheirBytesPlay) {
+    AmfWriter names;
+    names.string("onMetaData").beginEcmaArray(100000);
     for (int i = 0; i < 100000; ++i)
-        meta.name("key" + std::to_string(i)).number(i);
-    meta.end();
+        names.name("key" + std::to_string(i)).number(i);
+    names.end();
+    AmfWriter index;
+    index.string("onMetaData").beginEcmaArray(2).name("duration").number(2);
+    index.name("keyframes").beginObject().name("times").strictArray(0x0fffffff).number(0);
+    const struct {
+        const char* name;
+        QByteArray tag;
+        int after; // tags of the clip before it
+        std::size_t members;
+    } cases[] = {
+        {"a hundred thousand names", flvTag(18, names.bytes), 0, amf0::kMaxNames},
+        {"an index claiming 2^28 times", flvTag(18, index.bytes), 0, 1},
+        {"the same index past the first tags", flvTag(18, index.bytes), 70, 0},
+    };
     const QByteArray clip = readFile(numberedClip(Codecs::Flv1Mp3, Layout::Flv));
-    const QString path = scratchPath("many-names.flv");
-    ASSERT_TRUE(writeFile(path, clip.left(13) + flvTag(18, meta.bytes) + clip.mid(13)));
-    stream.play(path);
-    ASSERT_TRUE(settle(5s)); // against hanging, as above
-    ASSERT_EQ(count(status::PlayStart), 1);
-    const auto meta0 = std::find_if(reports.begin(), reports.end(), [](const Report& r) {
-        return r.kind == Report::Kind::MetaData;
-    });
-    ASSERT_NE(meta0, reports.end());
-    EXPECT_EQ(meta0->metadata.members().size(), amf0::kMaxNames);
-    EXPECT_FALSE(stream.currentFrame().isNull());
-    EXPECT_NEAR(playToEnd(), 2.0, 0.1);
+    const std::vector<qsizetype> tags = tagOffsets(clip);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_LT(c.after, static_cast<int>(tags.size()));
+        const qsizetype at = c.after == 0 ? 13 : tags[static_cast<std::size_t>(c.after)];
+        const QString path = scratchPath("costly-script.flv");
+        ASSERT_TRUE(writeFile(path, clip.left(at) + c.tag + clip.mid(at)));
+        reports.clear();
+        stream.play(path);
+        ASSERT_TRUE(settle(5s)); // against hanging, as above
+        ASSERT_EQ(count(status::PlayStart), 1);
+        const auto meta = std::find_if(reports.begin(), reports.end(), [](const Report& r) {
+            return r.kind == Report::Kind::MetaData;
+        });
+        if (c.members > 0) {
+            ASSERT_NE(meta, reports.end());
+            EXPECT_EQ(meta->metadata.members().size(), c.members);
+        }
+        EXPECT_FALSE(stream.currentFrame().isNull());
+        EXPECT_NEAR(playToEnd(), 2.0, 0.1);
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        EXPECT_LT(usage.ru_maxrss, 1L << 20) << "kB at the most, so far";
+    }
 }
 
 // A clip followed by a gigabyte of zeros, counting its reads.

@@ -1,7 +1,8 @@
 // A picture made for its place on the screen and drawn pixel for pixel matches the
 // picture converted at its own size and stretched by the painter's smooth transform (as it
 // was drawn before), at three scales and in the four quarter turns. The picture's width is
-// no multiple of 16, which the converter's vector code must not leave unfinished.
+// no multiple of 16, which the converter's vector code must not leave unfinished; one of
+// 160 x 90 doubled takes the scaler's vector code for growing pictures.
 #include "display/video_surface.h"
 #include "media/picture_converter.h"
 #include "render/picture_fit.h"
@@ -50,9 +51,9 @@ Frame pattern(int w, int h) {
     return f;
 }
 
-std::unique_ptr<stage::Stage> videoStage(const QTransform& place, QSize view) {
+std::unique_ptr<stage::Stage> videoStage(QSize picture, const QTransform& place, QSize view) {
     MovieMaker m(view.width(), view.height());
-    m.add(videoTag(1, 166, 94));
+    m.add(videoTag(1, picture.width(), picture.height()));
     m.add(
          placeTag(1, 1,
                   Place{place.m11(), place.m12(), place.m21(), place.m22(), place.dx(), place.dy()},
@@ -65,27 +66,41 @@ std::unique_ptr<stage::Stage> videoStage(const QTransform& place, QSize view) {
 }
 
 TEST(PictureOnTheScreen, MatchesTheSmoothlyStretchedPictureAtEveryScaleAndTurn) {
-    const Frame frame = pattern(166, 94);
+    // Both filters are bilinear; they part most where colour changes sharply, since the
+    // painter scales the picture's colours and the conversion its planes. The fast filter
+    // of growing pictures places its taps a fraction of a pixel off, so bars part more.
+    const struct {
+        QSize picture;
+        double scale;
+        int worst;
+        double mean;
+    } cases[] = {{{166, 94}, 1.0, 32, 2.5},
+                 {{166, 94}, 1.5, 32, 2.5},
+                 {{166, 94}, 3.0, 32, 2.5},
+                 {{160, 90}, 2.0, 48, 3.0}};
     media::PictureConverter converter;
-    const QImage own = converter.convert(frame.get());
-    ASSERT_EQ(own.size(), QSize(166, 94));
-    for (const double scale : {1.0, 1.5, 3.0}) {
+    for (const auto& c : cases) {
+        const Frame frame = pattern(c.picture.width(), c.picture.height());
+        const QImage own = converter.convert(frame.get());
+        ASSERT_EQ(own.size(), c.picture);
+        const double scale = c.scale;
         for (const int turns : {0, 1, 2, 3}) {
-            SCOPED_TRACE(testing::Message() << "scale " << scale << ", turns " << turns);
+            SCOPED_TRACE(testing::Message()
+                         << c.picture.width() << " wide, scale " << scale << ", turns " << turns);
             // Turned and scaled, its box moved to (5, 7).
             QTransform place = QTransform().rotate(90.0 * turns).scale(scale, scale);
-            const QRectF box = place.mapRect(QRectF(0, 0, 166, 94));
+            const QRectF box = place.mapRect(QRectF(QPointF(0, 0), QSizeF(c.picture)));
             place *= QTransform::fromTranslate(5 - box.left(), 7 - box.top());
             const QSize view = box.size().toSize() + QSize(12, 14);
 
-            auto before = videoStage(place, view);
+            auto before = videoStage(c.picture, place, view);
             auto* surface = dynamic_cast<display::VideoSurface*>(before->find(u"player"));
             ASSERT_TRUE(surface);
             surface->setSmoothing(true); // as the player movie sets it
             surface->setPicture(own);
             const QImage stretched = before->renderImage(view);
 
-            auto after = videoStage(place, view);
+            auto after = videoStage(c.picture, place, view);
             surface = dynamic_cast<display::VideoSurface*>(after->find(u"player"));
             surface->setSmoothing(true);
             const auto fit =
@@ -120,10 +135,8 @@ TEST(PictureOnTheScreen, MatchesTheSmoothlyStretchedPictureAtEveryScaleAndTurn) 
                     }
                 }
             }
-            // Both are bilinear; they part most where colour changes sharply, since the
-            // painter scales the picture's colours and the conversion its planes.
-            EXPECT_LE(worst, 32);
-            EXPECT_LE(sum / n, 2.5);
+            EXPECT_LE(worst, c.worst);
+            EXPECT_LE(sum / n, c.mean);
         }
     }
 }
