@@ -6,10 +6,10 @@
 #include "bench_common.h"
 #include "lag_probe.h"
 
-#include "bindings/media_objects.h"
 #include "control/player_widget.h"
 #include "display/video_surface.h"
 #include "render/renderer.h"
+#include "running/media_objects.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -28,7 +28,7 @@ constexpr qint64 kGiveUpMs = 300'000;
 
 // The picture's place in the control, in pixels: where the strip is read.
 QRectF pictureRect(PlayerWidget& control) {
-    auto& stage = control.runtime().stage();
+    auto& stage = control.movie().stage();
     const auto* surface = dynamic_cast<display::VideoSurface*>(stage.find(u"vidplayer.player"));
     if (!surface) return {};
     return (render::stageTransform(*surface) * stage.stageToView())
@@ -99,12 +99,12 @@ int runPlay(int argc, char** argv) {
     LagProbe lag(kClipRate);
     QTimer lagTimer;
     QObject::connect(&lagTimer, &QTimer::timeout, [&] {
-        const auto& streams = control->runtime().streams();
+        const auto& streams = control->movie().streams();
         if (!streams.empty()) sampleLag(*control, streams.front()->stream(), lag);
     });
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        const auto& streams = control->runtime().streams();
+        const auto& streams = control->movie().streams();
         if (wall.elapsed() > kGiveUpMs) {
             std::fprintf(stderr, "playback did not end\n");
             rc = 1;

@@ -4,8 +4,8 @@
 // panel awake over the picture.
 #include "bench_common.h"
 
-#include "bindings/media_objects.h"
-#include "bindings/movie_runtime.h"
+#include "running/media_objects.h"
+#include "running/running_movie.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -53,16 +53,16 @@ int runTick(int argc, char** argv) {
     }
     const int ticks = args.size() > 3 ? std::max(1, args[3].toInt()) : 300;
 
-    bindings::MovieRuntime runtime(bindings::MovieRuntime::Options{nullptr, false});
-    if (!runtime.load(embeddedMovie())) return 1;
-    runtime.stage().setViewSize(size);
-    runtime.settle();
-    runtime.setVariable(QStringLiteral("Ff"), args[1]);
+    running::RunningMovie movie(running::RunningMovie::Options{nullptr, false});
+    if (!movie.load(embeddedMovie())) return 1;
+    movie.stage().setViewSize(size);
+    movie.settle();
+    movie.setVariable(QStringLiteral("Ff"), args[1]);
 
     QImage image(size, QImage::Format_RGB32);
     std::vector<double> script, render, total;
     const auto interval = std::chrono::duration_cast<Clock::duration>(
-        std::chrono::duration<double, std::milli>(runtime.frameIntervalMs()));
+        std::chrono::duration<double, std::milli>(movie.frameIntervalMs()));
     auto due = Clock::now();
     auto last = due;
     for (int i = 0; i < kWarmUpTicks + ticks; ++i) {
@@ -70,15 +70,15 @@ int runTick(int argc, char** argv) {
         std::this_thread::sleep_until(due);
         // A pointer moving over the panel's band keeps the panel awake.
         const QPointF pointer(size.width() / 2 + i % 2, size.height() - 12 + i % 2);
-        runtime.pointerMove(runtime.stage().viewToStage(pointer));
+        movie.pointerMove(movie.stage().viewToStage(pointer));
 
         const auto t0 = Clock::now();
-        runtime.tick(ms(t0 - last));
+        movie.tick(ms(t0 - last));
         last = t0;
         const auto t1 = Clock::now();
         QPainter painter(&image);
         painter.fillRect(image.rect(), Qt::black);
-        runtime.stage().render(painter, size);
+        movie.stage().render(painter, size);
         painter.end();
         const auto t2 = Clock::now();
         if (i < kWarmUpTicks) continue;
@@ -87,13 +87,13 @@ int runTick(int argc, char** argv) {
         total.push_back(ms(t2 - t0));
     }
 
-    const auto& streams = runtime.streams();
+    const auto& streams = movie.streams();
     const unsigned long long shown = streams.empty() ? 0 : streams.front()->stream().stats().shown;
     std::printf("ticks=%d script_mean_ms=%.2f render_mean_ms=%.2f mean_ms=%.2f p95_ms=%.2f "
                 "max_ms=%.2f panel_alpha=%s pictures=%llu\n",
                 ticks, mean(script), mean(render), mean(total), percentile(total, 0.95),
                 *std::max_element(total.begin(), total.end()),
-                qPrintable(runtime.getVariable(QStringLiteral("controlpanel._alpha"))), shown);
+                qPrintable(movie.getVariable(QStringLiteral("controlpanel._alpha"))), shown);
     return 0;
 }
 

@@ -5,8 +5,8 @@
 // counted apart.
 #include "bench_common.h"
 
-#include "bindings/media_objects.h"
 #include "control/player_widget.h"
+#include "running/media_objects.h"
 
 #include <QApplication>
 #include <QDir>
@@ -96,13 +96,13 @@ int runWake(int argc, char** argv) {
                 });
             });
         };
-    auto& runtime = control->runtime();
+    auto& movie = control->movie();
     count("idle", [&] {
         control->setVariable(QStringLiteral("Ff"), args[1]);
         count("playing", [&] {
-            runtime.engine().callMethod(script::Value(runtime.root()), "toggleplaypause");
+            movie.engine().callMethod(script::Value(movie.root()), "toggleplaypause");
             const bool paused =
-                !runtime.streams().empty() && runtime.streams().front()->stream().isPaused();
+                !movie.streams().empty() && movie.streams().front()->stream().isPaused();
             if (!paused) rc = 1;
             count("paused", [&] {
                 std::printf("\n");

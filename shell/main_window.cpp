@@ -1,8 +1,8 @@
 #include "main_window.h"
 
 #include "commands/menus.h"
+#include "commands/window_procs.h"
 #include "globals.h"
-#include "window_procs.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
 #include "player_host.h"
 
+#include "commands/window_procs.h"
 #include "globals.h"
-#include "window_procs.h"
 
 #include <zimo/player_control.h>
 

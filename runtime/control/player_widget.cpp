@@ -26,7 +26,7 @@ constexpr int kMergeMs = 4;
 } // namespace
 
 PlayerWidget::PlayerWidget(QWidget* parent)
-    : QWidget(parent), runtime_(bindings::MovieRuntime::Options{}) {
+    : QWidget(parent), movie_(running::RunningMovie::Options{}) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
@@ -36,7 +36,7 @@ PlayerWidget::PlayerWidget(QWidget* parent)
     pictureTimer_.setSingleShot(true);
     connect(&pictureTimer_, &QTimer::timeout, this, [this] { onPictures(); });
     // Called on a decoding thread: one queued call at a time reaches this thread.
-    runtime_.setStreamNotifier([this] {
+    movie_.setStreamNotifier([this] {
         if (newsPosted_.exchange(true)) return;
         QMetaObject::invokeMethod(
             this,
@@ -49,7 +49,7 @@ PlayerWidget::PlayerWidget(QWidget* parent)
 }
 
 PlayerWidget::~PlayerWidget() {
-    runtime_.setStreamNotifier({});
+    movie_.setStreamNotifier({});
 }
 
 bool PlayerWidget::putMovie(const QString& path) {
@@ -60,13 +60,13 @@ bool PlayerWidget::putMovie(const QString& path) {
     const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.constData());
     const std::span<const std::uint8_t> span{data, static_cast<std::size_t>(bytes.size())};
     if (!swf::openContainer(span).ok) return false;
-    if (!runtime_.load(span)) return false;
+    if (!movie_.load(span)) return false;
     movieBytes_ = bytes;
-    runtime_.stage().setViewSize(size());
+    movie_.stage().setViewSize(size());
     // By the time the movie is in, its main script has run: variables the host sets from
     // now on reach its watchers.
-    runtime_.settle();
-    const double rate = std::clamp(runtime_.stage().frameRate(), kMinFrameRate, kMaxFrameRate);
+    movie_.settle();
+    const double rate = std::clamp(movie_.stage().frameRate(), kMinFrameRate, kMaxFrameRate);
     tickMs_ = static_cast<int>(std::lround(1000.0 / rate));
     timer_.start(tickMs_);
     sinceTick_.start();
@@ -76,12 +76,12 @@ bool PlayerWidget::putMovie(const QString& path) {
 }
 
 void PlayerWidget::setVariable(const QString& name, const QString& value) {
-    runtime_.setVariable(name, value);
+    movie_.setVariable(name, value);
     repaintChanges();
 }
 
 QString PlayerWidget::getVariable(const QString& path) {
-    return runtime_.getVariable(path);
+    return movie_.getVariable(path);
 }
 
 // The tick timer's time.
@@ -94,7 +94,7 @@ void PlayerWidget::onTick() {
 
 void PlayerWidget::tick() {
     const double elapsed = std::min(double(sinceTick_.restart()), kMaxTickMs);
-    runtime_.tick(elapsed); // shows the pictures due, too
+    movie_.tick(elapsed); // shows the pictures due, too
     // Most ticks of an idle or paused player change nothing that shows.
     repaintChanges();
     armPictureTimer();
@@ -110,19 +110,19 @@ void PlayerWidget::onPictures() {
         tick();
         return;
     }
-    if (runtime_.refreshPictures()) repaintChanges();
+    if (movie_.refreshPictures()) repaintChanges();
     armPictureTimer();
 }
 
 void PlayerWidget::armPictureTimer() {
-    if (const auto due = runtime_.nextPictureDueMs())
+    if (const auto due = movie_.nextPictureDueMs())
         pictureTimer_.start(*due);
     else
         pictureTimer_.stop();
 }
 
 void PlayerWidget::repaintChanges() {
-    StageLook now = stageLook(runtime_.stage());
+    StageLook now = stageLook(movie_.stage());
     const QRegion area = changedArea(painted_, now, rect());
     painted_ = std::move(now);
     if (!area.isEmpty()) update(area);
@@ -130,30 +130,30 @@ void PlayerWidget::repaintChanges() {
 
 void PlayerWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this); // clipped to the area asked for
-    if (!runtime_.stage().loaded()) painter.fillRect(rect(), Qt::black);
-    runtime_.stage().render(painter, size());
+    if (!movie_.stage().loaded()) painter.fillRect(rect(), Qt::black);
+    movie_.stage().render(painter, size());
 }
 
 void PlayerWidget::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    runtime_.setDevicePixelRatio(devicePixelRatioF());
-    runtime_.stage().setViewSize(size());
-    painted_ = stageLook(runtime_.stage()); // the whole widget is painted anyway
+    movie_.setDevicePixelRatio(devicePixelRatioF());
+    movie_.stage().setViewSize(size());
+    painted_ = stageLook(movie_.stage()); // the whole widget is painted anyway
 }
 
 void PlayerWidget::mouseMoveEvent(QMouseEvent* event) {
-    runtime_.pointerMove(runtime_.stage().viewToStage(event->position()));
+    movie_.pointerMove(movie_.stage().viewToStage(event->position()));
 }
 
 void PlayerWidget::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
-    runtime_.pointerPress(runtime_.stage().viewToStage(event->position()));
+    movie_.pointerPress(movie_.stage().viewToStage(event->position()));
     repaintChanges();
 }
 
 void PlayerWidget::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return QWidget::mouseReleaseEvent(event);
-    runtime_.pointerRelease(runtime_.stage().viewToStage(event->position()));
+    movie_.pointerRelease(movie_.stage().viewToStage(event->position()));
     repaintChanges();
 }
 

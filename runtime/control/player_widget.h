@@ -6,7 +6,7 @@
 // changed.
 #pragma once
 
-#include "bindings/movie_runtime.h"
+#include "running/running_movie.h"
 #include "stage_signature.h"
 
 #include <zimo/player_control.h>
@@ -33,7 +33,7 @@ public:
     QByteArray loadedMovie() const override { return movieBytes_; }
 
     // The running movie, for tests.
-    bindings::MovieRuntime& runtime() { return runtime_; }
+    running::RunningMovie& movie() { return movie_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -50,7 +50,7 @@ private:
     // Asks for a paint of what changed since the stage was last painted.
     void repaintChanges();
 
-    bindings::MovieRuntime runtime_;
+    running::RunningMovie movie_;
     QTimer timer_; // the movie's frame tick
     int tickMs_ = 33;
     QTimer pictureTimer_; // single shot, for the next picture due

@@ -40,7 +40,7 @@ TEST(PlayerWidget, LoadsPaintsAndReadsProperties) {
     ASSERT_TRUE(control->putMovie(path));
     EXPECT_EQ(control->loadedMovie().size(), static_cast<qsizetype>(bytes.size()));
     QFile::remove(path); // the whole file was read
-    EXPECT_EQ(control->runtime().stage().frameRate(), 30);
+    EXPECT_EQ(control->movie().stage().frameRate(), 30);
 
     EXPECT_EQ(control->getVariable("box._width"), "50");
     EXPECT_EQ(control->getVariable("box._alpha"), "100");

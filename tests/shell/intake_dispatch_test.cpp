@@ -3,11 +3,11 @@
 #include "commands/command_event.h"
 #include "commands/dispatch.h"
 #include "commands/menus.h"
+#include "commands/window_procs.h"
 #include "files/file_intake.h"
 #include "files/settings.h"
 #include "recording_control.h"
 #include "shell/globals.h"
-#include "shell/window_procs.h"
 
 #include <zimo/file_name_text.h>
 

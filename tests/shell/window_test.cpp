@@ -3,10 +3,10 @@
 #include "commands/dispatch.h"
 #include "commands/menus.h"
 #include "commands/window_modes.h"
+#include "commands/window_procs.h"
 #include "files/settings.h"
 #include "shell/globals.h"
 #include "shell/startup.h"
-#include "shell/window_procs.h"
 
 #include <zimo/player_control.h>
 

@@ -1,8 +1,8 @@
 // The player movie running on a stepped clock, for tests.
 #pragma once
 
-#include "bindings/movie_runtime.h"
 #include "media/clock.h"
+#include "running/running_movie.h"
 
 #include <QString>
 #include <gtest/gtest.h>
@@ -26,10 +26,10 @@ protected:
         }
         return condition();
     }
-    QString var(const QString& path) { return runtime.getVariable(path); }
-    double num(const QString& path) { return runtime.getVariable(path).toDouble(); }
-    void set(const QString& name, const QString& value) { runtime.setVariable(name, value); }
+    QString var(const QString& path) { return movie.getVariable(path); }
+    double num(const QString& path) { return movie.getVariable(path).toDouble(); }
+    void set(const QString& name, const QString& value) { movie.setVariable(name, value); }
 
     zimo::media::ManualClock clock;
-    zimo::bindings::MovieRuntime runtime;
+    zimo::running::RunningMovie movie;
 };

@@ -2,22 +2,22 @@
 
 #include "clip_object.h"
 #include "convert.h"
-#include "movie_runtime.h"
+#include "running_movie.h"
 
 #include <cmath>
 
-namespace zimo::bindings {
+namespace zimo::running {
 
 using script::NativeCall;
 using script::Value;
 
-StreamObject::StreamObject(MovieRuntime& runtime, media::Stream::Options options)
-    : runtime_(&runtime), stream_(std::make_unique<media::Stream>(options)) {
-    runtime_->addStream(this);
+StreamObject::StreamObject(RunningMovie& movie, media::Stream::Options options)
+    : movie_(&movie), stream_(std::make_unique<media::Stream>(options)) {
+    movie_->addStream(this);
 }
 
 StreamObject::~StreamObject() {
-    runtime_->removeStream(this);
+    movie_->removeStream(this);
 }
 
 std::optional<Value> StreamObject::hostGet(script::Engine&, const std::string& name) {
@@ -135,17 +135,17 @@ const script::NativeMethod kSoundMethods[] = {
 
 } // namespace
 
-void defineMediaClasses(MovieRuntime& runtime) {
-    script::Engine& engine = runtime.engine();
+void defineMediaClasses(RunningMovie& movie) {
+    script::Engine& engine = movie.engine();
     engine.defineClass(
         {.name = "NetConnection", .constructor = none, .methods = kConnectionMethods});
     engine.defineClass({.name = "NetStream",
                         .constructor = none,
-                        .factory = [&runtime](script::Engine& e) -> script::Object* {
+                        .factory = [&movie](script::Engine& e) -> script::Object* {
                             media::Stream::Options options;
-                            options.clock = runtime.options().clock;
-                            options.soundOutput = runtime.options().soundOutput;
-                            return e.make<StreamObject>(runtime, options);
+                            options.clock = movie.options().clock;
+                            options.soundOutput = movie.options().soundOutput;
+                            return e.make<StreamObject>(movie, options);
                         },
                         .methods = kStreamMethods});
     engine.defineClass(
@@ -155,4 +155,4 @@ void defineMediaClasses(MovieRuntime& runtime) {
          .methods = kSoundMethods});
 }
 
-} // namespace zimo::bindings
+} // namespace zimo::running

@@ -8,7 +8,7 @@
 
 #include <QString>
 
-namespace zimo::bindings {
+namespace zimo::running {
 
 // The engine keeps text as UTF-8 with lone surrogates in their three-byte form, so text
 // that is not well-formed UTF-16 (a file name's undecodable bytes, carried as lone
@@ -31,4 +31,4 @@ std::optional<display::PropertyValue> toProperty(script::Engine& engine, display
 // Stream metadata as script objects and arrays.
 script::Value fromMedia(script::Engine& engine, const media::AmfValue& value);
 
-} // namespace zimo::bindings
+} // namespace zimo::running

@@ -3,7 +3,7 @@
 #include "clip_object.h"
 #include "convert.h"
 #include "media_objects.h"
-#include "movie_runtime.h"
+#include "running_movie.h"
 
 #include "display/hit_test.h"
 #include "display/movie_clip.h"
@@ -11,7 +11,7 @@
 
 #include <cmath>
 
-namespace zimo::bindings {
+namespace zimo::running {
 
 using script::NativeCall;
 using script::Value;
@@ -49,8 +49,8 @@ void gotoFrame(NativeCall& call, bool stop) {
     stop ? clip->gotoAndStop(f) : clip->gotoAndPlay(f);
 }
 
-MovieRuntime& runtimeOf(NativeCall& call) {
-    return static_cast<MovieRuntime&>(call.engine.host()); // the host of its own engine
+RunningMovie& movieOf(NativeCall& call) {
+    return static_cast<RunningMovie&>(call.engine.host()); // the host of its own engine
 }
 
 Value none(NativeCall&) {
@@ -77,7 +77,7 @@ Value createEmptyMovieClip(NativeCall& call) {
     if (!std::isfinite(depth)) return Value();
     auto* made = clip->createEmptyMovieClip(toQString(call.engine.toString(call.arg(0))),
                                             static_cast<int>(depth) + kScriptDepthBase);
-    return made ? Value(runtimeOf(call).objectFor(*made)) : Value();
+    return made ? Value(movieOf(call).objectFor(*made)) : Value();
 }
 
 Value getNextHighestDepth(NativeCall& call) {
@@ -93,7 +93,7 @@ Value attachAudio(NativeCall& call) {
 
 // The whole movie is in memory once loaded: loaded and total bytes agree.
 Value movieBytes(NativeCall& call) {
-    return Value(double(runtimeOf(call).movieSize()));
+    return Value(double(movieOf(call).movieSize()));
 }
 
 // --- What every item on the stage has ----------------------------------------------------------
@@ -189,8 +189,8 @@ const script::NativeMethod kVideoMethods[] = {
 
 } // namespace
 
-ItemPrototypes defineItemClasses(MovieRuntime& runtime) {
-    script::Engine& engine = runtime.engine();
+ItemPrototypes defineItemClasses(RunningMovie& movie) {
+    script::Engine& engine = movie.engine();
     // The prototype of a class whose instances the display list makes; items on the stage
     // (all but text fields) have the display methods as well.
     const auto define = [&engine](const char* name, std::span<const script::NativeMethod> methods,
@@ -212,11 +212,11 @@ namespace {
 
 class StageObject final : public script::Object {
 public:
-    StageObject(script::Object* proto, MovieRuntime& runtime)
-        : script::Object(proto), runtime_(&runtime) {}
+    StageObject(script::Object* proto, RunningMovie& movie)
+        : script::Object(proto), movie_(&movie) {}
 
     std::optional<Value> hostGet(script::Engine&, const std::string& name) override {
-        stage::Stage& stage = runtime_->stage();
+        stage::Stage& stage = movie_->stage();
         if (name == "width") return Value(stage.stageSize().width());
         if (name == "height") return Value(stage.stageSize().height());
         if (name == "scaleMode")
@@ -228,8 +228,8 @@ public:
     bool hostSet(script::Engine& engine, const std::string& name, const Value& value) override {
         if (name == "scaleMode") {
             const std::string mode = engine.toString(value);
-            runtime_->stage().setScaleMode(mode == "noScale" ? stage::ScaleMode::NoScale
-                                                             : stage::ScaleMode::ShowAll);
+            movie_->stage().setScaleMode(mode == "noScale" ? stage::ScaleMode::NoScale
+                                                           : stage::ScaleMode::ShowAll);
             return true;
         }
         if (name == "align") {
@@ -240,15 +240,15 @@ public:
     }
 
 private:
-    MovieRuntime* runtime_;
+    RunningMovie* movie_;
     std::string align_;
 };
 
 } // namespace
 
-script::Object* defineStage(MovieRuntime& runtime) {
-    script::Engine& engine = runtime.engine();
-    auto* stage = engine.make<StageObject>(engine.objectPrototype(), runtime);
+script::Object* defineStage(RunningMovie& movie) {
+    script::Engine& engine = movie.engine();
+    auto* stage = engine.make<StageObject>(engine.objectPrototype(), movie);
     engine.globals()->define("Stage", Value(stage), script::DontEnum);
     // addListener, removeListener and broadcastMessage, as every broadcaster has.
     Value broadcaster = engine.get(Value(engine.globals()), "AsBroadcaster");
@@ -257,4 +257,4 @@ script::Object* defineStage(MovieRuntime& runtime) {
     return stage;
 }
 
-} // namespace zimo::bindings
+} // namespace zimo::running

@@ -2,8 +2,8 @@
 // picture and its sound, for every pair of codecs a Flash Video file may carry.
 #include "movie_fixture.h"
 
-#include "bindings/media_objects.h"
 #include "display/video_surface.h"
+#include "running/media_objects.h"
 
 #include "clips.h"
 
@@ -19,7 +19,7 @@ protected:
     }
     int shownNumber() {
         auto* surface =
-            dynamic_cast<zimo::display::VideoSurface*>(runtime.stage().find(u"vidplayer.player"));
+            dynamic_cast<zimo::display::VideoSurface*>(movie.stage().find(u"vidplayer.player"));
         return surface ? pictureNumber(surface->picture()) : -1;
     }
 };
@@ -38,12 +38,12 @@ TEST_F(EndRestart, PlayPauseAtTheEndPlaysAgainFromTheStartWithSound) {
         }));
         const int last = shownNumber();
         EXPECT_GE(last, 45);
-        runtime.pointerPress(button);
-        runtime.pointerRelease(button);
+        movie.pointerPress(button);
+        movie.pointerRelease(button);
         EXPECT_EQ(var("controlpanel.playpause._currentframe"), "1");
         ticks(1);
         EXPECT_LT(num("ns.time"), 0.1);
-        const zimo::media::Stream& stream = runtime.streams().front()->stream();
+        const zimo::media::Stream& stream = movie.streams().front()->stream();
         EXPECT_NEAR(stream.stats().soundFrom, 0, 1e-6);
         EXPECT_LE(shownNumber(), 2);
         ticks(15);

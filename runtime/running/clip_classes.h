@@ -6,9 +6,9 @@ namespace zimo::script {
 class Object;
 }
 
-namespace zimo::bindings {
+namespace zimo::running {
 
-class MovieRuntime;
+class RunningMovie;
 
 struct ItemPrototypes {
     script::Object* movieClip = nullptr;
@@ -17,8 +17,8 @@ struct ItemPrototypes {
     script::Object* button = nullptr;
 };
 
-ItemPrototypes defineItemClasses(MovieRuntime& runtime);
+ItemPrototypes defineItemClasses(RunningMovie& movie);
 // The Stage object on the globals; returns it. It broadcasts onResize to its listeners.
-script::Object* defineStage(MovieRuntime& runtime);
+script::Object* defineStage(RunningMovie& movie);
 
-} // namespace zimo::bindings
+} // namespace zimo::running

@@ -36,7 +36,7 @@ TEST_F(Movie, AssignmentsBeforeTheMainScriptAreNotActedUpon) {
     loadOnly();
     set("Rpt", "1");
     set("Vlm", "1000");
-    runtime.settle();
+    movie.settle();
     EXPECT_EQ(var("Rpt"), "0");
     EXPECT_NEAR(num("controlpanel.volumecontrol.volumeslider._x"), 52.8, 1e-9);
 }

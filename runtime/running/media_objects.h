@@ -7,21 +7,21 @@
 
 #include <memory>
 
-namespace zimo::bindings {
+namespace zimo::running {
 
 class ClipObject;
-class MovieRuntime;
+class RunningMovie;
 
 class StreamObject final : public script::Object {
 public:
-    StreamObject(MovieRuntime& runtime, media::Stream::Options options);
+    StreamObject(RunningMovie& movie, media::Stream::Options options);
     ~StreamObject() override;
 
     media::Stream& stream() { return *stream_; }
     std::optional<script::Value> hostGet(script::Engine& engine, const std::string& name) override;
 
 private:
-    MovieRuntime* runtime_;
+    RunningMovie* movie_;
     std::unique_ptr<media::Stream> stream_;
 };
 
@@ -36,6 +36,6 @@ public:
 };
 
 // Sets up NetConnection, NetStream and Sound on the engine's globals.
-void defineMediaClasses(MovieRuntime& runtime);
+void defineMediaClasses(RunningMovie& movie);
 
-} // namespace zimo::bindings
+} // namespace zimo::running

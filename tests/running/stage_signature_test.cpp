@@ -20,7 +20,7 @@ protected:
         start();
         ticks(1);
     }
-    std::uint64_t signature() { return stageSignature(runtime.stage()); }
+    std::uint64_t signature() { return stageSignature(movie.stage()); }
 };
 
 TEST_F(StageSignature, StandsStillWhileNothingShowsAChange) {
@@ -64,12 +64,12 @@ TEST_F(StageSignature, FollowsPicturesTextAndTheViewSize) {
     }
     EXPECT_GE(changes, 24);
     // Paused, with the panel hidden: nothing moves.
-    runtime.engine().callMethod(runtime.engine().getVariable(runtime.root(), "ns"), "pause");
+    movie.engine().callMethod(movie.engine().getVariable(movie.root(), "ns"), "pause");
     ticks(2);
     last = signature();
     ticks(30);
     EXPECT_EQ(signature(), last);
-    runtime.stage().setViewSize(QSize(640, 480));
+    movie.stage().setViewSize(QSize(640, 480));
     EXPECT_NE(signature(), last);
 }
 
@@ -77,22 +77,22 @@ TEST_F(StageSignature, ANewPictureRepaintsItsRectangleAndThePanelItsStrip) {
     set("Ff", makeClip({640, 360, 2})); // 480 × 270 at y = 45, the panel hidden
     ticks(3);
     const QRect view(0, 0, 480, 360);
-    zimo::StageLook last = stageLook(runtime.stage());
+    zimo::StageLook last = stageLook(movie.stage());
     QRegion area;
     for (int i = 0; i < 10 && area.isEmpty(); ++i) {
         ticks(1);
-        area = changedArea(last, stageLook(runtime.stage()), view);
+        area = changedArea(last, stageLook(movie.stage()), view);
     }
     EXPECT_EQ(area.boundingRect(), QRect(0, 43, 480, 274)); // with 2 px for smoothed edges
-    last = stageLook(runtime.stage());
+    last = stageLook(movie.stage());
     set("Vlm", "1001"); // the panel wakes over the bottom of the picture
-    area = changedArea(last, stageLook(runtime.stage()), view);
+    area = changedArea(last, stageLook(movie.stage()), view);
     EXPECT_EQ(area.boundingRect().bottom(), 359);
     EXPECT_GT(area.boundingRect().top(), 320);
     // A new view size repaints everything.
-    last = stageLook(runtime.stage());
-    runtime.stage().setViewSize(QSize(640, 480));
-    EXPECT_EQ(changedArea(last, stageLook(runtime.stage()), view), QRegion(view));
+    last = stageLook(movie.stage());
+    movie.stage().setViewSize(QSize(640, 480));
+    EXPECT_EQ(changedArea(last, stageLook(movie.stage()), view), QRegion(view));
 }
 
 } // namespace

@@ -20,12 +20,12 @@
 #include <unordered_map>
 #include <vector>
 
-namespace zimo::bindings {
+namespace zimo::running {
 
 class ClipObject;
 class StreamObject;
 
-class MovieRuntime final : public display::ActionSink, public script::Host {
+class RunningMovie final : public display::ActionSink, public script::Host {
 public:
     struct Options {
         // The media clock of every stream; null for the system clock.
@@ -34,10 +34,10 @@ public:
         bool soundOutput = true;
     };
 
-    explicit MovieRuntime(Options options);
-    ~MovieRuntime() override;
-    MovieRuntime(const MovieRuntime&) = delete;
-    MovieRuntime& operator=(const MovieRuntime&) = delete;
+    explicit RunningMovie(Options options);
+    ~RunningMovie() override;
+    RunningMovie(const RunningMovie&) = delete;
+    RunningMovie& operator=(const RunningMovie&) = delete;
 
     // Loads a movie file and enters its first frame (running that frame's actions).
     bool load(std::span<const std::uint8_t> file);
@@ -135,4 +135,4 @@ private:
     std::function<void()> streamNotifier_;
 };
 
-} // namespace zimo::bindings
+} // namespace zimo::running

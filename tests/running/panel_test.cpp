@@ -15,13 +15,13 @@ protected:
     }
     Value callRoot(const char* function, std::initializer_list<Value> args) {
         std::vector<Value> list(args);
-        auto& engine = runtime.engine();
-        return engine.callMethod(Value(runtime.root()), function, list);
+        auto& engine = movie.engine();
+        return engine.callMethod(Value(movie.root()), function, list);
     }
     double volume() {
-        auto& engine = runtime.engine();
+        auto& engine = movie.engine();
         return engine.toNumber(
-            engine.callMethod(engine.getVariable(runtime.root(), "audio"), "getVolume"));
+            engine.callMethod(engine.getVariable(movie.root(), "audio"), "getVolume"));
     }
     void playClip(const ClipSpec& clip) {
         set("Ff", makeClip(clip));
@@ -33,13 +33,13 @@ protected:
 
 TEST_F(Panel, WakesOnADiagonalMoveAndFadesOnSchedule) {
     EXPECT_NEAR(num("controlpanel._alpha"), 0, 1e-9);
-    runtime.pointerMove({100, panelTop() + 10});
+    movie.pointerMove({100, panelTop() + 10});
     ticks(1); // the wake-up tick
     EXPECT_NEAR(num("controlpanel._alpha"), 100, 1e-9);
     ticks(42);
     EXPECT_NEAR(num("controlpanel._alpha"), 100, 1e-9);
     // A purely horizontal move does not renew it.
-    runtime.pointerMove({180, panelTop() + 10});
+    movie.pointerMove({180, panelTop() + 10});
     ticks(1); // the 43rd tick after the wake-up
     EXPECT_NEAR(num("controlpanel._alpha"), 100, 1e-9);
     ticks(1); // the 44th: the first fade step
@@ -49,7 +49,7 @@ TEST_F(Panel, WakesOnADiagonalMoveAndFadesOnSchedule) {
     ticks(1); // the 63rd: transparent
     EXPECT_NEAR(num("controlpanel._alpha"), 0, 1e-9);
     // A pointer away from the panel wakes nothing.
-    runtime.pointerMove({50, 50});
+    movie.pointerMove({50, 50});
     ticks(1);
     EXPECT_NEAR(num("controlpanel._alpha"), 0, 1e-9);
 }
@@ -83,7 +83,7 @@ TEST_F(Panel, MuteBeforeAnyStepRestoresTheStoredPosition) {
 }
 
 TEST_F(Panel, FormatsTimes) {
-    auto& engine = runtime.engine();
+    auto& engine = movie.engine();
     auto format = [&](double s) { return engine.toString(callRoot("formattime", {Value(s)})); };
     EXPECT_EQ(format(600), "10:00");
     EXPECT_EQ(format(59.5), "00:59");
@@ -98,14 +98,14 @@ TEST_F(Panel, PlayPauseTogglesTheButtonAndTheStream) {
     ASSERT_TRUE(tickUntil([&] { return num("ns.time") > 0.3; }));
     EXPECT_EQ(var("controlpanel.playpause._currentframe"), "1");
     const QPointF button(14, panelTop() + 13);
-    runtime.pointerPress(button);
-    runtime.pointerRelease(button);
+    movie.pointerPress(button);
+    movie.pointerRelease(button);
     EXPECT_EQ(var("controlpanel.playpause._currentframe"), "2");
     const double paused = num("ns.time");
     ticks(10);
     EXPECT_NEAR(num("ns.time"), paused, 1e-6);
-    runtime.pointerPress(button);
-    runtime.pointerRelease(button);
+    movie.pointerPress(button);
+    movie.pointerRelease(button);
     EXPECT_EQ(var("controlpanel.playpause._currentframe"), "1");
     ticks(10);
     EXPECT_GT(num("ns.time"), paused + 0.2);
@@ -115,8 +115,8 @@ TEST_F(Panel, ClickOnTheStripSeeksByItsOwnFormula) {
     playClip({160, 120, 4});
     const double total = num("totaltime");
     const double x = 200;
-    runtime.pointerPress({x, panelTop() + 14});
-    runtime.pointerRelease({x, panelTop() + 14});
+    movie.pointerPress({x, panelTop() + 14});
+    movie.pointerRelease({x, panelTop() + 14});
     ticks(1);
     const double expected = (x - 40) / num("controlpanel.seektotime._width") * total;
     EXPECT_NEAR(num("ns.time"), expected, 0.05);
@@ -135,19 +135,19 @@ TEST_F(Panel, DraggingTheKnobWhilePausedEndsPlaying) {
     playClip({160, 120, 4});
     ticks(5);
     const QPointF button(14, panelTop() + 13);
-    runtime.pointerPress(button);
-    runtime.pointerRelease(button);
+    movie.pointerPress(button);
+    movie.pointerRelease(button);
     ASSERT_EQ(var("controlpanel.playpause._currentframe"), "2");
     // The knob, on the stage.
     const double knobX = num("controlpanel.slider._x") * 1.00345;
     const double knobY = panelTop() + num("controlpanel.slider._y");
-    runtime.pointerMove({knobX, knobY});
-    runtime.pointerPress({knobX, knobY});
+    movie.pointerMove({knobX, knobY});
+    movie.pointerPress({knobX, knobY});
     EXPECT_EQ(var("slidingposition"), "true");
-    runtime.pointerMove({knobX + 150, knobY + 30}); // off the knob's line: it stays on it
+    movie.pointerMove({knobX + 150, knobY + 30}); // off the knob's line: it stays on it
     ticks(2);
     EXPECT_NEAR(num("controlpanel.slider._y"), knobY - panelTop(), 1e-6);
-    runtime.pointerRelease({knobX + 150, knobY + 30});
+    movie.pointerRelease({knobX + 150, knobY + 30});
     EXPECT_EQ(var("slidingposition"), "false");
     EXPECT_EQ(var("controlpanel.playpause._currentframe"), "1");
     const double landed = num("ns.time");

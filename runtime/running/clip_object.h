@@ -9,20 +9,20 @@
 
 #include <memory>
 
-namespace zimo::bindings {
+namespace zimo::running {
 
-class MovieRuntime;
+class RunningMovie;
 class StreamObject;
 
 class ClipObject final : public script::Object {
 public:
-    ClipObject(script::Object* proto, MovieRuntime& runtime,
+    ClipObject(script::Object* proto, RunningMovie& movie,
                std::weak_ptr<display::DisplayObject> item)
-        : script::Object(proto), runtime_(&runtime), item_(std::move(item)) {}
+        : script::Object(proto), movie_(&movie), item_(std::move(item)) {}
 
     // The item, or null once it has left the display list and been destroyed.
     std::shared_ptr<display::DisplayObject> item() const { return item_.lock(); }
-    MovieRuntime& runtime() const { return *runtime_; }
+    RunningMovie& movie() const { return *movie_; }
 
     std::string_view typeOf() const override;
     std::optional<std::string> stringForm() const override;
@@ -40,8 +40,8 @@ public:
     std::uint64_t shownSerial = 0;
 
 private:
-    MovieRuntime* runtime_;
+    RunningMovie* movie_;
     std::weak_ptr<display::DisplayObject> item_;
 };
 
-} // namespace zimo::bindings
+} // namespace zimo::running

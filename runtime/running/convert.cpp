@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-namespace zimo::bindings {
+namespace zimo::running {
 
 script::Value fromProperty(const display::PropertyValue& value) {
     if (const auto* n = std::get_if<double>(&value)) return script::Value(*n);
@@ -57,4 +57,4 @@ script::Value fromMedia(script::Engine& engine, const media::AmfValue& value) {
     return {};
 }
 
-} // namespace zimo::bindings
+} // namespace zimo::running

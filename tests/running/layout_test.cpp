@@ -18,7 +18,7 @@ protected:
         ticks(1);
     }
     void resize(int w, int h) {
-        runtime.stage().setViewSize(QSize(w, h));
+        movie.stage().setViewSize(QSize(w, h));
         ticks(1);
     }
     void expectPicture(double x, double y, double w, double h) {

@@ -2,14 +2,14 @@
 
 #include "convert.h"
 #include "media_objects.h"
-#include "movie_runtime.h"
+#include "running_movie.h"
 
 #include "display/container.h"
 #include "display/edit_text.h"
 #include "display/video_surface.h"
 #include "script/engine.h"
 
-namespace zimo::bindings {
+namespace zimo::running {
 
 namespace {
 
@@ -37,14 +37,14 @@ std::optional<script::Value> ClipObject::hostGet(script::Engine& engine, const s
     if (!it) return std::nullopt;
     const QString qname = toQString(name);
     if (const auto p = display::propertyByName(qname)) {
-        const display::PropertyValue v = display::getProperty(*it, *p, runtime_->stage().mouse());
+        const display::PropertyValue v = display::getProperty(*it, *p, movie_->stage().mouse());
         if (!std::holds_alternative<std::monostate>(v)) return fromProperty(v);
     }
     if (name == "_parent") {
-        if (auto* parent = it->parent()) return script::Value(runtime_->objectFor(*parent));
+        if (auto* parent = it->parent()) return script::Value(movie_->objectFor(*parent));
         return script::Value();
     }
-    if (name == "_root") return script::Value(runtime_->root());
+    if (name == "_root") return script::Value(movie_->root());
     if (name == "_target") return script::Value(targetPath(*it));
     if (auto* video = dynamic_cast<display::VideoSurface*>(it.get())) {
         if (name == "smoothing") return script::Value(video->smoothing());
@@ -56,7 +56,7 @@ std::optional<script::Value> ClipObject::hostGet(script::Engine& engine, const s
     }
     if (auto* container = dynamic_cast<display::Container*>(it.get())) {
         if (auto* child = container->childByName(qname)) {
-            if (auto* object = runtime_->objectFor(*child)) return script::Value(object);
+            if (auto* object = movie_->objectFor(*child)) return script::Value(object);
         }
     }
     (void)engine;
@@ -100,4 +100,4 @@ void ClipObject::trace(script::Tracer& t) const {
     t.mark(videoStream);
 }
 
-} // namespace zimo::bindings
+} // namespace zimo::running

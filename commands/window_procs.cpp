@@ -6,8 +6,8 @@
 #include "commands/wheel_resize.h"
 #include "commands/window_modes.h"
 #include "files/file_intake.h"
-#include "globals.h"
-#include "startup.h"
+#include "shell/globals.h"
+#include "shell/startup.h"
 
 #include <QContextMenuEvent>
 #include <QDropEvent>

@@ -2,29 +2,29 @@
 
 #include <QFile>
 
-MovieFixture::MovieFixture() : runtime({&clock, false}) {}
+MovieFixture::MovieFixture() : movie({&clock, false}) {}
 
 void MovieFixture::SetUp() {
-    runtime.stage().setViewSize(QSize(480, 360));
+    movie.stage().setViewSize(QSize(480, 360));
 }
 
 void MovieFixture::loadOnly() {
     QFile file(ZIMO_MOVIE_SWF);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
-    ASSERT_TRUE(runtime.load({reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                              static_cast<std::size_t>(bytes.size())}));
+    ASSERT_TRUE(movie.load({reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                            static_cast<std::size_t>(bytes.size())}));
 }
 
 void MovieFixture::start() {
     loadOnly();
-    runtime.settle();
+    movie.settle();
 }
 
 void MovieFixture::ticks(int n) {
     for (int i = 0; i < n; ++i) {
         clock.advanceUs(33333);
-        runtime.waitForStreams();
-        runtime.tick(1000.0 / 30);
+        movie.waitForStreams();
+        movie.tick(1000.0 / 30);
     }
 }

@@ -112,7 +112,7 @@ TEST_F(Playback, PlaysTheRealVp6AlphaSample) {
     EXPECT_NEAR(num("totaltime"), 3.56, 0.05);
     ASSERT_TRUE(tickUntil([&] { return num("ns.time") > 0.5; }));
     // The picture reaches the surface.
-    auto* surface = runtime.stage().find(u"vidplayer.player");
+    auto* surface = movie.stage().find(u"vidplayer.player");
     ASSERT_NE(surface, nullptr);
 }
 

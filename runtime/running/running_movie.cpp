@@ -1,4 +1,4 @@
-#include "movie_runtime.h"
+#include "running_movie.h"
 
 #include "clip_classes.h"
 #include "clip_object.h"
@@ -15,7 +15,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace zimo::bindings {
+namespace zimo::running {
 
 using script::Value;
 
@@ -60,7 +60,7 @@ display::MovieClip* clipFor(script::Object* target) {
 
 } // namespace
 
-MovieRuntime::MovieRuntime(Options options)
+RunningMovie::RunningMovie(Options options)
     : options_(options), engine_(std::make_unique<script::Engine>(this)) {
     stage_.setActionSink(this);
     stage_.setStageResizeHandler([this] {
@@ -69,7 +69,7 @@ MovieRuntime::MovieRuntime(Options options)
     defineClasses();
 }
 
-MovieRuntime::~MovieRuntime() {
+RunningMovie::~RunningMovie() {
     // The display list goes first, without telling anyone; then the script objects, whose
     // streams stop as they go.
     stage_.setActionSink(nullptr);
@@ -82,7 +82,7 @@ MovieRuntime::~MovieRuntime() {
     engine_.reset();
 }
 
-void MovieRuntime::defineClasses() {
+void RunningMovie::defineClasses() {
     const ItemPrototypes protos = defineItemClasses(*this);
     movieClipProto_ = protos.movieClip;
     videoProto_ = protos.video;
@@ -97,7 +97,7 @@ void MovieRuntime::defineClasses() {
     stageObjectPin_ = script::Pinned(*engine_, stageObject_);
 }
 
-bool MovieRuntime::load(std::span<const std::uint8_t> file) {
+bool RunningMovie::load(std::span<const std::uint8_t> file) {
     // A movie that cannot be read leaves the one running as it is.
     swf::MovieLoad loaded = swf::loadMovie(file);
     if (!loaded) return false;
@@ -107,7 +107,7 @@ bool MovieRuntime::load(std::span<const std::uint8_t> file) {
     return true;
 }
 
-void MovieRuntime::settle() {
+void RunningMovie::settle() {
     for (int i = 0; i < kSettleTicks; ++i) {
         auto* root = stage_.root();
         if (!root || !root->playing()) {
@@ -121,19 +121,19 @@ void MovieRuntime::settle() {
     }
 }
 
-double MovieRuntime::frameIntervalMs() const {
+double RunningMovie::frameIntervalMs() const {
     const double rate = stage_.frameRate();
     return rate > 0 ? 1000.0 / rate : 1000.0 / 12;
 }
 
-bool MovieRuntime::waitForStreams(int timeoutMs) {
+bool RunningMovie::waitForStreams(int timeoutMs) {
     bool all = true;
     for (StreamObject* stream : streams_)
         all = stream->stream().waitForDecoder(std::chrono::milliseconds(timeoutMs)) && all;
     return all;
 }
 
-void MovieRuntime::tick(double elapsedMs) {
+void RunningMovie::tick(double elapsedMs) {
     engine_->advanceTime(elapsedMs);
     deliverStreamReports();
     refreshPressTakers();
@@ -141,18 +141,18 @@ void MovieRuntime::tick(double elapsedMs) {
     showStreamPictures();
 }
 
-void MovieRuntime::tickDone() {
+void RunningMovie::tickDone() {
     runEnterFrameHandlers();
     updateTextFields();
 }
 
-void MovieRuntime::setVariable(const QString& name, const QString& value) {
+void RunningMovie::setVariable(const QString& name, const QString& value) {
     if (auto* r = root())
         engine_->setVariable(r, script::toUtf8(utf16(name)), Value(script::toUtf8(utf16(value))));
     stage_.runActions(); // timeline moves the watchers made
 }
 
-QString MovieRuntime::getVariable(const QString& path) {
+QString RunningMovie::getVariable(const QString& path) {
     auto* r = root();
     if (!r) return {};
     const Value v = engine_->getVariable(r, script::toUtf8(utf16(path)));
@@ -164,20 +164,20 @@ QString MovieRuntime::getVariable(const QString& path) {
     return toQString(engine_->toString(v));
 }
 
-void MovieRuntime::pointerMove(QPointF stagePoint) {
+void RunningMovie::pointerMove(QPointF stagePoint) {
     stage_.pointerMove(stagePoint);
 }
 
-void MovieRuntime::pointerPress(QPointF stagePoint) {
+void RunningMovie::pointerPress(QPointF stagePoint) {
     refreshPressTakers();
     stage_.pointerPress(stagePoint);
 }
 
-void MovieRuntime::pointerRelease(QPointF stagePoint) {
+void RunningMovie::pointerRelease(QPointF stagePoint) {
     stage_.pointerRelease(stagePoint);
 }
 
-ClipObject* MovieRuntime::objectFor(display::DisplayObject& item) {
+ClipObject* RunningMovie::objectFor(display::DisplayObject& item) {
     if (auto it = objects_.find(&item); it != objects_.end())
         return static_cast<ClipObject*>(it->second.get());
     script::Object* proto = nullptr;
@@ -202,35 +202,35 @@ ClipObject* MovieRuntime::objectFor(display::DisplayObject& item) {
     return object;
 }
 
-void MovieRuntime::addStream(StreamObject* stream) {
+void RunningMovie::addStream(StreamObject* stream) {
     streams_.push_back(stream);
     stream->stream().setReportNotifier(streamNotifier_);
 }
 
-void MovieRuntime::setStreamNotifier(std::function<void()> notifier) {
+void RunningMovie::setStreamNotifier(std::function<void()> notifier) {
     streamNotifier_ = std::move(notifier);
     for (StreamObject* stream : streams_)
         stream->stream().setReportNotifier(streamNotifier_);
 }
 
-void MovieRuntime::removeStream(StreamObject* stream) {
+void RunningMovie::removeStream(StreamObject* stream) {
     streams_.erase(std::remove(streams_.begin(), streams_.end(), stream), streams_.end());
 }
 
-void MovieRuntime::frameActions(display::MovieClip& clip, std::span<const std::uint8_t> actions) {
+void RunningMovie::frameActions(display::MovieClip& clip, std::span<const std::uint8_t> actions) {
     if (auto* object = objectFor(clip)) engine_->runActions(actions, object);
 }
 
-void MovieRuntime::itemRemoved(display::DisplayObject& item) {
+void RunningMovie::itemRemoved(display::DisplayObject& item) {
     objects_.erase(&item);
 }
 
-void MovieRuntime::pointerEvent(display::DisplayObject& target, display::PointerEvent event) {
+void RunningMovie::pointerEvent(display::DisplayObject& target, display::PointerEvent event) {
     if (auto* object = objectFor(target)) engine_->callMethod(Value(object), handlerName(event));
 }
 
 // Only items whose scripts handle presses take them; the rest let presses through.
-void MovieRuntime::refreshPressTakers() {
+void RunningMovie::refreshPressTakers() {
     static const char* const kHandlers[] = {"onPress", "onRelease", "onReleaseOutside"};
     for (auto& [item, pinned] : objects_) {
         auto* object = static_cast<ClipObject*>(pinned.get());
@@ -245,7 +245,7 @@ void MovieRuntime::refreshPressTakers() {
     }
 }
 
-void MovieRuntime::runEnterFrameHandlers() {
+void RunningMovie::runEnterFrameHandlers() {
     auto* rootClip = stage_.root();
     if (!rootClip) return;
     std::vector<script::Pinned> targets;
@@ -261,7 +261,7 @@ void MovieRuntime::runEnterFrameHandlers() {
 }
 
 // A text field bound to a variable shows its value on the field's timeline.
-void MovieRuntime::updateTextFields() {
+void RunningMovie::updateTextFields() {
     auto* rootClip = stage_.root();
     if (!rootClip) return;
     forEachItem(*rootClip, [&](display::DisplayObject& item) {
@@ -277,7 +277,7 @@ void MovieRuntime::updateTextFields() {
     });
 }
 
-void MovieRuntime::deliverStreamReports() {
+void RunningMovie::deliverStreamReports() {
     // Reports may open or close streams, so work on a copy of the list.
     const std::vector<StreamObject*> streams = streams_;
     for (StreamObject* stream : streams) {
@@ -301,11 +301,11 @@ void MovieRuntime::deliverStreamReports() {
     }
 }
 
-bool MovieRuntime::refreshPictures() {
+bool RunningMovie::refreshPictures() {
     return showStreamPictures();
 }
 
-std::optional<int> MovieRuntime::nextPictureDueMs() {
+std::optional<int> RunningMovie::nextPictureDueMs() {
     std::optional<int> soonest;
     for (StreamObject* s : streams_) {
         const auto us = s->stream().nextPictureDueUs();
@@ -316,7 +316,7 @@ std::optional<int> MovieRuntime::nextPictureDueMs() {
     return soonest;
 }
 
-bool MovieRuntime::showStreamPictures() {
+bool RunningMovie::showStreamPictures() {
     bool changed = false;
     const QTransform stageToDevice =
         stage_.stageToView() * QTransform::fromScale(devicePixelRatio_, devicePixelRatio_);
@@ -345,38 +345,38 @@ bool MovieRuntime::showStreamPictures() {
     return changed;
 }
 
-script::Object* MovieRuntime::root() {
+script::Object* RunningMovie::root() {
     auto* rootClip = stage_.root();
     return rootClip ? objectFor(*rootClip) : nullptr;
 }
 
-void MovieRuntime::play(script::Object* target) {
+void RunningMovie::play(script::Object* target) {
     if (auto* clip = clipFor(target)) clip->play();
 }
 
-void MovieRuntime::stop(script::Object* target) {
+void RunningMovie::stop(script::Object* target) {
     if (auto* clip = clipFor(target)) clip->stop();
 }
 
-void MovieRuntime::nextFrame(script::Object* target) {
+void RunningMovie::nextFrame(script::Object* target) {
     if (auto* clip = clipFor(target)) clip->nextFrame();
 }
 
-void MovieRuntime::prevFrame(script::Object* target) {
+void RunningMovie::prevFrame(script::Object* target) {
     if (auto* clip = clipFor(target)) clip->prevFrame();
 }
 
-void MovieRuntime::gotoFrame(script::Object* target, int frame, bool play) {
+void RunningMovie::gotoFrame(script::Object* target, int frame, bool play) {
     auto* clip = clipFor(target);
     if (!clip) return;
     play ? clip->gotoAndPlay(frame + 1) : clip->gotoAndStop(frame + 1);
 }
 
-void MovieRuntime::gotoLabel(script::Object* target, const std::string& label, bool play) {
+void RunningMovie::gotoLabel(script::Object* target, const std::string& label, bool play) {
     if (auto* clip = clipFor(target)) clip->gotoLabel(toQString(label), !play);
 }
 
-void MovieRuntime::startDrag(script::Object* target, bool lockCenter,
+void RunningMovie::startDrag(script::Object* target, bool lockCenter,
                              const script::DragRect* limits) {
     auto* object = dynamic_cast<ClipObject*>(target);
     auto item = object ? object->item() : nullptr;
@@ -393,8 +393,8 @@ void MovieRuntime::startDrag(script::Object* target, bool lockCenter,
     stage_.startDrag(*item, lockCenter, bounds);
 }
 
-void MovieRuntime::stopDrag() {
+void RunningMovie::stopDrag() {
     stage_.stopDrag();
 }
 
-} // namespace zimo::bindings
+} // namespace zimo::running
