@@ -16,17 +16,24 @@ for _ in $(seq 400); do [ -s "$fdfile" ] && break; sleep 0.05; done
 export DISPLAY=":$(cat "$fdfile")"
 rm -f "$fdfile"
 wm=
+wm_log=$(mktemp)
+wm_up() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 if [ $wm_wanted = 1 ]; then
-    openbox >/dev/null 2>&1 &
+    openbox >/dev/null 2>"$wm_log" &
     wm=$!
     for _ in $(seq 400); do
-        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+        wm_up && break
+        # A window manager that gave up says why, and gets another start.
+        if ! kill -0 "$wm" 2>/dev/null; then
+            echo "with-x.sh: openbox ended at start: $(tr '\n' ' ' <"$wm_log")" >&2
+            openbox >/dev/null 2>"$wm_log" &
+            wm=$!
+        fi
         sleep 0.05
     done
-    if ! xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
-        echo "with-x.sh: the window manager did not start" >&2
-    fi
+    wm_up || echo "with-x.sh: the window manager did not start: $(tr '\n' ' ' <"$wm_log")" >&2
 fi
+rm -f "$wm_log"
 unset QT_QPA_PLATFORM
 set +e
 "$@"
