@@ -5,6 +5,7 @@
 #include "shell/globals.h"
 
 #include <QCursor>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QMainWindow>
 #include <QMenu>
@@ -69,6 +70,25 @@ QMargins FrameMargins() {
     return handle ? handle->frameMargins() : QMargins();
 }
 
+// For a moment after full screen ends, the window system may still answer with a size of
+// its own: a Wayland compositor's late reply, reckoned with or without the frame the
+// program draws, can leave the window smaller or larger than before by just that frame.
+// Such a size is taken back to the normal placement; any other size (the user's) stays.
+constexpr int kPlacementHoldMs = 3000;
+QElapsedTimer PlacementHold;
+
+void KeepNormalPlacement() {
+    if (!PlacementHold.isValid() || PlacementHold.elapsed() > kPlacementHoldMs) return;
+    if (IsZoomed() || !NormalPlacement.isValid()) return;
+    const QMargins frame = FrameMargins();
+    const QSize byFrame(frame.left() + frame.right(), frame.top() + frame.bottom());
+    const QSize size = MainWindow->size();
+    const QSize normal = NormalPlacement.size();
+    if (byFrame.isNull() || (size != normal - byFrame && size != normal + byFrame)) return;
+    PlacementHold.invalidate();
+    MainWindow->resize(normal);
+}
+
 } // namespace
 
 bool IsZoomed() {
@@ -123,6 +143,7 @@ void EnterFullScreen() {
 
 void MainWindowResized() {
     DropCaptionWhenFull();
+    KeepNormalPlacement();
 }
 
 void LeaveFullScreen() {
@@ -135,6 +156,7 @@ void LeaveFullScreen() {
     // Whatever the window manager remembered across the frame's changes, the window
     // goes back to its normal placement, also when it was maximised before.
     if (NormalPlacement.isValid()) MainWindow->setGeometry(NormalPlacement);
+    PlacementHold.start();
     SetScreenSaverActive(true);
     SetCursorVisible(true);
 }

@@ -20,7 +20,8 @@ void SetMenuBarVisible(bool show);
 void SetCaptionVisible(bool show);
 void EnterFullScreen();
 // Called when the main window's size changes: in full screen, the caption goes once the
-// window covers the screen.
+// window covers the screen; just after full screen, a size that differs from the normal
+// placement by the frame alone is put back.
 void MainWindowResized();
 void LeaveFullScreen();
 void ToggleFullScreen();
