@@ -1,6 +1,7 @@
 // Expressions: values, calls, assignments and operators.
 
 #include "generator.h"
+#include "visitor.h"
 
 #include <cmath>
 #include <functional>
@@ -9,8 +10,6 @@
 namespace zimo::asc {
 
 namespace {
-
-template <class... Fs> struct Visitor : Fs... { using Fs::operator()...; };
 
 bool isImplicit(const std::string& name) {
     return name == "this" || name == "arguments" || name == "_root" || name == "_parent" ||

@@ -3,6 +3,7 @@
 #include "codegen.h"
 #include "function_scan.h"
 #include "generator.h"
+#include "visitor.h"
 
 #include <algorithm>
 #include <optional>
@@ -10,8 +11,6 @@
 namespace zimo::asc {
 
 namespace {
-
-template <class... Fs> struct Visitor : Fs... { using Fs::operator()...; };
 
 // Registers 1 to 254 exist in a function; the count field is one byte.
 constexpr int kFunctionRegisterLimit = 255;

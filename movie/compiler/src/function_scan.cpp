@@ -1,4 +1,5 @@
 #include "function_scan.h"
+#include "visitor.h"
 
 #include <algorithm>
 
@@ -16,8 +17,6 @@ public:
     }
 
 private:
-    template <class... Fs> struct Visitor : Fs... { using Fs::operator()...; };
-
     void statement(const Stmt& s) {
         std::visit(Visitor{
                        [&](const VarDecl& d) {
