@@ -81,12 +81,12 @@ void KeepNormalPlacement() {
     if (!PlacementHold.isValid() || PlacementHold.elapsed() > kPlacementHoldMs) return;
     if (IsZoomed() || !NormalPlacement.isValid()) return;
     const QMargins frame = FrameMargins();
-    const QSize byFrame(frame.left() + frame.right(), frame.top() + frame.bottom());
     const QSize size = MainWindow->size();
-    const QSize normal = NormalPlacement.size();
-    if (byFrame.isNull() || (size != normal - byFrame && size != normal + byFrame)) return;
+    if (frame.isNull() || (size != NormalPlacement.marginsRemoved(frame).size() &&
+                           size != NormalPlacement.marginsAdded(frame).size()))
+        return;
     PlacementHold.invalidate();
-    MainWindow->resize(normal);
+    MainWindow->resize(NormalPlacement.size());
 }
 
 } // namespace
