@@ -31,5 +31,6 @@ int runCpu(int argc, char** argv);
 int runWake(int argc, char** argv);
 int runPictures(int argc, char** argv);
 int runPeerLag(int argc, char** argv);
+int runBound(int argc, char** argv);
 
 } // namespace zimo::bench

@@ -35,6 +35,13 @@ QRectF pictureRect(PlayerWidget& control) {
         .mapRect(surface->contentBounds());
 }
 
+// The size in device pixels the stage's picture was converted to.
+QSize pictureMadeFor(PlayerWidget& control) {
+    const auto* surface =
+        dynamic_cast<display::VideoSurface*>(control.movie().stage().find(u"vidplayer.player"));
+    return surface ? surface->pictureTarget().size : QSize();
+}
+
 // A grab of the strip at the top left of the picture on the screen, with the position at
 // that moment.
 void sampleLag(PlayerWidget& control, media::Stream& stream, LagProbe& lag) {
@@ -122,7 +129,9 @@ int runPlay(int argc, char** argv) {
         if (!streams.front()->stream().stats().ended) return;
         printFigures(streams.front()->stream(), wall.elapsed() / 1000.0);
         if (measureLag) std::printf(" %s", lag.figures().constData());
-        std::printf(" view=%dx%d\n", control->width(), control->height());
+        const QSize picture = pictureMadeFor(*control);
+        std::printf(" view=%dx%d picture=%dx%d\n", control->width(), control->height(),
+                    picture.width(), picture.height());
         app.quit();
     });
     // The window is up and the movie settled before the clip goes in.
