@@ -23,14 +23,18 @@ double processCpuSeconds() {
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
-PlayerWidget* showPlayer(QMainWindow& window, QSize size, bool fullScreen) {
-    auto* control = new PlayerWidget(&window);
-    window.setCentralWidget(control);
+void showWindow(QWidget& window, QSize size, bool fullScreen) {
     window.resize(size);
     if (fullScreen)
         window.showFullScreen();
     else
         window.show();
+}
+
+PlayerWidget* showPlayer(QMainWindow& window, QSize size, bool fullScreen) {
+    auto* control = new PlayerWidget(&window);
+    window.setCentralWidget(control);
+    showWindow(window, size, fullScreen);
     QTemporaryFile movie;
     const auto bytes = embeddedMovie();
     if (!movie.open() || movie.write(reinterpret_cast<const char*>(bytes.data()),

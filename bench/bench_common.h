@@ -18,6 +18,8 @@ namespace zimo::bench {
 std::span<const std::uint8_t> embeddedMovie();
 // CPU seconds (user + system) this process has used so far, all threads.
 double processCpuSeconds();
+// Shows the window at `size`, or full screen.
+void showWindow(QWidget& window, QSize size, bool fullScreen);
 // A window of `size` (or full screen) hosting the player control with the built-in movie
 // loaded, as the program shows it; null when the movie does not load.
 PlayerWidget* showPlayer(QMainWindow& window, QSize size, bool fullScreen);

@@ -76,11 +76,7 @@ int runBound(int argc, char** argv) {
 
     // Presenting the picture's rectangle for as long as the clip lasts.
     PresentOnly window(picture);
-    window.resize(view);
-    if (full)
-        window.showFullScreen();
-    else
-        window.show();
+    showWindow(window, view, full);
     QElapsedTimer wall;
     double presentCpu0 = 0;
     QTimer flush;

@@ -31,7 +31,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr,
                  "usage: zimo-bench play CLIP [WxH] | tick CLIP WxH [TICKS] | "
                  "wake CLIP WxH | pictures CLIP OUT.png | bound CLIP PICTURE-WxH WxH|full | "
-                 "cpu COMMAND... | "
-                 "peer-lag CLIP\n");
+                 "cpu COMMAND... | peer-lag CLIP\n");
     return 2;
 }

@@ -26,19 +26,22 @@ namespace {
 // A clip that has not ended by then has stalled.
 constexpr qint64 kGiveUpMs = 300'000;
 
+// The movie's video surface, where the clip's pictures go.
+const display::VideoSurface* videoSurface(PlayerWidget& control) {
+    return dynamic_cast<display::VideoSurface*>(control.movie().stage().find(u"vidplayer.player"));
+}
+
 // The picture's place in the control, in pixels: where the strip is read.
 QRectF pictureRect(PlayerWidget& control) {
-    auto& stage = control.movie().stage();
-    const auto* surface = dynamic_cast<display::VideoSurface*>(stage.find(u"vidplayer.player"));
+    const auto* surface = videoSurface(control);
     if (!surface) return {};
-    return (render::stageTransform(*surface) * stage.stageToView())
+    return (render::stageTransform(*surface) * control.movie().stage().stageToView())
         .mapRect(surface->contentBounds());
 }
 
 // The size in device pixels the stage's picture was converted to.
 QSize pictureMadeFor(PlayerWidget& control) {
-    const auto* surface =
-        dynamic_cast<display::VideoSurface*>(control.movie().stage().find(u"vidplayer.player"));
+    const auto* surface = videoSurface(control);
     return surface ? surface->pictureTarget().size : QSize();
 }
 
