@@ -1,5 +1,7 @@
 #include "media/picture_converter.h"
 
+#include "media/plane_halving.h"
+
 extern "C" {
 #include <libavutil/frame.h>
 #include <libavutil/imgutils.h>
@@ -43,6 +45,12 @@ bool scalesOnItsPlanes(AVPixelFormat format) {
     default:
         return false;
     }
+}
+
+// Whether every plane of a picture of this size has an even number of columns and rows.
+bool halvesExactly(const AVPixFmtDescriptor& desc, QSize size) {
+    return size.width() % (2 << desc.log2_chroma_w) == 0 &&
+           size.height() % (2 << desc.log2_chroma_h) == 0;
 }
 
 // The scaler converts 4:2:0 planes to RGB with its vector code only when the picture has
@@ -116,6 +124,17 @@ struct PictureConverter::Planes {
         size = s;
         return true;
     }
+    // Fills these planes with the halves of the planes of a picture twice their size, of
+    // the same format.
+    void halve(const AVPixFmtDescriptor& desc, const std::uint8_t* const* src,
+               const int* srcLinesize, QSize srcSize) {
+        for (int plane = 0; plane < 4 && src[plane] && data[plane]; ++plane) {
+            const bool chroma = plane == 1 || plane == 2;
+            const int w = srcSize.width() >> (chroma ? desc.log2_chroma_w : 0);
+            const int h = srcSize.height() >> (chroma ? desc.log2_chroma_h : 0);
+            halvePlane(src[plane], srcLinesize[plane], w, h, data[plane], linesize[plane]);
+        }
+    }
     // Fills the spare row of an odd picture's full-size planes (luma, alpha) with its
     // last row; the chroma planes of 4:2:0 have as many rows either way.
     void fillSpareRow() {
@@ -129,7 +148,9 @@ struct PictureConverter::Planes {
 };
 
 PictureConverter::PictureConverter()
-    : planes_(std::make_unique<Planes>()), buffers_(std::make_unique<Buffers>()) {}
+    : planes_(std::make_unique<Planes>()), halves_{std::make_unique<Planes>(),
+                                                   std::make_unique<Planes>()},
+      buffers_(std::make_unique<Buffers>()) {}
 
 PictureConverter::~PictureConverter() {
     sws_freeContext(scale_);
@@ -155,15 +176,34 @@ QImage PictureConverter::convert(const AVFrame* frame, const PictureTarget& want
     QSize from = own;
     const int filter = scaleFilter(own, out, target.smooth);
     if (out != own && scalesOnItsPlanes(src)) {
-        scale_ = sws_getCachedContext(scale_, own.width(), own.height(), src, out.width(),
-                                      out.height(), src, filter, nullptr, nullptr, nullptr);
-        if (!scale_ || !planes_->reserve(src, out)) return {};
-        if (sws_scale(scale_, frame->data, frame->linesize, 0, own.height(), planes_->data,
-                      planes_->linesize) != out.height())
-            return {};
-        planes_->fillSpareRow();
-        data = planes_->data;
-        linesize = planes_->linesize;
+        Planes* last = nullptr; // the planes the scaled picture ends up in
+        // A picture shrinking to half its size or less is halved first, as often as it
+        // takes and its planes halve exactly; the scaler goes the rest of the way.
+        for (int i = 0; target.smooth && out.width() * 2 <= from.width() &&
+                        out.height() * 2 <= from.height() && halvesExactly(*desc, from);
+             ++i) {
+            Planes& half = *halves_[i % 2];
+            const QSize halved = from / 2;
+            if (!half.reserve(src, halved)) return {};
+            half.halve(*desc, data, linesize, from);
+            data = half.data;
+            linesize = half.linesize;
+            from = halved;
+            last = &half;
+        }
+        if (from != out) {
+            scale_ = sws_getCachedContext(scale_, from.width(), from.height(), src, out.width(),
+                                          out.height(), src, scaleFilter(from, out, target.smooth),
+                                          nullptr, nullptr, nullptr);
+            if (!scale_ || !planes_->reserve(src, out)) return {};
+            if (sws_scale(scale_, data, linesize, 0, from.height(), planes_->data,
+                          planes_->linesize) != out.height())
+                return {};
+            last = planes_.get();
+        }
+        last->fillSpareRow();
+        data = last->data;
+        linesize = last->linesize;
         from = QSize(out.width(), evenHeight(out.height()));
     }
     const QSize converted = from == own ? out : from; // rows the conversion writes

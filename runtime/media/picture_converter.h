@@ -1,7 +1,8 @@
 // Turns decoded video frames into 32-bit images of the size and orientation they take on
 // the screen, in one conversion per picture: the scaling happens on the frame's own
-// planes, before the colour conversion, and a quarter turn or a mirroring, which no
-// scaler does, is an exact move of whole pixels afterwards.
+// planes, before the colour conversion (halving them first when the picture shrinks to
+// half or less), and a quarter turn or a mirroring, which no scaler does, is an exact
+// move of whole pixels afterwards.
 #pragma once
 
 #include "media/picture_target.h"
@@ -37,7 +38,8 @@ private:
     SwsContext* scale_ = nullptr;   // source planes to scaled planes of the same format
     SwsContext* convert_ = nullptr; // planes of the output size to BGRA
     std::unique_ptr<Planes> planes_;
-    std::unique_ptr<Buffers> buffers_; // where pictures are made
+    std::unique_ptr<Planes> halves_[2]; // a shrinking picture's planes, halved in turn
+    std::unique_ptr<Buffers> buffers_;  // where pictures are made
 };
 
 } // namespace zimo::media

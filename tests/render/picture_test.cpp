@@ -16,6 +16,7 @@ extern "C" {
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -43,8 +44,8 @@ Frame pattern(int w, int h) {
             f->data[0][y * f->linesize[0] + x] =
                 static_cast<std::uint8_t>(std::clamp(128 + wave + bar, 16.0, 235.0));
         }
-    for (int y = 0; y < h / 2; ++y)
-        for (int x = 0; x < w / 2; ++x) {
+    for (int y = 0; y < (h + 1) / 2; ++y)
+        for (int x = 0; x < (w + 1) / 2; ++x) {
             f->data[1][y * f->linesize[1] + x] = static_cast<std::uint8_t>(64 + x * 128 / w);
             f->data[2][y * f->linesize[2] + x] = static_cast<std::uint8_t>(192 - y * 128 / h);
         }
@@ -138,6 +139,59 @@ TEST(PictureOnTheScreen, MatchesTheSmoothlyStretchedPictureAtEveryScaleAndTurn) 
             EXPECT_LE(worst, c.worst);
             EXPECT_LE(sum / n, c.mean);
         }
+    }
+}
+
+// A picture shrunk to its place takes in every pixel of the picture: it stays close to
+// the area-averaged picture at steps under two, at two and past it, where planes that
+// halve exactly are halved first, once or twice, and where they do not; and grey stripes
+// a pixel wide, halved, come out as an even grey rather than as coarse bars.
+TEST(PictureOnTheScreen, ShrunkPicturesAverageEveryPixel) {
+    const struct {
+        QSize picture, target;
+        bool stripes;
+    } cases[] = {{{166, 94}, {111, 63}, false}, {{168, 96}, {84, 48}, false},
+                 {{166, 94}, {55, 31}, false},  {{336, 192}, {74, 42}, false},
+                 {{333, 187}, {74, 41}, false}, {{168, 96}, {84, 48}, true},
+                 {{336, 192}, {74, 42}, true}};
+    media::PictureConverter converter;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << c.picture.width() << "x" << c.picture.height() << " to " << c.target.width()
+                     << "x" << c.target.height() << (c.stripes ? ", stripes" : ""));
+        const Frame frame = pattern(c.picture.width(), c.picture.height());
+        if (c.stripes) {
+            for (int y = 0; y < c.picture.height(); ++y)
+                for (int x = 0; x < c.picture.width(); ++x)
+                    frame->data[0][y * frame->linesize[0] + x] = x % 2 ? 235 : 16;
+            for (const int plane : {1, 2})
+                for (int y = 0; y < (c.picture.height() + 1) / 2; ++y)
+                    std::fill_n(frame->data[plane] + y * frame->linesize[plane],
+                                (c.picture.width() + 1) / 2, 128);
+        }
+        const QImage made = converter.convert(frame.get(), media::PictureTarget{c.target});
+        ASSERT_EQ(made.size(), c.target);
+        const QImage reference =
+            c.stripes ? QImage()
+                      : converter.convert(frame.get())
+                            .scaled(c.target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        int worst = 0;
+        double sum = 0;
+        int n = 0;
+        // The outermost pixels are left out: there the two part on what lies past the edge.
+        for (int y = 1; y + 1 < made.height(); ++y)
+            for (int x = 1; x + 1 < made.width(); ++x) {
+                const QRgb p = made.pixel(x, y),
+                           q = c.stripes ? qRgb(128, 128, 128) : reference.pixel(x, y);
+                for (const int d :
+                     {qRed(p) - qRed(q), qGreen(p) - qGreen(q), qBlue(p) - qBlue(q)}) {
+                    worst = std::max(worst, std::abs(d));
+                    sum += std::abs(d);
+                    ++n;
+                }
+            }
+        EXPECT_LE(worst, c.stripes ? 2 : 32);
+        EXPECT_LE(sum / n, c.stripes ? 1.0 : 4.5);
     }
 }
 
