@@ -62,6 +62,39 @@ int evenHeight(int height) {
 
 } // namespace
 
+// A scaler context kept for as long as the same conversion is asked for. The scaler's own
+// cache compares what is asked with the settings a context ended up with, which differ
+// for some: a picture of odd width converted to RGB gets full chroma interpolation added
+// to its flags, and a full-range format is kept as its plain twin with the range noted.
+// Those would get a new context, tables and all, for every picture.
+class PictureConverter::Scaler {
+public:
+    Scaler() = default;
+    Scaler(const Scaler&) = delete;
+    Scaler& operator=(const Scaler&) = delete;
+    ~Scaler() { sws_freeContext(context_); }
+
+    SwsContext* get(QSize from, AVPixelFormat src, QSize to, AVPixelFormat dst, int flags) {
+        const Asked asked{from, to, src, dst, flags};
+        if (context_ && asked == asked_) return context_;
+        sws_freeContext(context_);
+        context_ = sws_getContext(from.width(), from.height(), src, to.width(), to.height(), dst,
+                                  flags, nullptr, nullptr, nullptr);
+        asked_ = asked;
+        return context_;
+    }
+
+private:
+    struct Asked {
+        QSize from, to;
+        AVPixelFormat src = AV_PIX_FMT_NONE, dst = AV_PIX_FMT_NONE;
+        int flags = 0;
+        friend bool operator==(const Asked&, const Asked&) = default;
+    };
+    SwsContext* context_ = nullptr;
+    Asked asked_;
+};
+
 // Buffers for pictures, kept for the next pictures once the images made in them are gone:
 // a fresh buffer of a full-screen picture costs two thousand page faults on first touch.
 // Each row has room to spare: the scaler's vector code converts whole runs of 16 pixels,
@@ -148,14 +181,12 @@ struct PictureConverter::Planes {
 };
 
 PictureConverter::PictureConverter()
-    : planes_(std::make_unique<Planes>()), halves_{std::make_unique<Planes>(),
+    : scale_(std::make_unique<Scaler>()), convert_(std::make_unique<Scaler>()),
+      planes_(std::make_unique<Planes>()), halves_{std::make_unique<Planes>(),
                                                    std::make_unique<Planes>()},
       buffers_(std::make_unique<Buffers>()) {}
 
-PictureConverter::~PictureConverter() {
-    sws_freeContext(scale_);
-    sws_freeContext(convert_);
-}
+PictureConverter::~PictureConverter() = default;
 
 QImage PictureConverter::convert(const AVFrame* frame, const PictureTarget& wanted) {
     if (!frame || frame->width <= 0 || frame->height <= 0) return {};
@@ -192,11 +223,10 @@ QImage PictureConverter::convert(const AVFrame* frame, const PictureTarget& want
             last = &half;
         }
         if (from != out) {
-            scale_ = sws_getCachedContext(scale_, from.width(), from.height(), src, out.width(),
-                                          out.height(), src, scaleFilter(from, out, target.smooth),
-                                          nullptr, nullptr, nullptr);
-            if (!scale_ || !planes_->reserve(src, out)) return {};
-            if (sws_scale(scale_, data, linesize, 0, from.height(), planes_->data,
+            SwsContext* scale =
+                scale_->get(from, src, out, src, scaleFilter(from, out, target.smooth));
+            if (!scale || !planes_->reserve(src, out)) return {};
+            if (sws_scale(scale, data, linesize, 0, from.height(), planes_->data,
                           planes_->linesize) != out.height())
                 return {};
             last = planes_.get();
@@ -209,10 +239,8 @@ QImage PictureConverter::convert(const AVFrame* frame, const PictureTarget& want
     const QSize converted = from == own ? out : from; // rows the conversion writes
     // BGRA in memory is QImage's 0xAARRGGBB on a little-endian machine; sources
     // without alpha come out with it at 255, as Format_RGB32 requires.
-    convert_ = sws_getCachedContext(convert_, from.width(), from.height(), src, converted.width(),
-                                    converted.height(), AV_PIX_FMT_BGRA, filter, nullptr, nullptr,
-                                    nullptr);
-    if (!convert_) return {};
+    SwsContext* convert = convert_->get(from, src, converted, AV_PIX_FMT_BGRA, filter);
+    if (!convert) return {};
     QImage image = buffers_->take(out, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     if (image.isNull()) return {};
     // The buffer is shared with the list of kept buffers, and with nothing else: it is
@@ -220,7 +248,7 @@ QImage PictureConverter::convert(const AVFrame* frame, const PictureTarget& want
     std::uint8_t* dst[4] = {const_cast<std::uint8_t*>(image.constBits()), nullptr, nullptr,
                             nullptr};
     int dstStride[4] = {static_cast<int>(image.bytesPerLine()), 0, 0, 0};
-    if (sws_scale(convert_, data, linesize, 0, from.height(), dst, dstStride) != converted.height())
+    if (sws_scale(convert, data, linesize, 0, from.height(), dst, dstStride) != converted.height())
         return {};
     if (target.mirrored) image = std::move(image).mirrored(true, false);
     if (target.quarterTurns % 4)

@@ -13,7 +13,6 @@
 #include <memory>
 
 struct AVFrame;
-struct SwsContext;
 
 namespace zimo::media {
 
@@ -35,8 +34,9 @@ public:
 private:
     struct Planes;
     class Buffers;
-    SwsContext* scale_ = nullptr;   // source planes to scaled planes of the same format
-    SwsContext* convert_ = nullptr; // planes of the output size to BGRA
+    class Scaler;
+    std::unique_ptr<Scaler> scale_;   // source planes to scaled planes of the same format
+    std::unique_ptr<Scaler> convert_; // planes of the output size to BGRA
     std::unique_ptr<Planes> planes_;
     std::unique_ptr<Planes> halves_[2]; // a shrinking picture's planes, halved in turn
     std::unique_ptr<Buffers> buffers_;  // where pictures are made
