@@ -182,9 +182,8 @@ floor_row "1280x720 H.264/AAC" "$h264"
 # The 720p clip without a sound device (mpv without sound output), CPU of the player plus
 # the X server, against the decode-only floor.
 echo "Playing the 720p clip full screen and in the default window..." >&2
-# The pointer rests in the screen's bottom right corner, off the windows: resting over a
-# window under openbox, it made some runs of the same command dearer by a third for the
-# player and the X server alike (see the README).
+# The pointer rests in the screen's bottom right corner, away from the windows, so that no
+# pointer event reaches a player while it is measured.
 if read -r screen_w screen_h < <(xdotool getdisplaygeometry 2>/dev/null); then
     xdotool mousemove --sync "$((screen_w - 1))" "$((screen_h - 1))" || true
 fi
