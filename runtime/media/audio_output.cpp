@@ -126,7 +126,11 @@ struct SampleBuffer {
     bool paused = false;
     bool failed = false;
     bool starved = false; // the device found nothing to read and waits to be told
-    HeardClock heard;     // what the device was given and what of it is heard
+    // Sound was given to the device since it last started: a clear starts it afresh,
+    // dropping what it holds, and nothing is read until it has.
+    bool given = false;
+    bool restarting = false;
+    HeardClock heard; // what the device was given and what of it is heard
     std::atomic<int> volume{100};
     // Told (on the device thread, outside `mutex`) when the buffer has room again.
     std::mutex listenerMutex;
@@ -168,7 +172,7 @@ private:
         bool roomNow = false;
         {
             std::lock_guard lock(buffer_.mutex);
-            if (buffer_.paused) return 0;
+            if (buffer_.paused || buffer_.restarting) return 0;
             const bool wasFull = buffer_.bytes >= buffer_.refillBytes;
             while (out < room && !buffer_.chunks.empty()) {
                 Chunk& c = buffer_.chunks.front();
@@ -182,6 +186,7 @@ private:
                 if (c.offset >= c.data.size()) buffer_.chunks.pop_front();
             }
             buffer_.starved = out == 0;
+            buffer_.given = buffer_.given || out > 0;
             roomNow = wasFull && buffer_.bytes < buffer_.refillBytes;
         }
         if (roomNow) {
@@ -309,11 +314,38 @@ void AudioOutput::push(double pts, QByteArray samples) {
 }
 
 void AudioOutput::clear() {
-    std::lock_guard lock(d->buffer.mutex);
-    d->buffer.chunks.clear();
-    d->buffer.bytes = 0;
-    // What the device still holds belongs to the old position: not heard as time.
-    d->buffer.heard.untimeGiven();
+    {
+        std::lock_guard lock(d->buffer.mutex);
+        d->buffer.chunks.clear();
+        d->buffer.bytes = 0;
+        // What the device still holds belongs to the old position: not heard as time,
+        // and not heard at all once the device has started afresh.
+        d->buffer.heard.untimeGiven();
+        if (d->buffer.failed || !d->buffer.given || d->buffer.restarting) return;
+        d->buffer.restarting = true;
+    }
+    // Stopping the device drops the sound it holds (a tenth of a second and more, which
+    // would otherwise be heard after a seek); a new start begins with an empty buffer.
+    Impl* p = d.get();
+    QMetaObject::invokeMethod(p->context, [p] {
+        if (p->sink) p->sink->stop();
+        bool paused = false;
+        {
+            std::lock_guard lock(p->buffer.mutex);
+            p->buffer.heard = HeardClock(); // the new start's figures begin at nothing
+            p->buffer.given = false;
+            p->buffer.restarting = false;
+            paused = p->buffer.paused;
+        }
+        if (!p->sink) return;
+        p->sink->start(p->source);
+        if (p->sink->state() == QAudio::StoppedState) {
+            std::lock_guard lock(p->buffer.mutex);
+            p->buffer.failed = true;
+            return;
+        }
+        if (paused) p->sink->suspend();
+    });
 }
 
 void AudioOutput::setPaused(bool paused) {

@@ -33,7 +33,7 @@ public:
     // Called on the device's thread when the buffer has room again after it was full.
     void setRoomListener(std::function<void()> listener);
     void push(double pts, QByteArray samples);
-    // Forgets every buffered sample (open, seek, close).
+    // Forgets every buffered sample (open, seek, close), those the device holds too.
     void clear();
 
     // The owner's side.

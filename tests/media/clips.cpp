@@ -22,7 +22,8 @@ QTemporaryDir& folder() {
 struct Recipe {
     Clip clip;
     const char* inputs;  // lavfi sources: "v" the test picture, "a" the tone, "s" the
-                         // speex tone, "V" four seconds of picture
+                         // speex tone, "V" four seconds of picture, "q" the tone
+                         // for a second and quiet for the next
     const char* options; // encoder options, split at spaces
 };
 
@@ -37,6 +38,7 @@ const Recipe kRecipes[] = {
     {Clip::Flv1VideoOnly, "V", "-c:v flv -g 25"},
     {Clip::Mp3Only, "a", "-c:a libmp3lame"},
     {Clip::Mp4H264Aac, "va", "-c:v libx264 -pix_fmt yuv420p -c:a aac"},
+    {Clip::Flv1HalfTone, "vq", "-c:v flv -c:a libmp3lame"},
 };
 
 QString source(char input) {
@@ -49,6 +51,8 @@ QString source(char input) {
         return QStringLiteral("sine=frequency=440:sample_rate=22050:d=2");
     case 's':
         return QStringLiteral("sine=frequency=440:sample_rate=16000:d=2");
+    case 'q':
+        return QStringLiteral("aevalsrc='if(lt(t,1),sin(2*PI*440*t)/8,0)':s=22050:d=2");
     }
     return {};
 }

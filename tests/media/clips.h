@@ -21,6 +21,7 @@ enum class Clip {
     Flv1VideoOnly,  // Sorenson H.263, no sound, 4 s with a key frame each second
     Mp3Only,        // MP3 in FLV, no picture
     Mp4H264Aac,     // H.264 + AAC in MP4
+    Flv1HalfTone,   // as Flv1Mp3, the tone in the first second only
 };
 
 // Makes the clip on first use; the path of the file. Fails the test when
