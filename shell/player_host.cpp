@@ -16,7 +16,7 @@ namespace {
 QStringList PlayerLibraryCandidates() {
     const QString dir = QCoreApplication::applicationDirPath();
     return {dir + QStringLiteral("/" ZIMO_PLAYER_LIBRARY),
-            dir + QStringLiteral("/../lib/zimo/" ZIMO_PLAYER_LIBRARY)};
+            dir + QStringLiteral("/../" ZIMO_PLAYER_LIBDIR "/" ZIMO_PLAYER_LIBRARY)};
 }
 
 } // namespace

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Checks a built Debian package without installing it on this machine: apt can
 # install it from Debian 12's archive (a simulated install resolves its dependencies),
-# it holds files under /usr only and its maintainer scripts run nothing but ldconfig
-# (so removing it leaves nothing behind), and its program, unpacked into a throw-away root, prints its
+# it holds files under /usr only and has no maintainer scripts (so installing runs
+# nothing of its own and removing it leaves nothing behind), and its program, unpacked into a throw-away root, prints its
 # version and starts its main window once.
 #   deb_test.sh PACKAGE.deb        (on an X server: tests/support/with-x.sh)
 set -uo pipefail
@@ -19,17 +19,15 @@ check "apt can install it" apt_installs
 check "it declares a CJK font" bash -c "dpkg-deb -f '$deb' Depends | grep -q fonts-noto-cjk"
 check "its dependencies come from its libraries" bash -c "dpkg-deb -f '$deb' Depends | grep -q libqt6widgets6"
 check "files under /usr only" bash -c "! dpkg-deb -c '$deb' | awk '{print \$6}' | grep -v '^\./usr/' | grep -v '^\./$'"
-# Its maintainer scripts, if any, run nothing but ldconfig.
-only_ldconfig() {
+no_scripts() {
     dpkg-deb -e "$deb" "$scratch/control" || return 1
     local script
     for script in "$scratch"/control/{preinst,postinst,prerm,postrm}; do
-        [ -e "$script" ] || continue
-        grep -vE '^\s*(#.*|set -e|if \[ "\$1" = "[a-z]+" \]; then|ldconfig|fi)?\s*$' "$script" && return 1
+        [ -e "$script" ] && { echo "has ${script##*/}"; return 1; }
     done
     return 0
 }
-check "maintainer scripts run ldconfig only" only_ldconfig
+check "no maintainer scripts" no_scripts
 
 dpkg-deb -x "$deb" "$scratch/root"
 program=$scratch/root/usr/bin/zimo

@@ -4,9 +4,11 @@
 # description (both validated), the manual page, --help and --version, the entry
 # registered for .flv files before and after the association command, a path with
 # spaces, CJK and '!' handed over whole through the entry, and the window's class.
-#   install_test.sh BUILD_DIR        (on an X server with a window manager)
+#   install_test.sh BUILD_DIR PLAYER_LIBDIR   (on an X server with a window manager;
+#   PLAYER_LIBDIR is where the build installs the player library, below the prefix)
 set -uo pipefail
 build=$1
+player_libdir=$2
 scratch=$(mktemp -d)
 pid=""
 trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$scratch"' EXIT
@@ -22,7 +24,7 @@ entry=$root/share/applications/zimo.desktop
 key() { sed -n "s/^$1=//p" "$entry" | head -n 1; }
 registered() { gio mime video/x-flv | sed -n '/^Registered applications:/,/^[^\t]/p' | grep -qx $'\t'"$1"; }
 
-for f in bin/zimo lib/zimo/libzimoplayer.so share/man/man1/zimo.1.gz share/doc/zimo/copyright \
+for f in bin/zimo "$player_libdir/libzimoplayer.so" share/man/man1/zimo.1.gz share/doc/zimo/copyright \
     share/icons/hicolor/scalable/apps/zimo.svg; do
     check "installed: $f" test -s "$root/$f"
 done
