@@ -126,9 +126,8 @@ struct SampleBuffer {
     bool paused = false;
     bool failed = false;
     bool starved = false; // the device found nothing to read and waits to be told
-    // Sound was given to the device since it last started: a clear starts it afresh,
-    // dropping what it holds, and nothing is read until it has.
-    bool given = false;
+    // A clear after sound was given starts the device afresh, dropping what it holds;
+    // nothing is read until it has.
     bool restarting = false;
     HeardClock heard; // what the device was given and what of it is heard
     std::atomic<int> volume{100};
@@ -186,7 +185,6 @@ private:
                 if (c.offset >= c.data.size()) buffer_.chunks.pop_front();
             }
             buffer_.starved = out == 0;
-            buffer_.given = buffer_.given || out > 0;
             roomNow = wasFull && buffer_.bytes < buffer_.refillBytes;
         }
         if (roomNow) {
@@ -321,7 +319,7 @@ void AudioOutput::clear() {
         // What the device still holds belongs to the old position: not heard as time,
         // and not heard at all once the device has started afresh.
         d->buffer.heard.untimeGiven();
-        if (d->buffer.failed || !d->buffer.given || d->buffer.restarting) return;
+        if (d->buffer.failed || !d->buffer.heard.anyGiven() || d->buffer.restarting) return;
         d->buffer.restarting = true;
     }
     // Stopping the device drops the sound it holds (a tenth of a second and more, which
@@ -333,7 +331,6 @@ void AudioOutput::clear() {
         {
             std::lock_guard lock(p->buffer.mutex);
             p->buffer.heard = HeardClock(); // the new start's figures begin at nothing
-            p->buffer.given = false;
             p->buffer.restarting = false;
             paused = p->buffer.paused;
         }

@@ -54,6 +54,8 @@ public:
     bool heardToTheEnd(std::int64_t nowUs) const;
     // Whether timed samples given to the device are still to be heard.
     bool pending() const;
+    // Whether anything at all was given since the clock was made.
+    bool anyGiven() const { return givenUs_ > 0; }
 
 private:
     struct Run {

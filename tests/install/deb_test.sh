@@ -2,8 +2,8 @@
 # Checks a built Debian package without installing it on this machine: apt can
 # install it from Debian 12's archive (a simulated install resolves its dependencies),
 # it holds files under /usr only and has no maintainer scripts (so installing runs
-# nothing of its own and removing it leaves nothing behind), and its program, unpacked into a throw-away root, prints its
-# version and starts its main window once.
+# nothing of its own and removing it leaves nothing behind), and its program, unpacked
+# into a throw-away root, prints its version and starts its main window once.
 #   deb_test.sh PACKAGE.deb        (on an X server: tests/support/with-x.sh)
 set -uo pipefail
 deb=$(realpath "$1")
