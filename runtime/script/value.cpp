@@ -5,11 +5,33 @@
 #include <cstdlib>
 #include <limits>
 
+#include <locale.h>
+
 namespace zimo::script {
 
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// The C library reads and prints numbers after LC_NUMERIC, which the toolkit sets from the
+// user's environment: under a comma locale "2.5" would read as 2 and 0.5 print as "5,"
+// digits. Scripts see one notation whatever the locale, so the calling thread uses the C
+// one while a conversion runs.
+class CNumericScope {
+public:
+    CNumericScope() : previous_(uselocale(cNumeric())) {}
+    ~CNumericScope() { uselocale(previous_); }
+    CNumericScope(const CNumericScope&) = delete;
+    CNumericScope& operator=(const CNumericScope&) = delete;
+
+private:
+    static locale_t cNumeric() {
+        // Made once and kept for the life of the process.
+        static const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t{});
+        return c ? c : LC_GLOBAL_LOCALE;
+    }
+    locale_t previous_;
+};
 
 bool isSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
@@ -68,6 +90,7 @@ std::size_t decimalPrefix(std::string_view s) {
 
 double parseDecimal(std::string_view s) {
     std::string copy(s);
+    const CNumericScope cNumeric;
     return std::strtod(copy.c_str(), nullptr);
 }
 
@@ -134,7 +157,10 @@ std::string numberToString(double d) {
 
     // 15 significant digits, rounded, then laid out the way the player does.
     char buf[40];
-    std::snprintf(buf, sizeof buf, "%.14e", std::fabs(d));
+    {
+        const CNumericScope cNumeric;
+        std::snprintf(buf, sizeof buf, "%.14e", std::fabs(d));
+    }
     std::string text(buf);
     std::size_t ePos = text.find('e');
     int exp = std::atoi(text.c_str() + ePos + 1);

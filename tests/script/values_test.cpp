@@ -4,13 +4,29 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
 
 namespace zimo::script::test {
 namespace {
 
-TEST(NumberText, PrintsNumbersAsThePlayerDoes) {
+// Runs in the C locale, and once more in the locale ZIMO_TEST_LOCALE names (one with a
+// decimal comma), installed as the toolkit installs the user's: the same text either way.
+class NumberText : public testing::Test {
+protected:
+    void SetUp() override {
+        const char* wanted = std::getenv("ZIMO_TEST_LOCALE");
+        if (!wanted) return;
+        ASSERT_NE(std::setlocale(LC_ALL, wanted), nullptr) << wanted << " is not on this machine";
+        ASSERT_STREQ(std::localeconv()->decimal_point, ",");
+    }
+    void TearDown() override { std::setlocale(LC_ALL, "C"); }
+};
+
+TEST_F(NumberText, PrintsNumbersAsThePlayerDoes) {
     EXPECT_EQ(numberToString(0), "0");
     EXPECT_EQ(numberToString(-0.0), "0");
     EXPECT_EQ(numberToString(42), "42");
@@ -34,7 +50,7 @@ TEST(NumberText, PrintsNumbersAsThePlayerDoes) {
     EXPECT_EQ(numberToRadixString(-5, 2), "-101");
 }
 
-TEST(NumberText, ReadsStringsAsArithmeticDoes) {
+TEST_F(NumberText, ReadsStringsAsArithmeticDoes) {
     EXPECT_TRUE(std::isnan(stringToNumber("")));
     EXPECT_TRUE(std::isnan(stringToNumber("abc")));
     EXPECT_TRUE(std::isnan(stringToNumber("12px")));
@@ -56,7 +72,7 @@ TEST(NumberText, ReadsStringsAsArithmeticDoes) {
     EXPECT_TRUE(std::isnan(parseFloatPrefix("kg")));
 }
 
-TEST(NumberText, IntegerConversionsWrap) {
+TEST_F(NumberText, IntegerConversionsWrap) {
     EXPECT_EQ(toInt32(4294967296.0 + 5), 5);
     EXPECT_EQ(toInt32(2147483648.0), -2147483647 - 1);
     EXPECT_EQ(toInt32(-1.9), -1);
