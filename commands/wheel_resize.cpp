@@ -5,7 +5,13 @@
 
 #include <QMainWindow>
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace {
+
+// The movement since the last whole notch, in eighths of a degree.
+int WheelRemainder = 0;
 
 // Rounds toward zero.
 int Trunc(double value) {
@@ -47,4 +53,15 @@ void WheelResize(int delta) {
     const auto frame = WheelResizeRect(MainWindowRect(), delta, ScreenMetrics.screenWidth,
                                        ScreenMetrics.screenHeight);
     if (frame) SetFrameGeometry(*frame);
+}
+
+int WheelNotch(int angleDelta) {
+    if ((angleDelta > 0 && WheelRemainder < 0) || (angleDelta < 0 && WheelRemainder > 0))
+        WheelRemainder = 0;
+    // Movement beyond a notch is dropped rather than summed, so no flood overflows it.
+    WheelRemainder += std::clamp(angleDelta, -WheelNotchDelta, WheelNotchDelta);
+    if (std::abs(WheelRemainder) < WheelNotchDelta) return 0;
+    const int notch = WheelRemainder > 0 ? 1 : -1;
+    WheelRemainder -= notch * WheelNotchDelta;
+    return notch;
 }

@@ -17,3 +17,13 @@ std::optional<QRect> WheelResizeRect(const QRect& frame, int delta, int screenWi
 
 // One wheel step on the main window; nothing while it is maximised.
 void WheelResize(int delta);
+
+// A notch of the wheel, in the toolkit's eighths of a degree.
+inline constexpr int WheelNotchDelta = 120;
+
+// Whether a wheel event's vertical movement completes a notch: 1 forward, -1 back, 0 not
+// yet. A mouse wheel moves a notch per event; a touchpad or a free-spinning wheel moves by
+// parts of one, which add up across events, and a turn the other way starts afresh. An
+// event that does not move (the start or end of a touchpad gesture) completes none, and
+// one event completes one notch at most, as a window takes one step per event.
+int WheelNotch(int angleDelta);

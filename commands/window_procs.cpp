@@ -142,9 +142,9 @@ bool MainWindowProc(QEvent* event) {
         MainWindowResized();
         return false;
     case QEvent::Wheel: {
-        // Only the vertical wheel resizes.
-        const QPoint delta = static_cast<QWheelEvent*>(event)->angleDelta();
-        if (delta.y() != 0 || delta.x() == 0) WheelResize(delta.y());
+        // Only the vertical wheel resizes, a step for each whole notch.
+        const int notch = WheelNotch(static_cast<QWheelEvent*>(event)->angleDelta().y());
+        if (notch != 0) WheelResize(notch * WheelNotchDelta);
         return true;
     }
     default:

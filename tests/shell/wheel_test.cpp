@@ -1,8 +1,10 @@
 // The wheel's arithmetic: proportions and centre kept, the minimum size, the growth
-// test against the screen.
+// test against the screen, and movement counted in whole notches.
 #include "commands/wheel_resize.h"
 
 #include <gtest/gtest.h>
+
+#include <climits>
 
 namespace {
 
@@ -45,6 +47,23 @@ TEST(WheelResize, GrowthIsTestedAgainstTheScreenBeforeTheStep) {
 TEST(WheelResize, EmptyFrameIsLeftAlone) {
     EXPECT_FALSE(WheelResizeRect(QRect(0, 0, 0, 0), 120, 1024, 768).has_value());
     EXPECT_FALSE(WheelResizeRect(QRect(0, 0, 0, 0), -120, 1024, 768).has_value());
+}
+
+// One run of events, as a mouse wheel and a touchpad deliver them, each with the step it
+// makes (the count carries over from event to event).
+TEST(WheelResize, StepsOncePerWholeNotch) {
+    const struct {
+        int delta, step;
+    } events[] = {
+        {120, 1},     {-120, -1}, // a mouse wheel: a step per notch
+        {0, 0},                   // a gesture's end moves nothing, and shrinks nothing
+        {40, 0},      {40, 0},      {0, 0},        {40, 1}, // parts add up to a notch
+        {100, 0},     {-100, 0},    {-20, -1},              // a turn back starts afresh
+        {360, 1},     {0, 0},       {120, 1},               // one step per event at most
+        {INT_MAX, 1}, {INT_MAX, 1}, {INT_MIN, -1},          // no overflow
+    };
+    for (const auto& e : events)
+        EXPECT_EQ(WheelNotch(e.delta), e.step) << "delta " << e.delta;
 }
 
 } // namespace

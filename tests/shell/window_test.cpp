@@ -242,6 +242,11 @@ TEST_F(Window, WheelResizesTheRealWindowAroundItsCentre) {
     ASSERT_TRUE(WaitUntil([] { return Frame().size() == QSize(428, 322); }));
     EXPECT_EQ(Frame().topLeft(), start.topLeft() + QPoint(0, 0));
     EXPECT_EQ(Picture().size(), PlayerWindow->size());
+    // A touchpad: its gesture's end moves nothing, and three thirds make one step.
+    for (const int delta : {0, 40, 40, 40})
+        turn(delta);
+    ASSERT_TRUE(WaitUntil([] { return Frame().size() == QSize(454, 342); }))
+        << ::testing::PrintToString(Frame());
 }
 
 TEST_F(Window, AlwaysOnTopReachesTheWindowManager) {
