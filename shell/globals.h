@@ -19,6 +19,10 @@ class PlayerControl;
 }
 
 struct ScreenMetricsRecord {
+    // The primary screen's top-left corner on the desktop: other screens may lie left of
+    // or above it.
+    int screenLeft = 0;
+    int screenTop = 0;
     int screenWidth = 0;
     int screenHeight = 0;
     int captionHeight = 0;

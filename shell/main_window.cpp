@@ -55,6 +55,8 @@ int InitialWindowTop(int screenHeight) {
 void ReadScreenMetrics() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QRect geometry = screen ? screen->geometry() : QRect();
+    ScreenMetrics.screenLeft = geometry.left();
+    ScreenMetrics.screenTop = geometry.top();
     ScreenMetrics.screenWidth = geometry.width();
     ScreenMetrics.screenHeight = geometry.height();
 }
@@ -64,8 +66,8 @@ QMainWindow* CreateMainWindow() {
     window->setWindowTitle(QStringLiteral("FLV Player zimo"));
     window->setWindowIcon(QIcon(QStringLiteral(":/zimo/icon.png")));
     window->setObjectName(QStringLiteral("zimo"));
-    window->move(InitialWindowLeft(ScreenMetrics.screenWidth),
-                 InitialWindowTop(ScreenMetrics.screenHeight));
+    window->move(ScreenMetrics.screenLeft + InitialWindowLeft(ScreenMetrics.screenWidth),
+                 ScreenMetrics.screenTop + InitialWindowTop(ScreenMetrics.screenHeight));
     window->resize(MainWindowWidth, MainWindowHeight);
     window->setMenuBar(LoadMenuBar(QStringLiteral("T")));
     InstallMainWindowProc(window);
@@ -73,8 +75,8 @@ QMainWindow* CreateMainWindow() {
 }
 
 void ShowMainWindow() {
-    const int left = InitialWindowLeft(ScreenMetrics.screenWidth);
-    const int top = InitialWindowTop(ScreenMetrics.screenHeight);
+    const int left = ScreenMetrics.screenLeft + InitialWindowLeft(ScreenMetrics.screenWidth);
+    const int top = ScreenMetrics.screenTop + InitialWindowTop(ScreenMetrics.screenHeight);
     MainWindow->show();
     // The frame's size is known only once the window manager has framed the window;
     // then the client area is made as large as the outer frame allows.

@@ -62,7 +62,8 @@ TEST_F(StartUpOnX, MainWindowFrameIsCentredAtItsInitialSize) {
     const QRect frame = MainWindow->frameGeometry();
     EXPECT_EQ(MainWindow->windowTitle(), "FLV Player zimo");
     EXPECT_EQ(frame.size(), QSize(429, 322));
-    EXPECT_EQ(frame.topLeft(), QPoint(screen.width() / 2 - 214, screen.height() / 2 - 161));
+    EXPECT_EQ(frame.topLeft(),
+              screen.topLeft() + QPoint(screen.width() / 2 - 214, screen.height() / 2 - 161));
     EXPECT_TRUE(MainWindow->isVisible());
     EXPECT_FALSE(MainWindow->windowIcon().isNull());
     EXPECT_EQ(QCoreApplication::applicationVersion(), "1.0");
