@@ -3,6 +3,7 @@
 #include "channel/movie_channel.h"
 #include "commands/command_event.h"
 #include "commands/dispatch.h"
+#include "commands/layout_keys.h"
 #include "commands/wheel_resize.h"
 #include "commands/window_modes.h"
 #include "files/file_intake.h"
@@ -56,7 +57,7 @@ bool AboveControlBand(const QPointF& position) {
 bool HandleKeyPress(QKeyEvent* event) {
     if (event->modifiers().testFlag(Qt::AltModifier) || event->key() == Qt::Key_F10)
         return CallPreviousPlayerProc(event);
-    switch (event->key()) {
+    switch (ShellKey(event)) {
     case Qt::Key_Escape:
         if (IsZoomed())
             ToggleFullScreen();

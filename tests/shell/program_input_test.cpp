@@ -147,6 +147,34 @@ TEST(ProgramInput, KeysFromTheKeyboardBecomeMovieVariables) {
     EXPECT_EQ(run.variables().constLast(), "Ff=");
 }
 
+// Under a layout of another script a letter key counts as the letter a US keyboard has
+// at its place; a Latin layout's keys count as the letters they type.
+TEST(ProgramInput, LetterKeysWorkUnderEveryLayout) {
+    ProgramRun run;
+    ASSERT_TRUE(run.install(ZIMO_PROGRAM, ZIMO_RECORDING_PLAYER));
+    run.start();
+    const QString window = run.waitForWindow("FLV Player zimo");
+    ASSERT_FALSE(window.isEmpty());
+    const struct {
+        const char* layout;
+        const char* keysym; // typed as the layout has it
+    } presses[] = {
+        {"ru", "Cyrillic_ka"},       // at R's place: turns right
+        {"ru", "Cyrillic_softsign"}, // at M's place: mutes
+        {"fr", "comma"},             // at M's place on a US keyboard: nothing
+        {"fr", "m"},                 // M where the French layout has it: unmutes
+    };
+    for (const auto& press : presses) {
+        RunTool("setxkbmap", {press.layout});
+        PressKeyIn(window, press.keysym);
+    }
+    RunTool("setxkbmap", {"us"});
+    ASSERT_TRUE(run.waitForVariable("Vlm=1002"));
+    EXPECT_EQ(run.variables(), QStringList({"RTo=1", "Vlm=1000", "Vlm=1002"}));
+    run.process.terminate();
+    run.waitForExit();
+}
+
 TEST(ProgramInput, SavedRepeatIsSentAtStart) {
     ProgramRun run;
     ASSERT_TRUE(run.install(ZIMO_PROGRAM, ZIMO_RECORDING_PLAYER));
