@@ -287,6 +287,11 @@ const SoundFormat& AudioOutput::format() const {
     return d->buffer.format;
 }
 
+bool AudioOutput::failed() const {
+    std::lock_guard lock(d->buffer.mutex);
+    return d->buffer.failed;
+}
+
 bool AudioOutput::hasRoom() const {
     std::lock_guard lock(d->buffer.mutex);
     return d->buffer.failed || d->buffer.bytes < d->buffer.maxBytes;

@@ -28,6 +28,10 @@ public:
 
     const SoundFormat& format() const;
 
+    // Whether the device has failed (its sound server went away, say): from then on the
+    // sound goes nowhere, and nothing should wait for it to be heard.
+    bool failed() const;
+
     // The decoder's side.
     bool hasRoom() const;
     // Called on the device's thread when the buffer has room again after it was full.

@@ -130,7 +130,7 @@ void DecodeWorker::openFile(const QString& path, double target) {
         if (metadata) s_.workerReportLocked(Report::metaData(std::move(*metadata)));
     }
     file_ = std::move(file);
-    if (audio_ && file_->info().hasAudio)
+    if (audio_ && !audio_->failed() && file_->info().hasAudio)
         sounds_.emplace(audio_->format());
     else
         sounds_.reset();
@@ -162,7 +162,7 @@ bool DecodeWorker::canProduceLocked() {
     wantPictures_ = s_.frameRoomLocked();
     // Sound for the device runs ahead of the pictures by the device's latency,
     // so it may be decoded while the picture queue is full.
-    wantSound_ = audio_ && sounds_ && audio_->hasRoom();
+    wantSound_ = audio_ && sounds_ && !audio_->failed() && audio_->hasRoom();
     return wantPictures_ || wantSound_;
 }
 
@@ -296,8 +296,9 @@ void DecodeWorker::markReady() {
     if (s_.posGen != posGen_ || s_.ready) return;
     s_.ready = true;
     s_.anchorUs = clock_.nowUs();
-    // With sound on its way to a device the clock starts when it is heard.
-    s_.waitForSoundLocked(s_.soundExpected, s_.anchorUs);
+    // With sound on its way to a device the clock starts when it is heard; a device
+    // that failed is heard no more.
+    s_.waitForSoundLocked(s_.soundExpected && audio_ && !audio_->failed(), s_.anchorUs);
     s_.workerReportLocked(Report::status(status::BufferFull));
 }
 

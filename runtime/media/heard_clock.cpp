@@ -73,8 +73,10 @@ void HeardClock::observe(double playedUs, double queuedUs, std::int64_t nowUs) {
 }
 
 std::optional<double> HeardClock::heard(std::int64_t nowUs) const {
-    // Flowing means a timed run is being played, so timedEndPts_ is its end or later.
-    if (!flowing_) return std::nullopt;
+    // Flowing means a timed run is being played, so timedEndPts_ is its end or later. A
+    // device that is no longer read at all (its sound server went away) has stopped as
+    // surely as one whose figures stand still.
+    if (!flowing_ || nowUs - lastReadingUs_ > kStallUs) return std::nullopt;
     return std::min(lineAt(nowUs), timedEndPts_);
 }
 

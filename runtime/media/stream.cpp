@@ -64,8 +64,8 @@ struct Stream::Impl {
             state.waitingForSound = false;
             return;
         }
-        if (state.waitingForSound && now - state.waitSinceUs > kSoundWaitUs) {
-            state.waitingForSound = false; // a silent device: go on without it
+        if (state.waitingForSound && (now - state.waitSinceUs > kSoundWaitUs || audio->failed())) {
+            state.waitingForSound = false; // a silent or failed device: go on without it
             state.anchorUs = now;
         }
     }

@@ -129,7 +129,8 @@ TEST(HeardClockTest, SoundOfALeftPositionIsNotHeardAsTimeAndTheNewSoundTakesOver
     }
 }
 
-TEST(HeardClockTest, ADeviceThatStopsOrRunsDryIsNotHeardAndAPauseStartsAfresh) {
+// A device given 400 ms of sound, all taken, and played and read for its first 100 ms.
+Device PlayingItsFirst100Ms() {
     Device d;
     d.give(400'000, 0.0);
     d.taken = 400'000;
@@ -137,6 +138,11 @@ TEST(HeardClockTest, ADeviceThatStopsOrRunsDryIsNotHeardAndAPauseStartsAfresh) {
         d.now = d.played = ms * 1000;
         d.read();
     }
+    return d;
+}
+
+TEST(HeardClockTest, ADeviceThatStopsOrRunsDryIsNotHeardAndAPauseStartsAfresh) {
+    Device d = PlayingItsFirst100Ms();
     EXPECT_NEAR(d.heardMs(), 100, 1);
     // Stands still: carried on for a while, then given up.
     d.now = 400'000;
@@ -157,6 +163,13 @@ TEST(HeardClockTest, ADeviceThatStopsOrRunsDryIsNotHeardAndAPauseStartsAfresh) {
     d.read();
     EXPECT_FALSE(d.clock.heard(d.now));
     EXPECT_FALSE(d.clock.pending());
+
+    // No longer read at all, as when the sound server goes away: given up as well.
+    Device gone = PlayingItsFirst100Ms();
+    gone.now = 400'000;
+    EXPECT_NEAR(gone.heardMs(), 400, 1);
+    gone.now = 700'000;
+    EXPECT_FALSE(gone.clock.heard(gone.now));
 }
 
 } // namespace

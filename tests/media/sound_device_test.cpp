@@ -55,11 +55,12 @@ public:
         }
         return false;
     }
-    ~PrivateSoundServer() {
+    void stop() {
         server_.terminate();
         if (!server_.waitForFinished(3000)) server_.kill();
         server_.waitForFinished(1000);
     }
+    ~PrivateSoundServer() { stop(); }
 
 private:
     static bool hasSink(const QString& socket) {
@@ -75,6 +76,7 @@ private:
     QProcess server_;
 };
 
+PrivateSoundServer* server = nullptr;
 bool serverUp = false;
 
 // What the server's sink plays, recorded from its monitor as 8 kHz 16-bit mono.
@@ -197,12 +199,34 @@ TEST_F(SoundDeviceTest, SoundFromBeforeASeekStopsWithIt) {
     EXPECT_NEAR(sink.loudSeconds(), toneHeard, 0.08);
 }
 
+// The sound server going away mid-play (restarted, or gone with the session) ends the
+// sound, not the playing: the pictures go on with the system clock, and what plays after
+// it starts at once rather than after the wait for sound that can no longer come.
+TEST_F(SoundDeviceTest, PlayingGoesOnWhenTheServerGoesAway) {
+    Stream stream;
+    ASSERT_TRUE(stream.hasSoundOutput());
+    stream.play(clipPath(Clip::Flv1Mp3)); // 2 s
+    ASSERT_TRUE(playUntil(stream, 5, [](double t) { return t >= 0.5; }));
+    server->stop();
+    EXPECT_TRUE(playUntil(stream, 5, [&](double) { return ended; })) << stream.time();
+    // A seek, and then another file: each plays on within a second and a half of being
+    // asked, not three seconds later.
+    stream.seek(0.2);
+    last = 0.2;
+    EXPECT_TRUE(playUntil(stream, 1.5, [](double t) { return t >= 0.6; })) << stream.time();
+    stream.play(clipPath(Clip::H264Aac));
+    last = 0;
+    EXPECT_TRUE(playUntil(stream, 1.5, [](double t) { return t >= 0.4; })) << stream.time();
+    serverUp = server->start();
+}
+
 } // namespace
 } // namespace zimo::media
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     zimo::media::PrivateSoundServer sound; // before the first look for a sound device
+    zimo::media::server = &sound;
     zimo::media::serverUp = sound.start();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
