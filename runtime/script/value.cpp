@@ -14,9 +14,9 @@ namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 // The C library reads and prints numbers after LC_NUMERIC, which the toolkit sets from the
-// user's environment: under a comma locale "2.5" would read as 2 and 0.5 print as "5,"
-// digits. Scripts see one notation whatever the locale, so the calling thread uses the C
-// one while a conversion runs.
+// user's environment: under a decimal-comma locale "2.5" would read as 2, and the digits
+// printed for 0.5 would carry a comma. Scripts see one notation whatever the locale, so
+// the calling thread uses the C one while a conversion runs.
 class CNumericScope {
 public:
     CNumericScope() : previous_(uselocale(cNumeric())) {}
