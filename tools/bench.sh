@@ -9,6 +9,9 @@
 #   tools/bench.sh
 # ZIMO_BENCH_SECONDS sets the clips' length (30).
 set -euo pipefail
+# The figures are read and written with a decimal point whatever the user's locale: awk
+# and printf follow LC_NUMERIC, and under a decimal-comma one they misread each other.
+export LC_ALL=C.UTF-8
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build-bench
 
