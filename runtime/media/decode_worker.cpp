@@ -92,6 +92,10 @@ void DecodeWorker::handle(PlaybackState::Command command, const QString& path, d
         break;
     case PlaybackState::Command::Seek:
         if (file_) {
+            // A seek overtaken on its way (the knob dragged on before the picture was
+            // reached, as it is in a file with key frames far apart) shows the newest
+            // picture it decoded, so that the picture follows the knob meanwhile.
+            if (seeking_ && candidate_) deliver(candidatePts_, candidate_.get(), true);
             if (std::isfinite(file_->info().duration) && target > file_->info().duration)
                 target = file_->info().duration;
             file_->seek(target);
@@ -265,7 +269,7 @@ void DecodeWorker::onEnd() {
     s_.endPos = end;
 }
 
-void DecodeWorker::deliver(double pts, const AVFrame* frame) {
+void DecodeWorker::deliver(double pts, const AVFrame* frame, bool standIn) {
     PictureTarget target;
     {
         std::lock_guard lock(s_.mutex);
@@ -278,7 +282,7 @@ void DecodeWorker::deliver(double pts, const AVFrame* frame) {
     SourceFrame source(av_frame_clone(frame), [](AVFrame* f) { av_frame_free(&f); });
     std::lock_guard lock(s_.mutex);
     if (s_.posGen != posGen_) return;
-    s_.pushFrameLocked({pts, std::move(image), posGen_, std::move(source), target});
+    s_.pushFrameLocked({pts, std::move(image), posGen_, std::move(source), target, standIn});
 }
 
 // A stand-in picture replaced before it was delivered. Pictures passed over on

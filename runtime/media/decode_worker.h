@@ -31,7 +31,7 @@ private:
     void onVideo(MediaFile::Item item);
     void onAudio(MediaFile::Item item);
     void onEnd();
-    void deliver(double pts, const AVFrame* frame);
+    void deliver(double pts, const AVFrame* frame, bool standIn = false);
     void markReady();
     void countDropped();
     bool canProduceLocked();

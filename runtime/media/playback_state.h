@@ -33,6 +33,9 @@ struct QueuedFrame {
     std::uint64_t posGen = 0;
     SourceFrame source;
     PictureTarget target; // what `image` was made for
+    // A picture from on the way to a seek that the next one overtook, shown meanwhile in
+    // the new one's place; the next picture of its request is still shown as the first.
+    bool standIn = false;
 };
 
 // Decoded pictures waiting for their time: at most this many, and at most this
@@ -149,10 +152,8 @@ struct PlaybackState {
 
     // Drops pictures whose successor is already due; they would never show.
     void dropSupersededLocked(double position) {
-        while (frames.size() >= 2 && frames[1].pts <= position) {
-            popFrameLocked();
-            ++droppedPictures;
-        }
+        while (frames.size() >= 2 && frames[1].pts <= position)
+            if (!popFrameLocked().standIn) ++droppedPictures;
     }
 
     bool frameRoomLocked() const {

@@ -44,9 +44,10 @@ struct Stream::Impl {
     double currentPts = 0;
     std::uint64_t currentPosGen = 0;
     std::uint64_t serial = 0;
-    bool currentHanded = true; // currentFrame() has given out `current`
-    bool currentEarly = false; // `current` is a first picture shown before its time
-    Stats figures;             // the owner's side of stats()
+    bool currentHanded = true;   // currentFrame() has given out `current`
+    bool currentEarly = false;   // `current` is a first picture shown before its time
+    bool currentStandIn = false; // `current` stands in for its request's first picture
+    Stats figures;               // the owner's side of stats()
 
     // Starts a new request for the worker. Called with the lock held.
     void commandLocked(PlaybackState::Command command) {
@@ -94,10 +95,12 @@ struct Stream::Impl {
             // The first picture after an open or a seek shows at once, ahead
             // of its time if need be, as a still of where playback is.
             const bool early = f.pts > position + 1e-9;
-            if (early && f.posGen == currentPosGen) break;
+            if (early && f.posGen == currentPosGen && !currentStandIn) break;
             currentEarly = early;
             QueuedFrame shown = state.popFrameLocked();
-            if (!currentHanded && shown.posGen == currentPosGen) ++state.droppedPictures;
+            if (!currentHanded && !currentStandIn && shown.posGen == currentPosGen)
+                ++state.droppedPictures;
+            currentStandIn = shown.standIn;
             current = std::move(shown.image);
             currentSource = std::move(shown.source);
             currentTarget = shown.target;

@@ -23,7 +23,8 @@ struct Recipe {
     Clip clip;
     const char* inputs;  // lavfi sources: "v" the test picture, "a" the tone, "s" the
                          // speex tone, "V" four seconds of picture, "q" the tone
-                         // for a second and quiet for the next
+                         // for a second and quiet for the next, "L" twelve seconds
+                         // of a busy 640x360 picture
     const char* options; // encoder options, split at spaces
 };
 
@@ -39,6 +40,8 @@ const Recipe kRecipes[] = {
     {Clip::Mp3Only, "a", "-c:a libmp3lame"},
     {Clip::Mp4H264Aac, "va", "-c:v libx264 -pix_fmt yuv420p -c:a aac"},
     {Clip::Flv1HalfTone, "vq", "-c:v flv -c:a libmp3lame"},
+    {Clip::H264FarKeyFrames, "L",
+     "-c:v libx264 -preset veryfast -pix_fmt yuv420p -g 600 -keyint_min 600 -sc_threshold 0"},
 };
 
 QString source(char input) {
@@ -51,6 +54,8 @@ QString source(char input) {
         return QStringLiteral("sine=frequency=440:sample_rate=22050:d=2");
     case 's':
         return QStringLiteral("sine=frequency=440:sample_rate=16000:d=2");
+    case 'L':
+        return QStringLiteral("testsrc2=size=640x360:rate=25:d=12");
     case 'q':
         return QStringLiteral("aevalsrc='if(lt(t,1),sin(2*PI*440*t)/8,0)':s=22050:d=2");
     }

@@ -11,17 +11,18 @@ namespace zimo::media::test {
 // The kinds of clip the tests use: two seconds of testsrc at 160x120, 25
 // frames a second, with a 440 Hz tone where the clip has sound.
 enum class Clip {
-    Flv1Mp3,        // Sorenson H.263 + MP3
-    H264Aac,        // H.264 + AAC in FLV
-    FlashSvAdpcm,   // Screen Video + ADPCM
-    Flv1Nellymoser, // Sorenson H.263 + Nellymoser
-    Flv1Speex,      // Sorenson H.263 + Speex
-    Flv1Pcm,        // Sorenson H.263 + PCM
-    Flv1NoMetadata, // as Flv1Mp3 without onMetaData
-    Flv1VideoOnly,  // Sorenson H.263, no sound, 4 s with a key frame each second
-    Mp3Only,        // MP3 in FLV, no picture
-    Mp4H264Aac,     // H.264 + AAC in MP4
-    Flv1HalfTone,   // as Flv1Mp3, the tone in the first second only
+    Flv1Mp3,          // Sorenson H.263 + MP3
+    H264Aac,          // H.264 + AAC in FLV
+    FlashSvAdpcm,     // Screen Video + ADPCM
+    Flv1Nellymoser,   // Sorenson H.263 + Nellymoser
+    Flv1Speex,        // Sorenson H.263 + Speex
+    Flv1Pcm,          // Sorenson H.263 + PCM
+    Flv1NoMetadata,   // as Flv1Mp3 without onMetaData
+    Flv1VideoOnly,    // Sorenson H.263, no sound, 4 s with a key frame each second
+    Mp3Only,          // MP3 in FLV, no picture
+    Mp4H264Aac,       // H.264 + AAC in MP4
+    Flv1HalfTone,     // as Flv1Mp3, the tone in the first second only
+    H264FarKeyFrames, // H.264, no sound, 12 s of a busy 640x360 picture, one key frame
 };
 
 // Makes the clip on first use; the path of the file. Fails the test when

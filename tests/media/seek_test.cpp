@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+#include <QThread>
+
 #include <cmath>
 
 namespace zimo::media {
@@ -114,6 +117,47 @@ TEST(Seek, EveryCodecAndLayoutShowsThePictureAndResumesTheSoundAtTheTarget) {
             EXPECT_EQ(indexOf(ref, stream.currentFrame()), static_cast<long>(dueAt(ref, t + 0.12)));
         }
     }
+}
+
+// Dragging the knob over a file whose key frames lie far apart: each seek is overtaken
+// before it decodes its way to the picture due, yet the picture moves with the drag (the
+// newest picture decoded on the way stands in), and once the knob rests the exact picture
+// due shows.
+TEST(Seek, ADragOverFarKeyFramesMovesThePictureAndRestsOnTheExactOne) {
+    const QString path = clipPath(Clip::H264FarKeyFrames);
+    const Reference ref = decodeFromStart(path);
+    ASSERT_EQ(ref.pictures.size(), 300u);
+    Stream stream(Stream::Options{nullptr, false});
+    stream.play(path);
+    stream.pause(true);
+    QElapsedTimer wait;
+    wait.start();
+    while (stream.frameSerial() == 0 && wait.elapsed() < 5000) {
+        stream.pollReports();
+        QThread::msleep(10);
+    }
+    // Two seconds of dragging, 30 seeks a second, from 2 s on.
+    int changes = 0;
+    std::uint64_t serial = stream.frameSerial();
+    double target = 0;
+    for (int i = 0; i < 60; ++i) {
+        stream.pollReports();
+        if (stream.frameSerial() != serial) ++changes, serial = stream.frameSerial();
+        stream.currentFrame();
+        target = 2.0 + i * 0.15;
+        stream.seek(target);
+        QThread::msleep(33);
+    }
+    EXPECT_GT(changes, 20) << "the picture stood still while the knob moved";
+    wait.restart();
+    long shown = -1;
+    while (wait.elapsed() < 10000) {
+        stream.pollReports();
+        shown = indexOf(ref, stream.currentFrame());
+        if (shown == static_cast<long>(dueAt(ref, target))) break;
+        QThread::msleep(20);
+    }
+    EXPECT_EQ(shown, static_cast<long>(dueAt(ref, target)));
 }
 
 } // namespace
