@@ -300,9 +300,9 @@ void DecodeWorker::markReady() {
     if (s_.posGen != posGen_ || s_.ready) return;
     s_.ready = true;
     s_.anchorUs = clock_.nowUs();
-    // With sound on its way to a device the clock starts when it is heard; a device
-    // that failed is heard no more.
-    s_.waitForSoundLocked(s_.soundExpected && audio_ && !audio_->failed(), s_.anchorUs);
+    // With sound on its way to a device the clock starts when it is heard (or, should
+    // the device fail, as soon as the owner sees that).
+    s_.waitForSoundLocked(s_.soundExpected, s_.anchorUs);
     s_.workerReportLocked(Report::status(status::BufferFull));
 }
 

@@ -121,9 +121,7 @@ TEST(ProgramFiles, FileOpenedThroughTheAssociationPlaysWhateverTheProgramPath) {
 
 TEST(ProgramInput, KeysFromTheKeyboardBecomeMovieVariables) {
     ProgramRun run;
-    ASSERT_TRUE(run.install(ZIMO_PROGRAM, ZIMO_RECORDING_PLAYER));
-    run.start();
-    const QString window = run.waitForWindow("FLV Player zimo");
+    const QString window = run.startShown(ZIMO_PROGRAM, ZIMO_RECORDING_PLAYER);
     ASSERT_FALSE(window.isEmpty());
     for (const char* key : {"Up", "Down", "m", "m", "r", "l", "l", "a", "space", "Left"})
         PressKeyIn(window, key);
@@ -151,9 +149,7 @@ TEST(ProgramInput, KeysFromTheKeyboardBecomeMovieVariables) {
 // at its place; a Latin layout's keys count as the letters they type.
 TEST(ProgramInput, LetterKeysWorkUnderEveryLayout) {
     ProgramRun run;
-    ASSERT_TRUE(run.install(ZIMO_PROGRAM, ZIMO_RECORDING_PLAYER));
-    run.start();
-    const QString window = run.waitForWindow("FLV Player zimo");
+    const QString window = run.startShown(ZIMO_PROGRAM, ZIMO_RECORDING_PLAYER);
     ASSERT_FALSE(window.isEmpty());
     const struct {
         const char* layout;
@@ -203,9 +199,7 @@ QPoint ClientPosition(const QString& window) {
 
 TEST(ProgramInput, PictureDragsTheWindowAndDoubleClickGoesFullScreen) {
     ProgramRun run;
-    ASSERT_TRUE(run.install(ZIMO_PROGRAM, ZIMO_RECORDING_PLAYER));
-    run.start();
-    const QString window = run.waitForWindow("FLV Player zimo");
+    const QString window = run.startShown(ZIMO_PROGRAM, ZIMO_RECORDING_PLAYER);
     ASSERT_FALSE(window.isEmpty());
     RunTool("xdotool", {"windowactivate", "--sync", window});
     const QPoint start = ClientPosition(window);

@@ -59,6 +59,12 @@ bool ProgramRun::waitForVariable(const QString& line, int timeoutMs) {
     return true;
 }
 
+QString ProgramRun::startShown(const QString& program, const QString& playerLibrary) {
+    if (!install(program, playerLibrary)) return {};
+    start();
+    return waitForWindow("FLV Player zimo");
+}
+
 void ProgramRun::startIn(const QStringList& command, const QString& tmpdir) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("HOME", home.path() + "/home");

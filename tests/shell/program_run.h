@@ -16,6 +16,9 @@ struct ProgramRun {
                  const QString& folderName = QString());
     // Starts the program with a fresh environment; tmpdir overrides TMPDIR.
     void start(const QStringList& arguments = {}, const QString& tmpdir = {});
+    // Installs the program with playerLibrary, starts it with no file and waits for its
+    // main window; the window's id, or "" when any of that failed.
+    QString startShown(const QString& program, const QString& playerLibrary);
     // Starts the program with exactly this argument vector, the program first.
     void startCommand(const QStringList& command);
     // The variables the recording player got, "name=value" each, in order.

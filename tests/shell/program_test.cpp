@@ -68,9 +68,7 @@ TEST(Program, MovieThatCannotBeWrittenWholeLeavesNothingBehind) {
 
 TEST(Program, StartsIdleLeavesNoTemporaryFileAndExitsWithZero) {
     ProgramRun run;
-    ASSERT_TRUE(run.install(ZIMO_PROGRAM, ZIMO_PLAYER));
-    run.start();
-    const QString window = run.waitForWindow("FLV Player zimo");
+    const QString window = run.startShown(ZIMO_PROGRAM, ZIMO_PLAYER);
     ASSERT_FALSE(window.isEmpty());
     EXPECT_TRUE(QDir(run.tmpPath()).entryList({"z*"}, QDir::Files).isEmpty());
     // Closing the window through the window manager ends the program with exit code 0.
