@@ -73,11 +73,13 @@ void HeardClock::observe(double playedUs, double queuedUs, std::int64_t nowUs) {
 }
 
 std::optional<double> HeardClock::heard(std::int64_t nowUs) const {
-    // Flowing means a timed run is being played, so timedEndPts_ is its end or later. A
-    // device that is no longer read at all (its sound server went away) has stopped as
-    // surely as one whose figures stand still.
-    if (!flowing_ || nowUs - lastReadingUs_ > kStallUs) return std::nullopt;
-    return std::min(lineAt(nowUs), timedEndPts_);
+    // Flowing means a timed run is being played, so timedEndPts_ is its end or later.
+    if (!flowing_) return std::nullopt;
+    const double line = lineAt(nowUs);
+    // A device that has played all it was given and is no longer read at all (its sound
+    // server went away) has stopped as surely as one whose figures stand still.
+    if (line >= timedEndPts_ && nowUs - lastReadingUs_ > kStallUs) return std::nullopt;
+    return std::min(line, timedEndPts_);
 }
 
 bool HeardClock::heardToTheEnd(std::int64_t nowUs) const {

@@ -11,7 +11,8 @@
 // clock: it starts where the server begins taking the sound, and is drawn
 // gently towards each fresh played reading. Only a reading far off the line
 // (a real break in the sound) moves it at once. The device counts as stopped
-// when neither figure has moved for a while, or it has not been read for as long.
+// when neither figure has moved for a while, or it has played all it was given
+// and not been read for as long.
 //
 // Not thread-safe: the owner guards it.
 #pragma once
