@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstring>
 #include <deque>
 #include <functional>
@@ -106,9 +107,12 @@ void applyVolume(char* data, qint64 bytes, SoundFormat::Sample sample, int volum
     }
 }
 
+// A run of samples, or of silence when `data` is empty: silence takes no memory however
+// long it lasts.
 struct Chunk {
     double pts = 0;
     QByteArray data;
+    qsizetype length = 0; // bytes
     qsizetype offset = 0;
 };
 
@@ -175,14 +179,17 @@ private:
             const bool wasFull = buffer_.bytes >= buffer_.refillBytes;
             while (out < room && !buffer_.chunks.empty()) {
                 Chunk& c = buffer_.chunks.front();
-                const qsizetype n = std::min<qsizetype>(room - out, c.data.size() - c.offset);
+                const qsizetype n = std::min<qsizetype>(room - out, c.length - c.offset);
                 const double pts = c.pts + static_cast<double>(c.offset) * usPerByte_ / 1e6;
                 buffer_.heard.give(static_cast<double>(n) * usPerByte_, pts);
-                std::memcpy(data + out, c.data.constData() + c.offset, static_cast<size_t>(n));
+                if (c.data.isEmpty())
+                    std::memset(data + out, silentByte(), static_cast<size_t>(n));
+                else
+                    std::memcpy(data + out, c.data.constData() + c.offset, static_cast<size_t>(n));
                 out += n;
                 c.offset += n;
                 buffer_.bytes -= n;
-                if (c.offset >= c.data.size()) buffer_.chunks.pop_front();
+                if (c.offset >= c.length) buffer_.chunks.pop_front();
             }
             buffer_.starved = out == 0;
             roomNow = wasFull && buffer_.bytes < buffer_.refillBytes;
@@ -193,6 +200,9 @@ private:
         }
         return out;
     }
+
+    // Unsigned 8-bit samples are quiet at their middle; the other formats at zero.
+    int silentByte() const { return buffer_.format.sample == SoundFormat::Sample::U8 ? 0x80 : 0; }
 
     // Reads how far the device has got.
     void observe() {
@@ -303,11 +313,21 @@ void AudioOutput::setRoomListener(std::function<void()> listener) {
 }
 
 void AudioOutput::push(double pts, QByteArray samples) {
+    const qsizetype length = samples.size();
+    add(pts, std::move(samples), length);
+}
+
+void AudioOutput::pushSilence(double pts, double seconds) {
+    const SoundFormat& f = d->buffer.format;
+    add(pts, {}, static_cast<qsizetype>(std::llround(seconds * f.sampleRate)) * f.bytesPerFrame());
+}
+
+void AudioOutput::add(double pts, QByteArray samples, qsizetype length) {
     {
         std::lock_guard lock(d->buffer.mutex);
-        if (d->buffer.failed || samples.isEmpty()) return;
-        d->buffer.bytes += samples.size();
-        d->buffer.chunks.push_back({pts, std::move(samples), 0});
+        if (d->buffer.failed || length <= 0) return;
+        d->buffer.bytes += length;
+        d->buffer.chunks.push_back({pts, std::move(samples), length, 0});
         if (!d->buffer.starved) return;
         d->buffer.starved = false;
     }

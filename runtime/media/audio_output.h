@@ -37,6 +37,9 @@ public:
     // Called on the device's thread when the buffer has room again after it was full.
     void setRoomListener(std::function<void()> listener);
     void push(double pts, QByteArray samples);
+    // Silence for `seconds` from media time `pts`: a stretch of the file without sound,
+    // heard as time like any other.
+    void pushSilence(double pts, double seconds);
     // Forgets every buffered sample (open, seek, close), those the device holds too.
     void clear();
 
@@ -53,6 +56,7 @@ public:
 private:
     struct Impl;
     explicit AudioOutput(std::unique_ptr<Impl> impl);
+    void add(double pts, QByteArray samples, qsizetype length);
     std::unique_ptr<Impl> d;
 };
 

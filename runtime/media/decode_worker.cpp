@@ -8,6 +8,7 @@ extern "C" {
 }
 
 #include <cmath>
+#include <limits>
 
 namespace zimo::media {
 
@@ -16,6 +17,10 @@ namespace {
 // How far short of a file's duration its data may end and still count as ending there
 // (beyond the delay before its first picture).
 constexpr double kEndSlack = 0.1;
+// A stretch this long or longer with no sound, between where the sound got to (or where
+// playing starts) and the next sound, is played as silence. Shorter ones are the
+// rounding of the file's timestamps and pass unheard.
+constexpr double kSoundGapSeconds = 0.05;
 
 // Metadata for containers other than Flash Video: what their headers give.
 AmfValue headerMetadata(const MediaInfo& info) {
@@ -157,6 +162,7 @@ void DecodeWorker::startAt(double target) {
     maxEnd_ = 0;
     decodedSinceStart_ = false;
     soundNoted_ = false;
+    soundEnd_ = std::numeric_limits<double>::quiet_NaN();
     std::lock_guard lock(s_.mutex);
     if (s_.posGen == posGen_) s_.base = target;
 }
@@ -243,7 +249,17 @@ void DecodeWorker::onAudio(MediaFile::Item item) {
             samples.remove(0, std::min(skip, samples.size()));
             pts = due;
         }
-        if (!samples.isEmpty()) audio_->push(pts, std::move(samples));
+        if (!samples.isEmpty()) {
+            // Sound that starts after the pictures, or breaks off for a while, leaves the
+            // device silent for as long: the clock, which goes with the sound heard, then
+            // runs through the stretch with the pictures instead of leaping over it.
+            const double from = std::isnan(soundEnd_) ? due : soundEnd_;
+            if (pts - from >= kSoundGapSeconds) audio_->pushSilence(from, pts - from);
+            const SoundFormat& f = sounds_->format();
+            soundEnd_ =
+                pts + static_cast<double>(samples.size() / f.bytesPerFrame()) / f.sampleRate;
+            audio_->push(pts, std::move(samples));
+        }
     }
     if (!file_->info().hasVideo && seeking_) {
         seeking_ = false;

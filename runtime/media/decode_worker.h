@@ -56,6 +56,7 @@ private:
     double maxEnd_ = 0; // end time of the latest decoded frame since the last start
     bool decodedSinceStart_ = false;
     bool soundNoted_ = false;  // the start of the sound is known to the state
+    double soundEnd_ = 0;      // where the sound given to the device ends; NaN before any
     bool wantPictures_ = true; // room in the picture queue
     bool wantSound_ = false;   // room in the sound buffer
 };

@@ -24,7 +24,8 @@ struct Recipe {
     const char* inputs;  // lavfi sources: "v" the test picture, "a" the tone, "s" the
                          // speex tone, "V" four seconds of picture, "q" the tone
                          // for a second and quiet for the next, "L" twelve seconds
-                         // of a busy 640x360 picture
+                         // of a busy 640x360 picture, "g" four seconds of the tone
+                         // with stretches left out (no samples at all)
     const char* options; // encoder options, split at spaces
 };
 
@@ -42,6 +43,7 @@ const Recipe kRecipes[] = {
     {Clip::Flv1HalfTone, "vq", "-c:v flv -c:a libmp3lame"},
     {Clip::H264FarKeyFrames, "L",
      "-c:v libx264 -preset veryfast -pix_fmt yuv420p -g 600 -keyint_min 600 -sc_threshold 0"},
+    {Clip::Flv1SoundGaps, "Vg", "-c:v flv -c:a libmp3lame"},
 };
 
 QString source(char input) {
@@ -56,6 +58,9 @@ QString source(char input) {
         return QStringLiteral("sine=frequency=440:sample_rate=16000:d=2");
     case 'L':
         return QStringLiteral("testsrc2=size=640x360:rate=25:d=12");
+    case 'g':
+        return QStringLiteral("sine=frequency=440:sample_rate=22050:d=4,"
+                              "aselect='between(t,0.5,1.5)+gte(t,3)'");
     case 'q':
         return QStringLiteral("aevalsrc='if(lt(t,1),sin(2*PI*440*t)/8,0)':s=22050:d=2");
     }

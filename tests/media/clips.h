@@ -23,6 +23,7 @@ enum class Clip {
     Mp4H264Aac,       // H.264 + AAC in MP4
     Flv1HalfTone,     // as Flv1Mp3, the tone in the first second only
     H264FarKeyFrames, // H.264, no sound, 12 s of a busy 640x360 picture, one key frame
+    Flv1SoundGaps,    // Sorenson H.263 + MP3, 4 s, the tone from 0.5 s to 1.5 s and from 3 s
 };
 
 // Makes the clip on first use; the path of the file. Fails the test when

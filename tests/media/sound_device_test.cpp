@@ -199,6 +199,28 @@ TEST_F(SoundDeviceTest, SoundFromBeforeASeekStopsWithIt) {
     EXPECT_NEAR(sink.loudSeconds(), toneHeard, 0.08);
 }
 
+// Sound that starts after the pictures and breaks off midway leaves the device silent for
+// those stretches: the pictures play on through them at their pace, none dropped, and the
+// sound after a break is heard with its pictures.
+TEST_F(SoundDeviceTest, PicturesPlayOnThroughStretchesWithoutSound) {
+    SinkRecording sink;
+    ASSERT_TRUE(sink.start());
+    Stream stream;
+    ASSERT_TRUE(stream.hasSoundOutput());
+    stream.play(clipPath(Clip::Flv1SoundGaps)); // 4 s, the tone at 0.5-1.5 s and from 3 s
+    ASSERT_TRUE(playUntil(stream, 5, [](double t) { return t >= 0.1; }));
+    QElapsedTimer wall;
+    wall.start();
+    ASSERT_TRUE(playUntil(stream, 10, [&](double) { return ended; }));
+    EXPECT_NEAR(wall.elapsed() / 1000.0, 3.9, 0.25) << "the clock leapt or dawdled";
+
+    const Stream::Stats s = stream.stats();
+    EXPECT_EQ(s.dropped, 0u);
+    EXPECT_GT(s.soundSamples, s.offsetSamples / 2) << "the clock mostly ran without the sound";
+    EXPECT_LT(s.offsetMaxAbs, 0.04);
+    EXPECT_NEAR(sink.loudSeconds(), 2.0, 0.15);
+}
+
 // The sound server going away mid-play (restarted, or gone with the session) ends the
 // sound, not the playing: the pictures go on with the system clock, and what plays after
 // it starts at once rather than after the wait for sound that can no longer come.
