@@ -60,6 +60,37 @@ int evenHeight(int height) {
     return height + (height & 1);
 }
 
+// The colour matrix and range a picture's YUV was coded with, as its stream says; the
+// default is what the scaler assumes of a stream that says nothing.
+struct Colours {
+    int matrix = SWS_CS_DEFAULT;
+    bool fullRange = false;
+    friend bool operator==(const Colours&, const Colours&) = default;
+};
+
+Colours coloursOf(const AVFrame& frame) {
+    Colours c;
+    switch (frame.colorspace) {
+    case AVCOL_SPC_BT709:
+        c.matrix = SWS_CS_ITU709;
+        break;
+    case AVCOL_SPC_FCC:
+        c.matrix = SWS_CS_FCC;
+        break;
+    case AVCOL_SPC_SMPTE240M:
+        c.matrix = SWS_CS_SMPTE240M;
+        break;
+    case AVCOL_SPC_BT2020_NCL:
+    case AVCOL_SPC_BT2020_CL:
+        c.matrix = SWS_CS_BT2020;
+        break;
+    default: // unspecified, BT.601, and what the scaler has no table for
+        break;
+    }
+    c.fullRange = frame.color_range == AVCOL_RANGE_JPEG;
+    return c;
+}
+
 } // namespace
 
 // A scaler context kept for as long as the same conversion is asked for. The scaler's own
@@ -74,12 +105,15 @@ public:
     Scaler& operator=(const Scaler&) = delete;
     ~Scaler() { sws_freeContext(context_); }
 
-    SwsContext* get(QSize from, AVPixelFormat src, QSize to, AVPixelFormat dst, int flags) {
-        const Asked asked{from, to, src, dst, flags};
+    // `colours` matters where the conversion goes from YUV to RGB.
+    SwsContext* get(QSize from, AVPixelFormat src, QSize to, AVPixelFormat dst, int flags,
+                    Colours colours = {}) {
+        const Asked asked{from, to, src, dst, flags, colours};
         if (context_ && asked == asked_) return context_;
         sws_freeContext(context_);
         context_ = sws_getContext(from.width(), from.height(), src, to.width(), to.height(), dst,
                                   flags, nullptr, nullptr, nullptr);
+        if (context_ && colours != Colours{}) useColours(colours);
         asked_ = asked;
         return context_;
     }
@@ -89,8 +123,23 @@ private:
         QSize from, to;
         AVPixelFormat src = AV_PIX_FMT_NONE, dst = AV_PIX_FMT_NONE;
         int flags = 0;
+        Colours colours;
         friend bool operator==(const Asked&, const Asked&) = default;
     };
+
+    // The scaler takes YUV as BT.601 unless told otherwise, and its range from the format
+    // alone (full for the "J" formats).
+    void useColours(Colours colours) {
+        int *inverse = nullptr, *table = nullptr;
+        int srcRange = 0, dstRange = 0, brightness = 0, contrast = 0, saturation = 0;
+        if (sws_getColorspaceDetails(context_, &inverse, &srcRange, &table, &dstRange, &brightness,
+                                     &contrast, &saturation) < 0)
+            return; // not a conversion between YUV and RGB
+        sws_setColorspaceDetails(context_, sws_getCoefficients(colours.matrix),
+                                 srcRange || colours.fullRange, table, dstRange, brightness,
+                                 contrast, saturation);
+    }
+
     SwsContext* context_ = nullptr;
     Asked asked_;
 };
@@ -239,7 +288,8 @@ QImage PictureConverter::convert(const AVFrame* frame, const PictureTarget& want
     const QSize converted = from == own ? out : from; // rows the conversion writes
     // BGRA in memory is QImage's 0xAARRGGBB on a little-endian machine; sources
     // without alpha come out with it at 255, as Format_RGB32 requires.
-    SwsContext* convert = convert_->get(from, src, converted, AV_PIX_FMT_BGRA, filter);
+    SwsContext* convert =
+        convert_->get(from, src, converted, AV_PIX_FMT_BGRA, filter, coloursOf(*frame));
     if (!convert) return {};
     QImage image = buffers_->take(out, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     if (image.isNull()) return {};

@@ -81,6 +81,16 @@ QStringList arguments(Clip clip, const QString& out) {
     return a;
 }
 
+// Runs ffmpeg; whether it made `out`. Fails the test when it did not.
+bool runFfmpeg(const QStringList& arguments, const QString& out) {
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral(ZIMO_FFMPEG), arguments);
+    const bool ok =
+        ffmpeg.waitForFinished(120000) && ffmpeg.exitCode() == 0 && QFileInfo(out).size() > 0;
+    EXPECT_TRUE(ok) << "ffmpeg failed: " << ffmpeg.readAllStandardError().toStdString();
+    return ok;
+}
+
 } // namespace
 
 const char* codecsName(Codecs codecs) {
@@ -140,11 +150,7 @@ QString numberedClip(Codecs codecs, Layout layout) {
         a << "-flvflags"
           << "no_metadata";
     a << out;
-    QProcess ffmpeg;
-    ffmpeg.start(QStringLiteral(ZIMO_FFMPEG), a);
-    const bool ok =
-        ffmpeg.waitForFinished(120000) && ffmpeg.exitCode() == 0 && QFileInfo(out).size() > 0;
-    EXPECT_TRUE(ok) << "ffmpeg failed: " << ffmpeg.readAllStandardError().toStdString();
+    runFfmpeg(a, out);
     made[key] = out;
     return out;
 }
@@ -170,13 +176,16 @@ QString clipPath(Clip clip) {
     const QString out = scratchPath(QStringLiteral("clip%1.%2")
                                         .arg(static_cast<int>(clip))
                                         .arg(clip == Clip::Mp4H264Aac ? "mp4" : "flv"));
-    QProcess ffmpeg;
-    ffmpeg.start(QStringLiteral(ZIMO_FFMPEG), arguments(clip, out));
-    const bool ok =
-        ffmpeg.waitForFinished(120000) && ffmpeg.exitCode() == 0 && QFileInfo(out).size() > 0;
-    EXPECT_TRUE(ok) << "ffmpeg failed: " << ffmpeg.readAllStandardError().toStdString();
+    runFfmpeg(arguments(clip, out), out);
     made[clip] = out;
     return out;
+}
+
+QString ffmpegClip(const QString& name, const QStringList& arguments) {
+    const QString out = scratchPath(name);
+    QStringList a{"-hide_banner", "-loglevel", "error", "-y"};
+    a << arguments << out;
+    return runFfmpeg(a, out) ? out : QString();
 }
 
 QByteArray readFile(const QString& path) {

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QString>
+#include <QStringList>
 
 namespace zimo::media::test {
 
@@ -44,6 +45,10 @@ const char* layoutName(Layout layout);
 QString numberedClip(Codecs codecs, Layout layout);
 // The number a picture of a numbered clip carries, at whatever size it was made.
 int pictureNumber(const QImage& image);
+
+// A clip of the test's own: ffmpeg run with `arguments` (inputs and options) into `name` in
+// the temporary folder. The path, or empty (and the test failed) when ffmpeg could not.
+QString ffmpegClip(const QString& name, const QStringList& arguments);
 
 // A fresh path in the temporary folder (the file is not created).
 QString scratchPath(const QString& name);
