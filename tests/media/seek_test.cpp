@@ -119,6 +119,28 @@ TEST(Seek, EveryCodecAndLayoutShowsThePictureAndResumesTheSoundAtTheTarget) {
     }
 }
 
+// A seek far from the key frame before it decodes only the pictures the others are made
+// from, up to near its time (x264's B-frames here are mostly such that nothing refers to
+// them), and still shows exactly the picture due, wherever the time falls between them.
+TEST(Seek, FarFromAKeyFrameDecodesOnlyWhatThePictureDueNeeds) {
+    const QString path = clipPath(Clip::H264FarKeyFrames); // 25 a second, one key frame
+    const Reference ref = decodeFromStart(path);
+    ASSERT_EQ(ref.pictures.size(), 300u);
+    ManualClock clock;
+    Stream stream(Stream::Options{&clock, false});
+    stream.play(path);
+    ASSERT_TRUE(stream.waitForDecoder());
+    for (const double target : {10.0, 10.03, 7.333, 11.5, 4.26}) {
+        SCOPED_TRACE("seek to " + std::to_string(target));
+        const std::uint64_t before = stream.stats().decoded;
+        stream.seek(target);
+        ASSERT_TRUE(stream.waitForDecoder());
+        EXPECT_EQ(indexOf(ref, stream.currentFrame()), static_cast<long>(dueAt(ref, target)));
+        const auto upToTarget = static_cast<double>(dueAt(ref, target) + 1);
+        EXPECT_LT(static_cast<double>(stream.stats().decoded - before), 0.8 * upToTarget);
+    }
+}
+
 // Dragging the knob over a file whose key frames lie far apart: each seek is overtaken
 // before it decodes its way to the picture due, yet the picture moves with the drag (the
 // newest picture decoded on the way stands in), and once the knob rests the exact picture
