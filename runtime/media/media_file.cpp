@@ -246,8 +246,32 @@ struct MediaFile::Impl {
     // playing time `at`; false when there is none.
     bool seekBackTo(double at) {
         const AVStream* st = fmt->streams[leadIndex];
-        return av_seek_frame(fmt.get(), leadIndex, toTicks(at + origin, st->time_base),
-                             AVSEEK_FLAG_BACKWARD) >= 0;
+        const std::int64_t target = toTicks(at + origin, st->time_base);
+        learnKeyFramesUpTo(target);
+        return av_seek_frame(fmt.get(), leadIndex, target, AVSEEK_FLAG_BACKWARD) >= 0;
+    }
+
+    // A file without an index of its key frames (a Flash Video file with none in its
+    // metadata) is seeked by the key frames the demuxer has met so far; a time beyond
+    // them is found by reading on from the last one. That read is done here, packet by
+    // packet, so that the input's limit on reading without a packet coming out (meant
+    // for data that is no longer a stream) does not end it tens of megabytes on, as it
+    // would inside the demuxer's own seek.
+    void learnKeyFramesUpTo(std::int64_t target) {
+        AVStream* st = fmt->streams[leadIndex];
+        const int known = avformat_index_get_entries_count(st);
+        if (known <= 0) return;
+        const AVIndexEntry* last = avformat_index_get_entry(st, known - 1);
+        if (!last || last->timestamp >= target) return;
+        if (av_seek_frame(fmt.get(), leadIndex, last->timestamp, AVSEEK_FLAG_BACKWARD) < 0) return;
+        for (;;) {
+            av_packet_unref(packet.get());
+            if (av_read_frame(fmt.get(), packet.get()) < 0) return;
+            input->packetTaken();
+            if (packet->stream_index != leadIndex) continue;
+            const std::int64_t t = packet->dts != AV_NOPTS_VALUE ? packet->dts : packet->pts;
+            if (t != AV_NOPTS_VALUE && t >= target) return;
+        }
     }
 
     // Positions the demuxer at the start of its data.

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QThread>
 
 #include <cmath>
@@ -139,6 +140,34 @@ TEST(Seek, FarFromAKeyFrameDecodesOnlyWhatThePictureDueNeeds) {
         const auto upToTarget = static_cast<double>(dueAt(ref, target) + 1);
         EXPECT_LT(static_cast<double>(stream.stats().decoded - before), 0.8 * upToTarget);
     }
+}
+
+// A Flash Video file without a key frame index (as FFmpeg and most recorders write them)
+// is seeked by reading on to the time: 50 MB on here, further than the input may read
+// without a packet coming out, and the seek still lands on the picture due and plays on.
+TEST(Seek, FarIntoAFileWithoutAKeyFrameIndexLandsAndPlaysOn) {
+    const QString path =
+        ffmpegClip(QStringLiteral("noise.flv"),
+                   {"-f", "lavfi", "-i",
+                    "nullsrc=s=640x360:r=25:d=7,format=gray,geq=lum='random(1)*255',format=yuv420p",
+                    "-c:v", "libx264", "-preset", "ultrafast", "-qp", "0", "-g", "25"});
+    ASSERT_FALSE(path.isEmpty());
+    ASSERT_GT(QFileInfo(path).size(), kMaxScanBytes * 3 / 2);
+    const Reference ref = decodeFromStart(path);
+    ManualClock clock;
+    Stream stream(Stream::Options{&clock, false});
+    stream.play(path);
+    ASSERT_TRUE(stream.waitForDecoder());
+    stream.seek(6.0);
+    ASSERT_TRUE(stream.waitForDecoder());
+    stream.pollReports();
+    EXPECT_FALSE(stream.stats().ended);
+    EXPECT_DOUBLE_EQ(stream.time(), 6.0);
+    EXPECT_EQ(indexOf(ref, stream.currentFrame()), static_cast<long>(dueAt(ref, 6.0)));
+    clock.advanceMs(200);
+    ASSERT_TRUE(stream.waitForDecoder());
+    EXPECT_DOUBLE_EQ(stream.time(), 6.2);
+    EXPECT_EQ(indexOf(ref, stream.currentFrame()), static_cast<long>(dueAt(ref, 6.2)));
 }
 
 // Dragging the knob over a file whose key frames lie far apart: each seek is overtaken
