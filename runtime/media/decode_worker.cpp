@@ -7,6 +7,7 @@ extern "C" {
 #include <libavutil/frame.h>
 }
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -18,8 +19,8 @@ namespace {
 // (beyond the delay before its first picture).
 constexpr double kEndSlack = 0.1;
 // A stretch this long or longer with no sound, between where the sound got to (or where
-// playing starts) and the next sound, is played as silence. Shorter ones are the
-// rounding of the file's timestamps and pass unheard.
+// playing starts) and the next sound, is played as silence; sound overlapping what was
+// given by this much or more is cut. Less is the rounding of the file's timestamps.
 constexpr double kSoundGapSeconds = 0.05;
 
 // Metadata for containers other than Flash Video: what their headers give.
@@ -241,13 +242,19 @@ void DecodeWorker::onAudio(MediaFile::Item item) {
     if (audio_ && sounds_) {
         QByteArray samples = sounds_->convert(item.frame.get());
         double pts = item.pts;
-        if (pts < due) {
-            // Starts before the due time: cut the part already past.
+        // Sound before the due time is past. Sound stamped well before the end of the sound
+        // already given (its timestamps went back midway) would be heard after it and take
+        // the clock back with it: the part it overlaps is left out too.
+        double keepFrom = due;
+        if (!std::isnan(soundEnd_) && soundEnd_ - pts >= kSoundGapSeconds)
+            keepFrom = std::max(keepFrom, soundEnd_);
+        if (pts < keepFrom) {
             const int frameBytes = sounds_->format().bytesPerFrame();
             const auto skip =
-                static_cast<qsizetype>((due - pts) * sounds_->format().sampleRate) * frameBytes;
+                static_cast<qsizetype>((keepFrom - pts) * sounds_->format().sampleRate) *
+                frameBytes;
             samples.remove(0, std::min(skip, samples.size()));
-            pts = due;
+            pts = keepFrom;
         }
         if (!samples.isEmpty()) {
             // Sound that starts after the pictures, or breaks off for a while, leaves the

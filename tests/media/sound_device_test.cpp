@@ -5,6 +5,7 @@
 #include "media/stream.h"
 
 #include "clips.h"
+#include "flv_patch.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -219,6 +220,25 @@ TEST_F(SoundDeviceTest, PicturesPlayOnThroughStretchesWithoutSound) {
     EXPECT_GT(s.soundSamples, s.offsetSamples / 2) << "the clock mostly ran without the sound";
     EXPECT_LT(s.offsetMaxAbs, 0.04);
     EXPECT_NEAR(sink.loudSeconds(), 2.0, 0.15);
+}
+
+// Sound whose timestamps go back midway (a recorder that restarted its sound clock): the
+// part overlapping the sound before it is left out, so the position never runs back and
+// the pictures play on with the sound.
+TEST_F(SoundDeviceTest, SoundThatGoesBackInTimeDoesNotTakeThePositionBack) {
+    QByteArray file = readFile(clipPath(Clip::Flv1Mp3)); // 2 s
+    for (const qsizetype tag : tagOffsets(file)) {
+        const auto byte = [&](qsizetype i) { return static_cast<std::uint8_t>(file[i]); };
+        const std::uint32_t ms = (byte(tag + 4) << 16) | (byte(tag + 5) << 8) | byte(tag + 6);
+        if (byte(tag) == 8 && ms >= 1000) setTagTime(file, tag, ms - 400);
+    }
+    const QString path = scratchPath(QStringLiteral("sound-goes-back.flv"));
+    ASSERT_TRUE(writeFile(path, file));
+    Stream stream;
+    ASSERT_TRUE(stream.hasSoundOutput());
+    stream.play(path);
+    ASSERT_TRUE(playUntil(stream, 10, [&](double) { return ended; }));
+    EXPECT_EQ(stream.stats().dropped, 0u);
 }
 
 // The sound server going away mid-play (restarted, or gone with the session) ends the
