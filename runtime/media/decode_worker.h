@@ -7,6 +7,7 @@
 #include "media/playback_state.h"
 #include "media/sound_converter.h"
 
+#include <limits>
 #include <memory>
 #include <optional>
 
@@ -55,8 +56,9 @@ private:
     double candidatePts_ = 0;
     double maxEnd_ = 0; // end time of the latest decoded frame since the last start
     bool decodedSinceStart_ = false;
-    bool soundNoted_ = false;  // the start of the sound is known to the state
-    double soundEnd_ = 0;      // where the sound given to the device ends; NaN before any
+    bool soundNoted_ = false; // the start of the sound is known to the state
+    // Where the sound given to the device ends; NaN before any.
+    double soundEnd_ = std::numeric_limits<double>::quiet_NaN();
     bool wantPictures_ = true; // room in the picture queue
     bool wantSound_ = false;   // room in the sound buffer
 };

@@ -201,10 +201,7 @@ struct MediaFile::Impl {
         double duration = toSeconds(frame->pkt_duration, tb);
         if (ctx->codec_type == AVMEDIA_TYPE_AUDIO && frame->sample_rate > 0)
             duration = static_cast<double>(frame->nb_samples) / frame->sample_rate;
-        if (ctx->codec_type == AVMEDIA_TYPE_VIDEO && !(duration > 0)) {
-            const AVRational rate = av_guess_frame_rate(fmt.get(), fmt->streams[index], nullptr);
-            duration = rate.num > 0 && rate.den > 0 ? av_q2d(av_inv_q(rate)) : 0;
-        }
+        if (ctx->codec_type == AVMEDIA_TYPE_VIDEO && !(duration > 0)) duration = pictureInterval();
         if (std::isnan(duration) || duration < 0) duration = 0;
         nextPts = pts + duration;
         out.kind = ctx->codec_type == AVMEDIA_TYPE_VIDEO ? Item::Kind::Video : Item::Kind::Audio;
@@ -233,13 +230,15 @@ struct MediaFile::Impl {
     double skipUnusedBefore = -std::numeric_limits<double>::infinity();
 
     void skipUnusedUpTo(double target) {
-        double interval = 0;
-        if (videoIndex >= 0) {
-            const AVRational rate =
-                av_guess_frame_rate(fmt.get(), fmt->streams[videoIndex], nullptr);
-            if (rate.num > 0 && rate.den > 0) interval = av_q2d(av_inv_q(rate));
-        }
-        skipUnusedBefore = target - std::max(2 * interval, kSkipMargin);
+        skipUnusedBefore = target - std::max(2 * pictureInterval(), kSkipMargin);
+    }
+
+    // Seconds from one picture to the next by the frame rate the stream gives or FFmpeg
+    // guesses; 0 when neither is known or there are no pictures.
+    double pictureInterval() const {
+        if (videoIndex < 0) return 0;
+        const AVRational rate = av_guess_frame_rate(fmt.get(), fmt->streams[videoIndex], nullptr);
+        return rate.num > 0 && rate.den > 0 ? av_q2d(av_inv_q(rate)) : 0;
     }
 
     // Positions the demuxer at the last key frame of the lead stream at or before the

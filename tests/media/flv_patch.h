@@ -44,6 +44,14 @@ inline std::vector<qsizetype> tagOffsets(const QByteArray& file) {
     return out;
 }
 
+// A tag's timestamp, in milliseconds (its low 24 bits, then the high 8).
+inline std::uint32_t tagTime(const QByteArray& file, qsizetype tag) {
+    const auto byte = [&](qsizetype i) {
+        return static_cast<std::uint32_t>(std::uint8_t(file[i]));
+    };
+    return (byte(tag + 7) << 24) | (byte(tag + 4) << 16) | (byte(tag + 5) << 8) | byte(tag + 6);
+}
+
 // Sets a tag's timestamp, in milliseconds (its low 24 bits, then the high 8).
 inline void setTagTime(QByteArray& file, qsizetype tag, std::uint32_t ms) {
     file[tag + 4] = static_cast<char>((ms >> 16) & 0xff);

@@ -228,9 +228,8 @@ TEST_F(SoundDeviceTest, PicturesPlayOnThroughStretchesWithoutSound) {
 TEST_F(SoundDeviceTest, SoundThatGoesBackInTimeDoesNotTakeThePositionBack) {
     QByteArray file = readFile(clipPath(Clip::Flv1Mp3)); // 2 s
     for (const qsizetype tag : tagOffsets(file)) {
-        const auto byte = [&](qsizetype i) { return static_cast<std::uint8_t>(file[i]); };
-        const std::uint32_t ms = (byte(tag + 4) << 16) | (byte(tag + 5) << 8) | byte(tag + 6);
-        if (byte(tag) == 8 && ms >= 1000) setTagTime(file, tag, ms - 400);
+        const std::uint32_t ms = tagTime(file, tag);
+        if (file[tag] == 8 && ms >= 1000) setTagTime(file, tag, ms - 400); // sound tags
     }
     const QString path = scratchPath(QStringLiteral("sound-goes-back.flv"));
     ASSERT_TRUE(writeFile(path, file));
