@@ -129,6 +129,7 @@ void PlayerWidget::repaintChanges() {
 }
 
 void PlayerWidget::paintEvent(QPaintEvent*) {
+    followPixelRatio();
     QPainter painter(this); // clipped to the area asked for
     if (!movie_.stage().loaded()) painter.fillRect(rect(), Qt::black);
     movie_.stage().render(painter, size());
@@ -136,9 +137,19 @@ void PlayerWidget::paintEvent(QPaintEvent*) {
 
 void PlayerWidget::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    movie_.setDevicePixelRatio(devicePixelRatioF());
+    followPixelRatio();
     movie_.stage().setViewSize(size());
     painted_ = stageLook(movie_.stage()); // the whole widget is painted anyway
+}
+
+// The window can move to a screen of another scale, or its screen change scale, without a
+// resize (Wayland keeps the size in view pixels); it is painted again then, and the
+// pictures are made again for the new device pixels before they are drawn.
+void PlayerWidget::followPixelRatio() {
+    const double ratio = devicePixelRatioF();
+    if (ratio == movie_.devicePixelRatio()) return;
+    movie_.setDevicePixelRatio(ratio);
+    movie_.refreshPictures();
 }
 
 void PlayerWidget::mouseMoveEvent(QMouseEvent* event) {

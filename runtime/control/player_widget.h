@@ -47,6 +47,8 @@ private:
     void tick();
     void onPictures();
     void armPictureTimer();
+    // Makes the pictures for the device pixels the widget has now.
+    void followPixelRatio();
     // Asks for a paint of what changed since the stage was last painted.
     void repaintChanges();
 

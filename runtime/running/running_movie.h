@@ -61,6 +61,7 @@ public:
     void setStreamNotifier(std::function<void()> notifier);
     // Device pixels per view pixel, so pictures are made for the device's own pixels.
     void setDevicePixelRatio(double ratio) { devicePixelRatio_ = ratio > 0 ? ratio : 1.0; }
+    double devicePixelRatio() const { return devicePixelRatio_; }
     // Waits until every stream's decoder has done what it can for the present media time
     // (for tests that step the media clock); false when one did not within the limit.
     bool waitForStreams(int timeoutMs = 5000);

@@ -2,8 +2,14 @@
 #include "player_widget.h"
 #include "test_movies.h"
 
+#include "clips.h"
+#include "display/video_surface.h"
+
 #include <QApplication>
+#include <QScreen>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -64,6 +70,48 @@ TEST(PlayerWidget, LoadsPaintsAndReadsProperties) {
     }
     EXPECT_FALSE(control->putMovie(path));
     EXPECT_EQ(control->getVariable("box._width"), "50");
+}
+
+// A window moved to a screen of another scale keeps its size in view pixels (as under
+// Wayland): the picture is made again for the new device pixels all the same.
+TEST(PlayerWidget, MakesThePictureAgainForTheScaleOfTheScreenItMovesTo) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString config = dir.filePath("screens.json");
+    {
+        QFile f(config);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(R"({"screens": [
+            {"name": "one", "x": 0, "y": 0, "width": 1280, "height": 800, "dpr": 1},
+            {"name": "two", "x": 1280, "y": 0, "width": 1280, "height": 800, "dpr": 2}]})");
+    }
+    qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config).toLocal8Bit());
+    int argc = 1;
+    char name[] = "player_widget_test";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    ASSERT_EQ(screens.size(), 2);
+    ASSERT_EQ(screens[1]->devicePixelRatio(), 2.0);
+
+    PlayerWidget control(nullptr);
+    control.resize(480, 360);
+    control.show();
+    ASSERT_TRUE(control.putMovie(ZIMO_MOVIE_SWF));
+    control.setVariable(
+        "Ff", media::test::numberedClip(media::test::Codecs::Flv1Mp3, media::test::Layout::Flv));
+    auto* surface =
+        dynamic_cast<display::VideoSurface*>(control.movie().stage().find(u"vidplayer.player"));
+    ASSERT_NE(surface, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !surface->picture().isNull(); }, 5000));
+    const QSize atOne = surface->picture().size();
+    ASSERT_GE(atOne.width(), 160); // drawn larger than the clip's own 160 x 120
+
+    control.windowHandle()->setScreen(screens[1]);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return surface->picture().size() == atOne * 2; }, 5000))
+        << surface->picture().width() << " x " << surface->picture().height();
+    EXPECT_EQ(control.size(), QSize(480, 360));
+    EXPECT_GE(media::test::pictureNumber(surface->picture()), 0);
 }
 
 } // namespace
