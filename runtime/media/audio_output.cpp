@@ -232,6 +232,34 @@ struct AudioOutput::Impl {
     SoundSource* source = nullptr; // owned by context
 
     explicit Impl(const Clock& c) : clock(c) {}
+
+    // On the device thread: starts the device reading from the buffer. A device that will
+    // not start again (its sound server restarted, say) gives way to a new one, on
+    // `device` or else the default output as it is now, in the same format. Whether
+    // sound now flows.
+    bool startDevice(QAudioDevice device = {}) {
+        if (sink) {
+            sink->start(source);
+            if (sink->state() != QAudio::StoppedState) return true;
+            QObject::disconnect(sink, nullptr, context, nullptr);
+            source->setSink(nullptr);
+            delete sink;
+            sink = nullptr;
+        }
+        if (device.isNull()) device = QMediaDevices::defaultAudioOutput();
+        if (device.isNull()) return false;
+        QAudioSink* s = new QAudioSink(device, toQt(buffer.format), context);
+        QObject::connect(s, &QAudioSink::stateChanged, context, [this, s](QAudio::State) {
+            if (s->error() == QAudio::OpenError || s->error() == QAudio::FatalError) {
+                std::lock_guard lock(buffer.mutex);
+                buffer.failed = true;
+            }
+        });
+        sink = s;
+        source->setSink(sink);
+        sink->start(source);
+        return sink->error() == QAudio::NoError && sink->state() != QAudio::StoppedState;
+    }
 };
 
 AudioOutput::AudioOutput(std::unique_ptr<Impl> impl) : d(std::move(impl)) {}
@@ -258,19 +286,8 @@ std::unique_ptr<AudioOutput> AudioOutput::create(const Clock& clock) {
     QMetaObject::invokeMethod(
         p->context,
         [p, device, &started] {
-            p->sink = new QAudioSink(device, toQt(p->buffer.format), p->context);
-            QObject::connect(p->sink, &QAudioSink::stateChanged, p->context, [p](QAudio::State) {
-                if (p->sink->error() == QAudio::OpenError ||
-                    p->sink->error() == QAudio::FatalError) {
-                    std::lock_guard lock(p->buffer.mutex);
-                    p->buffer.failed = true;
-                }
-            });
             p->source = new SoundSource(p->buffer, p->clock, p->context);
-            p->source->setSink(p->sink);
-            p->sink->start(p->source);
-            started =
-                p->sink->error() == QAudio::NoError && p->sink->state() != QAudio::StoppedState;
+            started = p->startDevice(device);
         },
         Qt::BlockingQueuedConnection);
     auto out = std::unique_ptr<AudioOutput>(new AudioOutput(std::move(impl)));
@@ -337,6 +354,7 @@ void AudioOutput::add(double pts, QByteArray samples, qsizetype length) {
 }
 
 void AudioOutput::clear() {
+    bool failed = false;
     {
         std::lock_guard lock(d->buffer.mutex);
         d->buffer.chunks.clear();
@@ -344,30 +362,35 @@ void AudioOutput::clear() {
         // What the device still holds belongs to the old position: not heard as time,
         // and not heard at all once the device has started afresh.
         d->buffer.heard.untimeGiven();
-        if (d->buffer.failed || !d->buffer.heard.anyGiven() || d->buffer.restarting) return;
+        failed = d->buffer.failed;
+        if (!failed && (!d->buffer.heard.anyGiven() || d->buffer.restarting)) return;
         d->buffer.restarting = true;
     }
     // Stopping the device drops the sound it holds (a tenth of a second and more, which
     // would otherwise be heard after a seek); a new start begins with an empty buffer.
+    // A failed device is tried again, on the default output as it is now, and waited
+    // for: whoever clears decides next whether there is sound to decode.
     Impl* p = d.get();
-    QMetaObject::invokeMethod(p->context, [p] {
-        if (p->sink) p->sink->stop();
-        bool paused = false;
-        {
-            std::lock_guard lock(p->buffer.mutex);
-            p->buffer.heard = HeardClock(); // the new start's figures begin at nothing
-            p->buffer.restarting = false;
-            paused = p->buffer.paused;
-        }
-        if (!p->sink) return;
-        p->sink->start(p->source);
-        if (p->sink->state() == QAudio::StoppedState) {
-            std::lock_guard lock(p->buffer.mutex);
-            p->buffer.failed = true;
-            return;
-        }
-        if (paused) p->sink->suspend();
-    });
+    QMetaObject::invokeMethod(
+        p->context,
+        [p, failed] {
+            if (p->sink) p->sink->stop();
+            {
+                std::lock_guard lock(p->buffer.mutex);
+                p->buffer.heard = HeardClock(); // the new start's figures begin at nothing
+                p->buffer.failed = false;
+            }
+            const bool started = p->startDevice();
+            bool paused = false;
+            {
+                std::lock_guard lock(p->buffer.mutex);
+                p->buffer.restarting = false;
+                p->buffer.failed = !started;
+                paused = p->buffer.paused;
+            }
+            if (started && paused) p->sink->suspend();
+        },
+        failed ? Qt::BlockingQueuedConnection : Qt::QueuedConnection);
 }
 
 void AudioOutput::setPaused(bool paused) {

@@ -140,14 +140,7 @@ void DecodeWorker::openFile(const QString& path, double target) {
         if (metadata) s_.workerReportLocked(Report::metaData(std::move(*metadata)));
     }
     file_ = std::move(file);
-    if (audio_ && !audio_->failed() && file_->info().hasAudio)
-        sounds_.emplace(audio_->format());
-    else
-        sounds_.reset();
-    {
-        std::lock_guard lock(s_.mutex);
-        if (s_.fileGen == fileGen_) s_.soundExpected = sounds_.has_value();
-    }
+    sounds_.reset();
     if (target > 0) file_->seek(target);
     startAt(target);
 }
@@ -155,6 +148,11 @@ void DecodeWorker::openFile(const QString& path, double target) {
 // Begins decoding towards the picture at target, after an open or a seek.
 void DecodeWorker::startAt(double target) {
     if (audio_) audio_->clear();
+    // The file's sound is decoded while the device works: one that failed has just been
+    // tried again (its sound server back, say), and sound comes back from here.
+    const bool sound = audio_ && !audio_->failed() && file_ && file_->info().hasAudio;
+    if (sound && !sounds_) sounds_.emplace(audio_->format());
+    if (!sound) sounds_.reset();
     candidate_.reset();
     ended_ = false;
     seeking_ = true;
@@ -165,6 +163,7 @@ void DecodeWorker::startAt(double target) {
     soundNoted_ = false;
     soundEnd_ = std::numeric_limits<double>::quiet_NaN();
     std::lock_guard lock(s_.mutex);
+    if (s_.fileGen == fileGen_) s_.soundExpected = sound;
     if (s_.posGen == posGen_) s_.base = target;
 }
 

@@ -242,8 +242,9 @@ TEST_F(SoundDeviceTest, SoundThatGoesBackInTimeDoesNotTakeThePositionBack) {
 
 // The sound server going away mid-play (restarted, or gone with the session) ends the
 // sound, not the playing: the pictures go on with the system clock, and what plays after
-// it starts at once rather than after the wait for sound that can no longer come.
-TEST_F(SoundDeviceTest, PlayingGoesOnWhenTheServerGoesAway) {
+// it starts at once rather than after the wait for sound that can no longer come. Once the
+// server is back, the next seek or file brings the sound back.
+TEST_F(SoundDeviceTest, PlayingGoesOnWhenTheServerGoesAwayAndSoundComesBackWithIt) {
     Stream stream;
     ASSERT_TRUE(stream.hasSoundOutput());
     stream.play(clipPath(Clip::Flv1Mp3)); // 2 s
@@ -258,7 +259,32 @@ TEST_F(SoundDeviceTest, PlayingGoesOnWhenTheServerGoesAway) {
     stream.play(clipPath(Clip::H264Aac));
     last = 0;
     EXPECT_TRUE(playUntil(stream, 1.5, [](double t) { return t >= 0.4; })) << stream.time();
+
     serverUp = server->start();
+    ASSERT_TRUE(serverUp);
+    for (const bool newFile : {false, true}) {
+        SCOPED_TRACE(newFile ? "a new file" : "a seek");
+        SinkRecording sink;
+        ASSERT_TRUE(sink.start());
+        // The sound library finds its server again on its own time: a player tries again
+        // at each seek and file, as the user does.
+        QElapsedTimer wall;
+        wall.start();
+        std::uint64_t heardBefore = 0;
+        do {
+            QCoreApplication::processEvents();
+            heardBefore = stream.stats().soundSamples;
+            if (newFile)
+                stream.play(clipPath(Clip::Flv1Mp3));
+            else
+                stream.seek(0);
+            ended = false;
+            last = 0;
+            ASSERT_TRUE(playUntil(stream, 3, [](double t) { return t >= 0.3; }));
+        } while (stream.stats().soundSamples == heardBefore && wall.elapsed() < 10'000);
+        EXPECT_TRUE(playUntil(stream, 5, [&](double) { return ended; }));
+        EXPECT_GT(sink.loudSeconds(), 1.0);
+    }
 }
 
 } // namespace
