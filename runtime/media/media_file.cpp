@@ -1,6 +1,7 @@
 #include "media/media_file.h"
 
 #include "media/flv_metadata.h"
+#include "media/picture_turn.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -97,6 +98,7 @@ struct MediaFile::Impl {
     int videoIndex = -1;
     int audioIndex = -1;
     int leadIndex = -1; // the stream seeks are judged by: the picture's, else the sound's
+    int videoTurns = 0; // quarter turns clockwise the container says the picture is shown by
     MediaInfo info;
     std::optional<AmfValue> metadata;
     bool inputEnded = false;        // demuxer at its end, decoders told to drain
@@ -204,6 +206,8 @@ struct MediaFile::Impl {
         if (ctx->codec_type == AVMEDIA_TYPE_VIDEO && !(duration > 0)) duration = pictureInterval();
         if (std::isnan(duration) || duration < 0) duration = 0;
         nextPts = pts + duration;
+        if (ctx->codec_type == AVMEDIA_TYPE_VIDEO && videoTurns)
+            carryStreamTurn(*fmt->streams[index], *frame);
         out.kind = ctx->codec_type == AVMEDIA_TYPE_VIDEO ? Item::Kind::Video : Item::Kind::Audio;
         out.pts = pts;
         out.duration = duration;
@@ -421,8 +425,11 @@ std::unique_ptr<MediaFile> MediaFile::open(std::unique_ptr<MediaSource> source,
         d && d->isNumber() && d->toNumber() > 0 && std::isfinite(d->toNumber()))
         info.duration = d->toNumber();
     if (impl->video) {
-        info.width = impl->video->width;
-        info.height = impl->video->height;
+        impl->videoTurns = streamQuarterTurns(*raw->streams[impl->videoIndex]);
+        const QSize shown =
+            shownSize(QSize(impl->video->width, impl->video->height), impl->videoTurns);
+        info.width = shown.width();
+        info.height = shown.height();
         info.videoCodec = QString::fromLatin1(impl->video->codec->name);
         const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(impl->video->pix_fmt);
         info.videoHasAlpha = desc && (desc->flags & AV_PIX_FMT_FLAG_ALPHA);

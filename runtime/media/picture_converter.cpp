@@ -1,5 +1,7 @@
 #include "media/picture_converter.h"
 
+#include "media/picture_turn.h"
+
 #include "media/plane_halving.h"
 
 extern "C" {
@@ -243,11 +245,11 @@ QImage PictureConverter::convert(const AVFrame* frame, const PictureTarget& want
     const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(src);
     if (!desc) return {};
     const bool alpha = (desc->flags & AV_PIX_FMT_FLAG_ALPHA) != 0;
-    PictureTarget target = wanted;
-    if (target.natural() ||
-        static_cast<long>(target.size.width()) * target.size.height() > kMaxTargetPixels)
-        target = {};
     const QSize own(frame->width, frame->height);
+    PictureTarget target = wanted;
+    if (static_cast<long>(target.size.width()) * target.size.height() > kMaxTargetPixels)
+        target = {};
+    target = withFrameTurn(target, frameQuarterTurns(*frame), own);
     const QSize out = target.natural() ? own : target.unturnedSize();
 
     // The planes the colour conversion reads: the frame's, or scaled copies of them.

@@ -25,7 +25,8 @@ public:
 
     // Format_ARGB32 when the frame's pixel format carries alpha (VP6A),
     // Format_RGB32 otherwise; a null image when the frame cannot be converted. A target
-    // beyond kMaxTargetPixels is taken as the picture's own size.
+    // beyond kMaxTargetPixels is taken as the picture's own size. A frame to be shown
+    // turned (see picture_turn.h) comes out turned: the target is where it is shown.
     QImage convert(const AVFrame* frame, const PictureTarget& target = {});
 
     // The largest picture a target may ask for: a 4K screen twice over.

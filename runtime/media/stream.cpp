@@ -4,6 +4,7 @@
 #include "media/clock.h"
 #include "media/decode_worker.h"
 #include "media/picture_converter.h"
+#include "media/picture_turn.h"
 #include "media/playback_state.h"
 
 extern "C" {
@@ -279,7 +280,8 @@ PictureTarget Stream::currentFrameTarget() const {
 
 QSize Stream::currentFrameSize() const {
     if (!d->currentSource) return d->current.size();
-    return {d->currentSource->width, d->currentSource->height};
+    return shownSize({d->currentSource->width, d->currentSource->height},
+                     frameQuarterTurns(*d->currentSource));
 }
 
 std::optional<std::int64_t> Stream::nextPictureDueUs() {

@@ -195,6 +195,61 @@ TEST(Decode, PicturesKeepTheirColoursByTheMatrixAndRangeTheyWereCodedWith) {
     }
 }
 
+// A clip filmed with the camera on its side says so in its container (MP4's display
+// matrix): its pictures come out turned as FFmpeg's own tool shows them, at their own size
+// and made for a place on the screen, and its size is given as shown.
+TEST(Decode, PicturesOfAClipFilmedOnItsSideComeOutAsTheContainerSaysToShowThem) {
+    // Red top left, blue top right, white below: every turn and mirroring looks different.
+    const QString plain = ffmpegClip(
+        "upright.mp4", {"-f", "lavfi", "-i",
+                        "color=c=red:s=32x24:r=25:d=0.2,pad=64:24:0:0:blue,pad=64:48:0:0:white",
+                        "-vf", "format=yuv420p", "-c:v", "libx264", "-qp", "0"});
+    ASSERT_FALSE(plain.isEmpty());
+    const auto quadrants = [](const QImage& image) {
+        QList<QRgb> out;
+        for (const double y : {0.25, 0.75})
+            for (const double x : {0.25, 0.75})
+                out << image.pixel(int(x * image.width()), int(y * image.height()));
+        return out;
+    };
+    const auto near = [](const QList<QRgb>& a, const QList<QRgb>& b) {
+        for (qsizetype i = 0; i < a.size(); ++i)
+            if (std::abs(qRed(a[i]) - qRed(b[i])) > 8 ||
+                std::abs(qGreen(a[i]) - qGreen(b[i])) > 8 ||
+                std::abs(qBlue(a[i]) - qBlue(b[i])) > 8)
+                return false;
+        return true;
+    };
+    for (const int rotate : {0, 90, 180, 270}) {
+        SCOPED_TRACE(rotate);
+        const QString turned = ffmpegClip(QStringLiteral("turned-%1.mp4").arg(rotate),
+                                          {"-i", plain, "-c", "copy", "-metadata:s:v:0",
+                                           QStringLiteral("rotate=%1").arg(rotate)});
+        const QString shown = ffmpegClip(QStringLiteral("turned-%1.png").arg(rotate),
+                                         {"-i", turned, "-frames:v", "1"});
+        const QImage expected(shown);
+        ASSERT_FALSE(expected.isNull());
+        auto file = MediaFile::open(turned);
+        ASSERT_TRUE(file);
+        EXPECT_EQ(QSize(file->info().width, file->info().height), expected.size());
+        MediaFile::Item item = file->next();
+        ASSERT_EQ(item.kind, MediaFile::Item::Kind::Video);
+        PictureConverter pictures;
+        const QImage own = pictures.convert(item.frame.get());
+        EXPECT_EQ(own.size(), expected.size());
+        EXPECT_TRUE(near(quadrants(own), quadrants(expected)));
+        // Made for a place twice as large, turned a quarter and mirrored on the screen.
+        PictureTarget place;
+        place.size = expected.size().transposed() * 2;
+        place.quarterTurns = 1;
+        place.mirrored = true;
+        const QImage placed = pictures.convert(item.frame.get(), place);
+        EXPECT_EQ(placed.size(), place.size);
+        const QImage want = expected.mirrored(true, false).transformed(QTransform().rotate(90));
+        EXPECT_TRUE(near(quadrants(placed), quadrants(want)));
+    }
+}
+
 TEST(Decode, RefusesWhatIsNotPlayable) {
     EXPECT_FALSE(MediaFile::open(scratchPath("missing.flv")));
     EXPECT_FALSE(MediaFile::open(scratchPath(""))); // the folder itself
