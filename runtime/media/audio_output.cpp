@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QIODevice>
 #include <QMediaDevices>
+#include <QPointer>
 #include <QThread>
 
 #include <algorithm>
@@ -223,10 +224,35 @@ private:
 
 } // namespace
 
+namespace {
+
+// The thread the devices of every output live on, as long as the application does: the
+// sound library keeps one connection to its server for the whole process, and after the
+// server restarts it connects again from the event loop of the thread that first used it.
+QThread* deviceThread() {
+    static std::mutex mutex;
+    static QPointer<QThread> thread;
+    std::lock_guard lock(mutex);
+    if (!thread) {
+        thread = new QThread;
+        thread->setObjectName(QStringLiteral("zimo-sound"));
+        thread->start();
+        qAddPostRoutine([] {
+            if (!thread) return;
+            thread->quit();
+            thread->wait();
+            delete thread;
+        });
+    }
+    return thread;
+}
+
+} // namespace
+
 struct AudioOutput::Impl {
     const Clock& clock;
     SampleBuffer buffer;
-    QThread thread;
+    QPointer<QThread> thread;
     QObject* context = nullptr;    // lives on the device thread
     QAudioSink* sink = nullptr;    // owned by context
     SoundSource* source = nullptr; // owned by context
@@ -277,10 +303,9 @@ std::unique_ptr<AudioOutput> AudioOutput::create(const Clock& clock) {
         static_cast<qsizetype>((kBufferSeconds - kRefillSeconds) * f.sampleRate) *
         f.bytesPerFrame();
 
-    impl->thread.setObjectName(QStringLiteral("zimo-sound"));
-    impl->thread.start();
+    impl->thread = deviceThread();
     impl->context = new QObject;
-    impl->context->moveToThread(&impl->thread);
+    impl->context->moveToThread(impl->thread);
     bool started = false;
     Impl* p = impl.get();
     QMetaObject::invokeMethod(
@@ -291,12 +316,14 @@ std::unique_ptr<AudioOutput> AudioOutput::create(const Clock& clock) {
         },
         Qt::BlockingQueuedConnection);
     auto out = std::unique_ptr<AudioOutput>(new AudioOutput(std::move(impl)));
-    if (!started) return nullptr; // the destructor tidies the thread
+    if (!started) return nullptr; // the destructor tidies the device away
     return out;
 }
 
 AudioOutput::~AudioOutput() {
-    if (d->context) {
+    if (d->context && !(d->thread && d->thread->isRunning())) {
+        delete d->context; // the application, and the thread with it, has ended
+    } else if (d->context) {
         Impl* p = d.get();
         QMetaObject::invokeMethod(
             p->context,
@@ -306,8 +333,6 @@ AudioOutput::~AudioOutput() {
             },
             Qt::BlockingQueuedConnection);
     }
-    d->thread.quit();
-    d->thread.wait();
 }
 
 const SoundFormat& AudioOutput::format() const {

@@ -1,5 +1,5 @@
-// Sound out through the default audio device. The device runs on a thread of
-// its own and reads the sound when it wants some; decoded samples wait in a
+// Sound out through the default audio device. The device runs on the process's sound
+// thread and reads the sound when it wants some; decoded samples wait in a
 // bounded buffer, each run of them stamped with its media time, so the output
 // can tell which time is being heard. All methods are thread-safe.
 #pragma once
