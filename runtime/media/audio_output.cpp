@@ -418,6 +418,27 @@ void AudioOutput::clear() {
         failed ? Qt::BlockingQueuedConnection : Qt::QueuedConnection);
 }
 
+void AudioOutput::skipTo(double pts) {
+    std::lock_guard lock(d->buffer.mutex);
+    SampleBuffer& b = d->buffer;
+    b.heard.untimeGiven();
+    const double bytesPerSecond =
+        static_cast<double>(b.format.sampleRate) * b.format.bytesPerFrame();
+    while (!b.chunks.empty()) {
+        Chunk& c = b.chunks.front();
+        const double at = c.pts + static_cast<double>(c.offset) / bytesPerSecond;
+        if (at >= pts) break;
+        const qsizetype frameBytes = b.format.bytesPerFrame();
+        const qsizetype left = c.length - c.offset;
+        qsizetype skip = static_cast<qsizetype>((pts - at) * bytesPerSecond);
+        skip = std::min(left, skip - skip % frameBytes);
+        c.offset += skip;
+        b.bytes -= skip;
+        if (c.offset < c.length) break;
+        b.chunks.pop_front();
+    }
+}
+
 void AudioOutput::setPaused(bool paused) {
     {
         std::lock_guard lock(d->buffer.mutex);

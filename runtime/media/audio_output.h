@@ -42,6 +42,9 @@ public:
     void pushSilence(double pts, double seconds);
     // Forgets every buffered sample (open, seek, close), those the device holds too.
     void clear();
+    // Goes on from media time `pts`: the sound buffered for earlier times is left out, and
+    // what the device already holds plays out without being heard as time.
+    void skipTo(double pts);
 
     // The owner's side.
     void setPaused(bool paused);

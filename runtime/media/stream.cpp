@@ -24,6 +24,8 @@ namespace {
 // A sound server's first stream, or a wireless headset waking up, may take
 // a second or two.
 constexpr std::int64_t kSoundWaitUs = 3'000'000;
+// Sound heard this far behind the clock is sound the clock has left behind.
+constexpr double kSoundBehindSeconds = 0.05;
 
 } // namespace
 
@@ -60,7 +62,19 @@ struct Stream::Impl {
     // while sound that is on its way has not started.
     void followSoundLocked(std::int64_t now) {
         if (!audio || !state.ready || state.paused) return;
-        if (const auto heard = audio->position(now)) {
+        const auto heard = audio->position(now);
+        if (heard && *heard < state.positionLocked(now) - kSoundBehindSeconds) {
+            // The device stopped taking sound for a while (its server stalled, a headset
+            // dropped out) and the clock went on without it; now it plays what it held
+            // from before. The sound skips to the clock, which holds until that sound is
+            // heard: it never runs back, and no picture is lost.
+            state.base = state.positionLocked(now);
+            state.anchorUs = now;
+            audio->skipTo(state.base);
+            state.waitForSoundLocked(true, now);
+            return;
+        }
+        if (heard) {
             state.base = *heard;
             state.anchorUs = now;
             state.waitingForSound = false;

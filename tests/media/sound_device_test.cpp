@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <csignal>
 #include <cstdint>
 #include <functional>
 
@@ -62,6 +63,10 @@ public:
         server_.waitForFinished(1000);
     }
     ~PrivateSoundServer() { stop(); }
+    // Stops the server in its tracks, as a stall would, or lets it go on.
+    void hold(bool held) {
+        ::kill(static_cast<pid_t>(server_.processId()), held ? SIGSTOP : SIGCONT);
+    }
 
 private:
     static bool hasSink(const QString& socket) {
@@ -238,6 +243,34 @@ TEST_F(SoundDeviceTest, SoundThatGoesBackInTimeDoesNotTakeThePositionBack) {
     stream.play(path);
     ASSERT_TRUE(playUntil(stream, 10, [&](double) { return ended; }));
     EXPECT_EQ(stream.stats().dropped, 0u);
+}
+
+// A sound server that stalls for a while (a loaded machine, a headset dropping out) and
+// then goes on: the clock goes on without it, and once the server plays again, what it
+// held from before is not heard as time; the sound skips to the clock. The position never
+// runs back, and the pictures and the sound go on together.
+TEST_F(SoundDeviceTest, AServerThatStallsAndGoesOnNeverTakesThePositionBack) {
+    const QString path = ffmpegClip(
+        "tone-4s.flv", {"-f", "lavfi", "-i", "testsrc=s=160x120:r=25:d=4", "-f", "lavfi", "-i",
+                        "sine=d=4", "-c:v", "flv1", "-c:a", "libmp3lame", "-ar", "44100"});
+    ASSERT_FALSE(path.isEmpty());
+    SinkRecording sink;
+    ASSERT_TRUE(sink.start());
+    Stream stream;
+    ASSERT_TRUE(stream.hasSoundOutput());
+    stream.play(path);
+    ASSERT_TRUE(playUntil(stream, 5, [](double t) { return t >= 1.0; }));
+    server->hold(true);
+    playUntil(stream, 2, [](double) { return false; });
+    server->hold(false);
+    ASSERT_TRUE(playUntil(stream, 10, [&](double) { return ended; }));
+
+    const Stream::Stats s = stream.stats();
+    EXPECT_EQ(s.dropped, 0u);
+    EXPECT_LT(s.offsetMaxAbs, 0.04);
+    // The first second, and more than a second after the stall. (A null sink that stalled
+    // makes up for the time it lost, so what it plays then is not all recorded.)
+    EXPECT_GT(sink.loudSeconds(), 2.2);
 }
 
 // The sound server going away mid-play (restarted, or gone with the session) ends the
