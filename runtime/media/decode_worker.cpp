@@ -207,6 +207,10 @@ void DecodeWorker::onVideo(MediaFile::Item item) {
     // A picture whose successor is due as well would never show: keep it only
     // as the stand-in for the moment, unconverted.
     if (item.duration > 0 ? item.pts + item.duration <= due : item.pts <= due) {
+        // Behind the clock (a seek on its way, or a machine too slow or too busy for the
+        // stream): until the decoder has caught up, the pictures that nothing else is made
+        // from are not decoded at all.
+        file_->skipUnusedUpTo(due);
         if (candidate_) countDropped();
         candidate_ = std::move(item.frame);
         candidatePts_ = item.pts;

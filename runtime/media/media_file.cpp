@@ -230,7 +230,8 @@ struct MediaFile::Impl {
     }
 
     // Pictures before this playing time that no other picture refers to are skipped: the
-    // seek's time less a margin in which the picture due then may lie.
+    // seek's time, or the time due while the decoder is behind, less a margin in which
+    // the picture due then may lie.
     double skipUnusedBefore = -std::numeric_limits<double>::infinity();
 
     void skipUnusedUpTo(double target) {
@@ -504,6 +505,10 @@ MediaFile::Item MediaFile::next(bool wantVideo) {
 // often comes a little after the first sound. So when the demuxer lands after the time,
 // it is asked again from further back, and for times before every key frame the file is
 // read from the start of its data.
+void MediaFile::skipUnusedUpTo(double due) {
+    if (std::isfinite(due)) d->skipUnusedUpTo(due);
+}
+
 bool MediaFile::seek(double seconds) {
     Impl& s = *d;
     if (!std::isfinite(seconds) || seconds < 0) seconds = 0;

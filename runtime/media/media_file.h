@@ -92,6 +92,10 @@ public:
     // the container cannot seek at all.
     bool seek(double seconds);
 
+    // The pictures are behind the clock: those before `due` (less a margin in which the
+    // picture due may lie) that no other picture is made from are not decoded at all.
+    void skipUnusedUpTo(double due);
+
 private:
     struct Impl;
     explicit MediaFile(std::unique_ptr<Impl> impl);

@@ -142,6 +142,23 @@ TEST(Seek, FarFromAKeyFrameDecodesOnlyWhatThePictureDueNeeds) {
     }
 }
 
+// A decoder that finds itself behind the clock (the machine was busy, or is too slow for
+// the stream) catches up the same way: it leaves out the pictures nothing refers to, and
+// shows the picture due as soon as it can.
+TEST(Seek, ADecoderBehindTheClockSkipsWhatNothingNeedsToCatchUp) {
+    const QString path = clipPath(Clip::H264FarKeyFrames);
+    const Reference ref = decodeFromStart(path);
+    ManualClock clock;
+    Stream stream(Stream::Options{&clock, false});
+    stream.play(path);
+    ASSERT_TRUE(stream.waitForDecoder());
+    clock.advanceMs(6000);
+    ASSERT_TRUE(stream.waitForDecoder());
+    EXPECT_EQ(indexOf(ref, stream.currentFrame()), static_cast<long>(dueAt(ref, 6.0)));
+    const auto upToDue = static_cast<double>(dueAt(ref, 6.0) + 1);
+    EXPECT_LT(static_cast<double>(stream.stats().decoded), 0.8 * upToDue);
+}
+
 // A Flash Video file without a key frame index (as FFmpeg and most recorders write them)
 // is seeked by reading on to the time: 50 MB on here, further than the input may read
 // without a packet coming out, and the seek still lands on the picture due and plays on.
