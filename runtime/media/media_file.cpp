@@ -426,9 +426,16 @@ std::unique_ptr<MediaFile> MediaFile::open(std::unique_ptr<MediaSource> source,
         d && d->isNumber() && d->toNumber() > 0 && std::isfinite(d->toNumber()))
         info.duration = d->toNumber();
     if (impl->video) {
-        impl->videoTurns = streamQuarterTurns(*raw->streams[impl->videoIndex]);
-        const QSize shown =
-            shownSize(QSize(impl->video->width, impl->video->height), impl->videoTurns);
+        AVStream* stream = raw->streams[impl->videoIndex];
+        impl->videoTurns = streamQuarterTurns(*stream);
+        // Pixels that are not square (a DVD's or a broadcast's picture, stored narrower
+        // than it is shown) are shown at their shape: the width is as wide as they show.
+        QSize own(impl->video->width, impl->video->height);
+        const AVRational sar = av_guess_sample_aspect_ratio(raw, stream, nullptr);
+        const double shape = sar.num > 0 && sar.den > 0 ? av_q2d(sar) : 1.0;
+        if (shape != 1.0 && shape >= 0.125 && shape <= 8.0) // else a nonsense shape
+            own.setWidth(std::max(1, static_cast<int>(std::lround(own.width() * shape))));
+        const QSize shown = shownSize(own, impl->videoTurns);
         info.width = shown.width();
         info.height = shown.height();
         info.videoCodec = QString::fromLatin1(impl->video->codec->name);

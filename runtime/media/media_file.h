@@ -32,7 +32,7 @@ struct MediaInfo {
     bool videoHasAlpha = false;
     double duration = 0;    // seconds from the container; NaN when unknown
     double startOffset = 0; // the file's time of playing time 0
-    int width = 0;          // of the video stream as shown (turned), 0 without one
+    int width = 0;          // of the video stream as shown (pixels' shape, turn), 0 without
     int height = 0;
     QString videoCodec; // FFmpeg decoder names, empty without the stream
     QString audioCodec;

@@ -118,6 +118,36 @@ TEST(Decode, Mp4HeadersGiveSizeAndDuration) {
     EXPECT_GT(d.peak, 1000);
 }
 
+// An MP4 file's size is given as its picture is shown: pixels that are not square (a
+// DVD's, a broadcast's) widen or narrow it, and a turn swaps its sides.
+TEST(Decode, Mp4SizeIsTheShownSize) {
+    const struct Row {
+        const char* sar;
+        int rotate;
+        QSize shown;
+    } rows[] = {{"1", 0, {64, 48}},
+                {"4/3", 0, {85, 48}},
+                {"1/2", 0, {32, 48}},
+                {"4/3", 90, {48, 85}},
+                {"1000/1", 0, {64, 48}}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.sar) + " " + std::to_string(row.rotate));
+        const QString name = QStringLiteral("shape-%1-%2.mp4")
+                                 .arg(QString::fromLatin1(row.sar).replace('/', '-'))
+                                 .arg(row.rotate);
+        const QString made = ffmpegClip(
+            "made-" + name, {"-f", "lavfi", "-i", "testsrc=s=64x48:r=25:d=0.2", "-vf",
+                             QStringLiteral("setsar=%1").arg(row.sar), "-c:v", "libx264"});
+        // The turn is only written as the stream is copied.
+        const QString path = ffmpegClip(name, {"-i", made, "-c", "copy", "-metadata:s:v:0",
+                                               QStringLiteral("rotate=%1").arg(row.rotate)});
+        ASSERT_FALSE(path.isEmpty());
+        auto file = MediaFile::open(path);
+        ASSERT_TRUE(file);
+        EXPECT_EQ(QSize(file->info().width, file->info().height), row.shown);
+    }
+}
+
 TEST(Decode, Vp6aSampleKeepsItsAlpha) {
     const QString path = vp6aSamplePath();
     if (path.isEmpty()) GTEST_SKIP() << "sample not present";
