@@ -398,7 +398,7 @@ void AudioOutput::clear() {
     Impl* p = d.get();
     QMetaObject::invokeMethod(
         p->context,
-        [p, failed] {
+        [p] {
             if (p->sink) p->sink->stop();
             {
                 std::lock_guard lock(p->buffer.mutex);
