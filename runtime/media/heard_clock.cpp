@@ -48,10 +48,14 @@ void HeardClock::observe(double playedUs, double queuedUs, std::int64_t nowUs) {
     const std::optional<double> reading = ptsAt(playedUs);
     if (stalled || consumed <= 0 || !reading) {
         flowing_ = false;
+        // Where the server began taking the sound: what it had taken while the taking
+        // stood still. A reading that finds it moving but nothing heard yet (the played
+        // time ran ahead to the end of what was given) leaves it be.
+        if (consumed == lastConsumedUs_) takenFromUs_ = consumed;
     } else if (!flowing_) {
         // The sound is heard from where the device began taking it, which may
         // be behind the played time it reports at first.
-        const std::optional<double> from = ptsAt(std::min(playedUs, lastConsumedUs_));
+        const std::optional<double> from = ptsAt(std::min(playedUs, takenFromUs_));
         flowing_ = true;
         linePts_ = from ? *from : *reading;
         lineAtUs_ = nowUs;

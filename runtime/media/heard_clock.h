@@ -74,6 +74,7 @@ private:
     double lastPlayedUs_ = -1;
     std::int64_t lastProgressUs_ = 0;
     double lastConsumedUs_ = 0;
+    double takenFromUs_ = 0; // where the server began taking the sound, while not flowing
     std::int64_t lastReadingUs_ = 0;
 
     bool flowing_ = false;
