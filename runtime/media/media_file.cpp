@@ -446,6 +446,10 @@ std::unique_ptr<MediaFile> MediaFile::open(std::unique_ptr<MediaSource> source,
     return std::unique_ptr<MediaFile>(new MediaFile(std::move(impl)));
 }
 
+void MediaFile::skipUnusedUpTo(double due) {
+    if (std::isfinite(due)) d->skipUnusedUpTo(due);
+}
+
 MediaFile::Item MediaFile::next(bool wantVideo) {
     Impl& s = *d;
     Item item;
@@ -512,10 +516,6 @@ MediaFile::Item MediaFile::next(bool wantVideo) {
 // often comes a little after the first sound. So when the demuxer lands after the time,
 // it is asked again from further back, and for times before every key frame the file is
 // read from the start of its data.
-void MediaFile::skipUnusedUpTo(double due) {
-    if (std::isfinite(due)) d->skipUnusedUpTo(due);
-}
-
 bool MediaFile::seek(double seconds) {
     Impl& s = *d;
     if (!std::isfinite(seconds) || seconds < 0) seconds = 0;

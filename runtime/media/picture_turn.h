@@ -7,8 +7,6 @@
 
 #include <QSize>
 
-#include <cstdint>
-
 struct AVFrame;
 struct AVStream;
 

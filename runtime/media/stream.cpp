@@ -63,14 +63,15 @@ struct Stream::Impl {
     void followSoundLocked(std::int64_t now) {
         if (!audio || !state.ready || state.paused) return;
         const auto heard = audio->position(now);
-        if (heard && *heard < state.positionLocked(now) - kSoundBehindSeconds) {
+        const double at = state.positionLocked(now);
+        if (heard && *heard < at - kSoundBehindSeconds) {
             // The device stopped taking sound for a while (its server stalled, a headset
             // dropped out) and the clock went on without it; now it plays what it held
             // from before. The sound skips to the clock, which holds until that sound is
             // heard: it never runs back, and no picture is lost.
-            state.base = state.positionLocked(now);
+            state.base = at;
             state.anchorUs = now;
-            audio->skipTo(state.base);
+            audio->skipTo(at);
             state.waitForSoundLocked(true, now);
             return;
         }
