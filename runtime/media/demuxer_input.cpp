@@ -6,12 +6,21 @@ extern "C" {
 #include <libavutil/mem.h>
 }
 
+#include <algorithm>
+
 namespace zimo::media {
 
 namespace {
 
 // The demuxer reads in blocks of this size (FFmpeg's own for files).
 constexpr int kBufferSize = 32 * 1024;
+
+// A Flash Video file header: signature, version 1, flags (sound, pictures), and its size.
+constexpr int kHeaderSize = 9;
+bool isFlvHeader(const std::uint8_t* b) {
+    return b[0] == 'F' && b[1] == 'L' && b[2] == 'V' && b[3] == 1 && (b[4] & ~0x05) == 0 &&
+           b[5] == 0 && b[6] == 0 && b[7] == 0 && b[8] == kHeaderSize;
+}
 
 } // namespace
 
@@ -47,9 +56,34 @@ int DemuxerInput::read(void* opaque, std::uint8_t* buf, int size) {
     if (n == 0) return AVERROR_EOF;
     for (const std::int64_t at : self.hidden_)
         if (at >= self.pos_ && at < self.pos_ + n) buf[at - self.pos_] = 0;
+    if (self.hidesJoinedHeaders_) self.hideJoinedHeaders(buf, n);
     self.pos_ += n;
     self.scanned_ += n;
     return static_cast<int>(n);
+}
+
+// A header where a tag should start reads as a tag of size 0 (its size bytes are hidden),
+// which the demuxer passes over before it finds the next tags. Headers are looked for
+// wherever their size bytes fall into the block, in the block itself or, for one that
+// runs over an edge of it, in the source.
+void DemuxerInput::hideJoinedHeaders(std::uint8_t* buf, std::int64_t n) const {
+    const auto hide = [&](std::int64_t at) {
+        for (std::int64_t i = at + 1; i <= at + 3; ++i)
+            if (i >= pos_ && i < pos_ + n) buf[i - pos_] = 0;
+    };
+    for (std::int64_t at = std::max<std::int64_t>(pos_ - 3, 1); at < pos_ + n - 1; ++at) {
+        const std::int64_t i = at - pos_;
+        if (i >= 0 && i + kHeaderSize <= n) {
+            if (buf[i] == 'F' && isFlvHeader(buf + i)) hide(at);
+            continue;
+        }
+        // Over an edge: the first byte that is in the block must fit.
+        const std::int64_t first = std::max<std::int64_t>(i, 0);
+        const char expected = "FLV\x01"[first - i];
+        if (buf[first] != static_cast<std::uint8_t>(expected)) continue;
+        std::uint8_t head[kHeaderSize];
+        if (source_->readAt(at, head, kHeaderSize) == kHeaderSize && isFlvHeader(head)) hide(at);
+    }
 }
 
 std::int64_t DemuxerInput::seek(void* opaque, std::int64_t offset, int whence) {

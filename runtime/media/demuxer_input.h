@@ -42,11 +42,15 @@ public:
     bool interrupted() const { return interrupted_ && interrupted_(); }
     // The byte at this offset reads as 0.
     void hide(std::int64_t offset) { hidden_.push_back(offset); }
+    // Flash Video files put one after another: the headers of the later ones are hidden
+    // from the demuxer, which reads on into their tags.
+    void hideJoinedHeaders() { hidesJoinedHeaders_ = true; }
 
 private:
     static int read(void* opaque, std::uint8_t* buf, int size);
     static std::int64_t seek(void* opaque, std::int64_t offset, int whence);
     static int checkInterrupt(void* opaque);
+    void hideJoinedHeaders(std::uint8_t* buf, std::int64_t n) const;
 
     std::unique_ptr<MediaSource> source_;
     Interrupted interrupted_;
@@ -55,6 +59,7 @@ private:
     std::int64_t scanLimit_ = 0;
     std::int64_t scanned_ = 0;
     std::vector<std::int64_t> hidden_;
+    bool hidesJoinedHeaders_ = false;
 };
 
 } // namespace zimo::media

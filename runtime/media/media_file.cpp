@@ -1,6 +1,7 @@
 #include "media/media_file.h"
 
 #include "media/flv_metadata.h"
+#include "media/flv_timeline.h"
 #include "media/picture_turn.h"
 
 extern "C" {
@@ -113,12 +114,18 @@ struct MediaFile::Impl {
     double nextVideoPts = 0; // fallback times for frames without one
     double nextAudioPts = 0;
 
-    // Playing time = file time - origin - shift; shift closes breaks in the timeline.
+    // Playing time = file time - origin, and for Flash Video less what closes the breaks
+    // in its timeline (its tags come in time order, so a jump is a break).
     double origin = 0;
-    double shift = 0;
-    bool closesGaps = false; // Flash Video: its tags come in time order, so a jump is a break
-    bool haveLastTime = false;
-    double lastTime = 0; // of the last packet read, in playing time
+    bool closesGaps = false;
+    FlvTimeline timeline;
+    // A file with breaks is not seeked by its timestamps, which may mean two places or
+    // none: it is read through once, noting where reading may resume.
+    bool breaksSeen = false;
+    bool resumePointsMade = false;
+    bool notingResumePoints = false;
+    FlvResumePoints resumePoints;
+    double playedThrough = 0; // where the file's last packet ends, once read through
 
     std::unique_ptr<AVCodecContext, CodecCloser> openDecoder(int index, const Options& options) {
         AVStream* st = fmt->streams[index];
@@ -159,32 +166,49 @@ struct MediaFile::Impl {
         if (p->dts != AV_NOPTS_VALUE) p->dts -= ticks;
     }
 
-    // The next packet of our streams from the demuxer, in playing time. False at the end
-    // of the input (or on an error or an interruption, which end it too).
-    bool readPacket(PacketPtr& out) {
+    // Reads the next packet of our streams from the demuxer into `packet`, in playing
+    // time. False at the end of the input (or on an error or an interruption, which end
+    // it too).
+    bool readNext() {
         for (;;) {
             av_packet_unref(packet.get());
             if (av_read_frame(fmt.get(), packet.get()) < 0) return false;
             const int index = packet->stream_index;
             if (index != videoIndex && index != audioIndex) continue;
             input->packetTaken();
-            moveTimes(packet.get(), origin + shift);
+            moveTimes(packet.get(), origin);
             const AVRational tb = fmt->streams[index]->time_base;
             const double t =
                 toSeconds(packet->dts != AV_NOPTS_VALUE ? packet->dts : packet->pts, tb);
-            if (!std::isnan(t)) {
-                if (closesGaps && haveLastTime && std::abs(t - lastTime) > kMaxTimestampGap) {
-                    // Nothing at all in the file for that long: a break, not a pause.
-                    shift += t - lastTime;
-                    moveTimes(packet.get(), t - lastTime);
-                } else {
-                    lastTime = t;
-                }
-                haveLastTime = true;
-            }
+            if (!closesGaps || std::isnan(t)) return true;
+            const FlvTimeline::State before = timeline.state();
+            double lasts = toSeconds(packet->duration, tb);
+            if (index == videoIndex && !(lasts > 0)) lasts = pictureInterval();
+            const double placed = timeline.place(
+                index == videoIndex ? FlvTimeline::Picture : FlvTimeline::Sound, t, lasts);
+            moveTimes(packet.get(), t - placed);
+            breaksSeen = breaksSeen || timeline.sawBreak();
+            if (notingResumePoints && index == leadIndex && (packet->flags & AV_PKT_FLAG_KEY))
+                resumePoints.note(placed, packet->pos, before);
+            return true;
+        }
+    }
+
+    bool readPacket(PacketPtr& out) {
+        while (readNext()) {
             out.reset(av_packet_clone(packet.get()));
             if (out) return true;
         }
+        return false;
+    }
+
+    // The packets the demuxer read ahead to learn the streams, up to `end`, are placed on
+    // the timeline at once, so that a break among them is known before the first seek: the
+    // demuxer's index of key frames by time may already mix the parts.
+    void placeReadAhead(std::int64_t end) {
+        PacketPtr p;
+        while ((pending.empty() || pending.back()->pos < end) && readPacket(p))
+            pending.push_back(std::move(p));
     }
 
     // Takes one decoded frame from a decoder, if it has one ready.
@@ -268,13 +292,23 @@ struct MediaFile::Impl {
         const AVIndexEntry* last = avformat_index_get_entry(st, known - 1);
         if (!last || last->timestamp >= target) return;
         if (av_seek_frame(fmt.get(), leadIndex, last->timestamp, AVSEEK_FLAG_BACKWARD) < 0) return;
+        const std::int64_t limit = toTicks(closesGaps ? kMaxStepBack : 0, st->time_base);
+        std::int64_t before = AV_NOPTS_VALUE;
         for (;;) {
             av_packet_unref(packet.get());
             if (av_read_frame(fmt.get(), packet.get()) < 0) return;
             input->packetTaken();
             if (packet->stream_index != leadIndex) continue;
             const std::int64_t t = packet->dts != AV_NOPTS_VALUE ? packet->dts : packet->pts;
-            if (t != AV_NOPTS_VALUE && t >= target) return;
+            if (t == AV_NOPTS_VALUE) continue;
+            // Timestamps that start over: the file's key frames by time are not to be
+            // trusted (the index keeps one place for each time).
+            if (closesGaps && before != AV_NOPTS_VALUE && t < before - limit) {
+                breaksSeen = true;
+                return;
+            }
+            if (t >= target) return;
+            before = t;
         }
     }
 
@@ -316,8 +350,54 @@ struct MediaFile::Impl {
     // Packets read since the last seek of the demuxer go, with what they said of time.
     void forgetReadAhead() {
         pending.clear();
-        shift = 0;
-        haveLastTime = false;
+        timeline.reset();
+    }
+
+    // Reads the whole file once, from the start, noting where reading may resume with
+    // the timeline it had there. False when interrupted.
+    bool makeResumePoints() {
+        forgetReadAhead();
+        if (!seekToStart()) return false;
+        resumePoints.clear();
+        notingResumePoints = true;
+        while (readNext()) {
+        }
+        notingResumePoints = false;
+        const FlvTimeline::State& end = timeline.state();
+        for (const double t : end.next)
+            if (!std::isnan(t)) playedThrough = std::max(playedThrough, t);
+        forgetReadAhead();
+        input->packetTaken(); // the scan's end was the data's, not the next seek's
+        return !input->interrupted();
+    }
+
+    // Whether the file is larger than its metadata says it is, by more than the tools
+    // that rewrite metadata leave it off: another file's tags were put after its own.
+    bool outgrewMetadata() const {
+        const AmfValue* size = metadata ? metadata->find(QStringLiteral("filesize")) : nullptr;
+        if (!size || !size->isNumber() || !(size->toNumber() > 0)) return false;
+        const double slack = 4096 + size->toNumber() / 100;
+        return static_cast<double>(input->source().size()) > size->toNumber() + slack;
+    }
+
+    // Reads a file with breaks through at once, so that its duration covers every part;
+    // then it is read again from the start.
+    void learnWholeTimeline(double& duration) {
+        resumePointsMade = makeResumePoints();
+        if (resumePointsMade && breaksSeen && !(duration >= playedThrough))
+            duration = playedThrough;
+        seekToStart();
+    }
+
+    // Positions the demuxer, in a file with breaks, where reading with the timeline noted
+    // there gives the lead stream's last key frame at or before the playing time `at`.
+    bool seekByResumePoints(double at) {
+        if (!resumePointsMade && !(resumePointsMade = makeResumePoints())) return false;
+        forgetReadAhead();
+        const FlvResumePoints::Point* p = resumePoints.atOrBefore(at + 1e-6);
+        if (!p || av_seek_frame(fmt.get(), -1, p->pos, AVSEEK_FLAG_BYTE) < 0) return seekToStart();
+        timeline.restore(p->state);
+        return true;
     }
 
     void resetDecoding(double at) {
@@ -374,6 +454,7 @@ std::unique_ptr<MediaFile> MediaFile::open(std::unique_ptr<MediaSource> source,
     if (!input.context()) return nullptr;
     if (flv) {
         input.setScanLimit(kMaxScanBytes);
+        input.hideJoinedHeaders();
         // FFmpeg keeps metadata in a store whose cost is the square of its names; such a
         // tag is hidden from it (its type reads as one it skips).
         for (const std::int64_t at : head.oversizedScriptTags)
@@ -411,6 +492,7 @@ std::unique_ptr<MediaFile> MediaFile::open(std::unique_ptr<MediaSource> source,
     impl->chooseOrigin();
     impl->closesGaps = flv;
     input.packetTaken();
+    if (flv) impl->placeReadAhead(avio_tell(raw->pb));
 
     MediaInfo& info = impl->info;
     info.flv = flv;
@@ -425,6 +507,12 @@ std::unique_ptr<MediaFile> MediaFile::open(std::unique_ptr<MediaSource> source,
             impl->metadata ? impl->metadata->find(QStringLiteral("duration")) : nullptr;
         d && d->isNumber() && d->toNumber() > 0 && std::isfinite(d->toNumber()))
         info.duration = d->toNumber();
+    // A file joined from parts may keep its first part's metadata: when it is larger than
+    // that says, or its timestamps broke in what the demuxer read ahead, it is read through.
+    if (flv && (impl->breaksSeen || impl->outgrewMetadata())) {
+        impl->learnWholeTimeline(info.duration);
+        if (input.interrupted()) return nullptr;
+    }
     if (impl->video) {
         AVStream* stream = raw->streams[impl->videoIndex];
         impl->videoTurns = streamQuarterTurns(*stream);
@@ -515,19 +603,22 @@ MediaFile::Item MediaFile::next(bool wantVideo) {
 // against the tags'), and a backward seek finds nothing before the first key frame, which
 // often comes a little after the first sound. So when the demuxer lands after the time,
 // it is asked again from further back, and for times before every key frame the file is
-// read from the start of its data.
+// read from the start of its data. A file whose timestamps break (one joined from parts)
+// is seeked by where reading it through found its key frames, as soon as a break is seen.
 bool MediaFile::seek(double seconds) {
     Impl& s = *d;
     if (!std::isfinite(seconds) || seconds < 0) seconds = 0;
     s.resetDecoding(seconds);
     s.skipUnusedUpTo(seconds);
     for (double back = 0;; back = back > 0 ? back * 2 : 1) {
+        if (s.breaksSeen) return s.seekByResumePoints(seconds);
         const double at = seconds - back;
         if (at <= 0 || !s.seekBackTo(at)) {
             s.forgetReadAhead();
+            if (s.breaksSeen) continue;
             return s.seekToStart();
         }
-        if (s.landedAtOrBefore(seconds)) return true;
+        if (s.landedAtOrBefore(seconds) && !s.breaksSeen) return true;
         s.forgetReadAhead();
     }
 }

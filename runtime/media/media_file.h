@@ -45,9 +45,6 @@ inline constexpr long kMaxStashBytes = 32L * 1024 * 1024;
 // How far the Flash Video demuxer may read between two packets before the data
 // counts as ended: twice the largest tag the format can hold.
 inline constexpr std::int64_t kMaxScanBytes = 32L * 1024 * 1024;
-// A jump in a Flash Video file's timestamps larger than this, with no tag in
-// between, is a break in its timeline, not a pause: playing goes straight on.
-inline constexpr double kMaxTimestampGap = 10.0;
 
 class MediaFile {
 public:

@@ -1,0 +1,47 @@
+#include "media/flv_timeline.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace zimo::media {
+
+namespace {
+
+constexpr double kPointSpacing = 0.5;
+
+} // namespace
+
+double FlvTimeline::place(Slot slot, double fileTime, double duration) {
+    State& s = state_;
+    double t = fileTime - s.shift[slot];
+    if (!std::isnan(s.latest) && t - s.latest > kMaxTimestampGap) {
+        // Nothing at all in the file for that long: a break, not a pause.
+        const double gap = t - s.latest;
+        s.shift[Picture] += gap;
+        s.shift[Sound] += gap;
+        t -= gap;
+        sawBreak_ = true;
+    } else if (!std::isnan(s.last[slot]) && t < s.last[slot] - kMaxStepBack) {
+        // This stream starts over: it goes on where it left off.
+        s.shift[slot] += t - s.next[slot];
+        t = s.next[slot];
+        sawBreak_ = true;
+    }
+    s.last[slot] = t;
+    s.next[slot] = t + std::max(duration, 0.0);
+    s.latest = t;
+    return t;
+}
+
+void FlvResumePoints::note(double time, std::int64_t pos, const FlvTimeline::State& state) {
+    if (!points_.empty() && time < points_.back().time + kPointSpacing) return;
+    points_.push_back({time, pos, state});
+}
+
+const FlvResumePoints::Point* FlvResumePoints::atOrBefore(double time) const {
+    const auto after = std::upper_bound(points_.begin(), points_.end(), time,
+                                        [](double t, const Point& p) { return t < p.time; });
+    return after == points_.begin() ? nullptr : &*(after - 1);
+}
+
+} // namespace zimo::media

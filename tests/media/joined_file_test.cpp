@@ -1,0 +1,194 @@
+// Flash Video files whose timestamps break: parts joined by putting their tags one after
+// another, or whole files one after another, each part's timestamps starting again from
+// zero, play every part in turn, and a seek lands in the right part whether or not the
+// later parts have been read yet.
+#include "media/demuxer_input.h"
+#include "media/flv_timeline.h"
+#include "media/media_file.h"
+#include "media/picture_converter.h"
+
+#include "clips.h"
+
+#include <gtest/gtest.h>
+
+extern "C" {
+#include <libavformat/avio.h>
+}
+
+#include <cmath>
+
+namespace zimo::media {
+namespace {
+
+using namespace test;
+
+TEST(FlvTimeline, PlacesEachStreamAfterItsOwnBreaks) {
+    constexpr auto P = FlvTimeline::Picture;
+    constexpr auto S = FlvTimeline::Sound;
+    struct Step {
+        FlvTimeline::Slot slot;
+        double fileTime, duration, placed;
+    };
+    const struct {
+        const char* name;
+        std::vector<Step> steps;
+        bool breaks;
+    } cases[] = {
+        {"a join: both streams start again",
+         {{P, 3.9, 0.1, 3.9},
+          {S, 3.95, 0.05, 3.95},
+          {P, 0.0, 0.1, 4.0},
+          {S, 0.02, 0.05, 4.0},
+          {P, 0.1, 0.1, 4.1},
+          {S, 0.07, 0.05, 4.05}},
+         true},
+        {"sound laid down well ahead of the pictures is no break",
+         {{S, 5.0, 0.05, 5.0}, {P, 2.5, 0.1, 2.5}, {S, 5.05, 0.05, 5.05}, {P, 2.6, 0.1, 2.6}},
+         false},
+        {"a step back under a second plays where it says",
+         {{S, 2.0, 0.05, 2.0}, {S, 1.4, 0.05, 1.4}, {S, 1.45, 0.05, 1.45}},
+         false},
+        {"a stretch with nothing in the file is closed for both streams",
+         {{P, 1.0, 0.1, 1.0}, {S, 1.0, 0.05, 1.0}, {P, 31.0, 0.1, 1.0}, {S, 31.05, 0.05, 1.05}},
+         true},
+        {"a pause shorter than that is kept", {{P, 1.0, 0.1, 1.0}, {P, 9.0, 0.1, 9.0}}, false},
+    };
+    for (const auto& c : cases) {
+        FlvTimeline timeline;
+        for (const Step& s : c.steps)
+            EXPECT_NEAR(timeline.place(s.slot, s.fileTime, s.duration), s.placed, 1e-9)
+                << c.name << ", at " << s.fileTime;
+        EXPECT_EQ(timeline.sawBreak(), c.breaks) << c.name;
+    }
+}
+
+// A file header inside the data, wherever it falls against the blocks the demuxer reads
+// in, reads with its size bytes hidden; the header at the start and all else read as they are.
+TEST(JoinedFile, LaterHeadersReadAsEmptyTagsWhereverTheBlocksEnd) {
+    const QByteArray header("FLV\x01\x05\0\0\0\x09", 9);
+    for (const int at : {32768 - 9, 32768 - 5, 32768 - 3, 32768 - 1, 32768, 32768 + 1, 40000}) {
+        QByteArray data = header + QByteArray(70000, 'F');
+        data.replace(at, header.size(), header);
+        DemuxerInput input(
+            MediaSource::fromMemory({reinterpret_cast<const std::uint8_t*>(data.constData()),
+                                     static_cast<std::size_t>(data.size())}),
+            {});
+        input.hideJoinedHeaders();
+        QByteArray got(data.size(), '\0');
+        int done = 0;
+        while (done < got.size()) {
+            const int n =
+                avio_read(input.context(), reinterpret_cast<unsigned char*>(got.data()) + done,
+                          std::min(4096, static_cast<int>(got.size()) - done));
+            ASSERT_GT(n, 0);
+            done += n;
+        }
+        QByteArray want = data;
+        want.replace(at + 1, 3, QByteArray(3, '\0'));
+        EXPECT_EQ(got, want) << "a header at " << at;
+    }
+}
+
+struct Picture {
+    double pts;
+    bool red;
+};
+
+// Pictures from a seek to `target` (or from the start, without one) up to `until`.
+std::vector<Picture> read(MediaFile& file, double until, std::vector<double>* soundTimes) {
+    PictureConverter converter;
+    std::vector<Picture> out;
+    for (MediaFile::Item item = file.next(); item.kind != MediaFile::Item::Kind::End;
+         item = file.next()) {
+        if (item.pts > until) break;
+        if (item.kind == MediaFile::Item::Kind::Audio) {
+            if (soundTimes) soundTimes->push_back(item.pts);
+            continue;
+        }
+        const QImage image = converter.convert(item.frame.get());
+        const QColor middle = image.pixelColor(image.width() / 2, image.height() / 2);
+        out.push_back({item.pts, middle.red() > 150 && middle.blue() < 100});
+    }
+    return out;
+}
+
+// The picture due at `t`: the last that starts at or before it.
+const Picture* dueAt(const std::vector<Picture>& pictures, double t) {
+    const Picture* due = nullptr;
+    for (const Picture& p : pictures)
+        if (p.pts <= t + 1e-6) due = &p;
+    return due;
+}
+
+TEST(JoinedFile, PlaysEveryPartAndSeeksIntoEachOne) {
+    const struct {
+        const char* name;
+        double part; // seconds
+        QStringList codecs;
+    } cases[] = {
+        // Parts shorter than any pause a file may hold, each with its own decoder set-up.
+        {"short H.264/AAC parts", 3, {"-c:v", "libx264", "-c:a", "aac"}},
+        {"long Sorenson/MP3 parts", 12, {"-c:v", "flv", "-c:a", "libmp3lame", "-ar", "22050"}},
+    };
+    for (const auto& c : cases) {
+        for (const bool whole : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (whole ? ", whole files" : ", tags only"));
+            QByteArray joined;
+            for (const char* colour : {"red", "blue"}) {
+                const QString part = ffmpegClip(
+                    QStringLiteral("part-%1-%2.flv").arg(colour).arg(c.part),
+                    QStringList{
+                        "-f", "lavfi", "-i",
+                        QStringLiteral("color=%1:s=64x48:r=10:d=%2").arg(colour).arg(c.part), "-f",
+                        "lavfi", "-i", QStringLiteral("sine=d=%1").arg(c.part), "-g", "10",
+                        "-pix_fmt", "yuv420p"} +
+                        c.codecs);
+                ASSERT_FALSE(part.isEmpty());
+                const QByteArray bytes = readFile(part);
+                // Its header and first tag size, then its tags.
+                joined += joined.isEmpty() || whole ? bytes : bytes.mid(13);
+            }
+            const QString path =
+                scratchPath(QStringLiteral("joined-%1-%2.flv").arg(c.part).arg(whole));
+            ASSERT_TRUE(writeFile(path, joined));
+
+            // Through from the start: both parts, in time, the second after the first.
+            std::vector<double> sound;
+            auto file = MediaFile::open(path);
+            ASSERT_TRUE(file);
+            // Each part's metadata gives its own duration; the file's is that of both.
+            EXPECT_NEAR(file->info().duration, 2 * c.part, 0.15);
+            const std::vector<Picture> all = read(*file, 1e9, &sound);
+            ASSERT_EQ(all.size(), static_cast<std::size_t>(20 * c.part));
+            for (std::size_t i = 0; i < all.size(); ++i) {
+                EXPECT_NEAR(all[i].pts, 0.1 * static_cast<double>(i), 0.02) << "picture " << i;
+                EXPECT_EQ(all[i].red, all[i].pts < c.part) << "picture " << i;
+            }
+            ASSERT_FALSE(sound.empty());
+            EXPECT_GT(sound.back(), 2 * c.part - 0.2);
+            for (std::size_t i = 1; i < sound.size(); ++i)
+                EXPECT_GT(sound[i], sound[i - 1]) << "sound " << i;
+
+            // Seeks, into the second part first, on a file just opened and on one read through.
+            const double targets[] = {c.part * 1.5 + 0.05, c.part / 2 + 0.05, c.part + 0.15, 0.45};
+            for (const bool readFirst : {false, true}) {
+                file = MediaFile::open(path);
+                ASSERT_TRUE(file);
+                if (readFirst) read(*file, 1e9, nullptr);
+                for (const double target : targets) {
+                    ASSERT_TRUE(file->seek(target));
+                    const std::vector<Picture> got = read(*file, target + 0.5, nullptr);
+                    const Picture* due = dueAt(got, target);
+                    ASSERT_TRUE(due) << "seek to " << target << (readFirst ? ", read first" : "");
+                    EXPECT_NEAR(due->pts, std::floor(target * 10 + 1e-6) / 10, 0.02)
+                        << "seek to " << target << (readFirst ? ", read first" : "");
+                    EXPECT_EQ(due->red, target < c.part)
+                        << "seek to " << target << (readFirst ? ", read first" : "");
+                }
+            }
+        }
+    }
+}
+
+} // namespace
+} // namespace zimo::media
