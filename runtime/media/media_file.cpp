@@ -381,12 +381,13 @@ struct MediaFile::Impl {
     }
 
     // Reads a file with breaks through at once, so that its duration covers every part;
-    // then it is read again from the start.
-    void learnWholeTimeline(double& duration) {
+    // then it is read again from the start. Whether the duration changed.
+    bool learnWholeTimeline(double& duration) {
         resumePointsMade = makeResumePoints();
-        if (resumePointsMade && breaksSeen && !(duration >= playedThrough))
-            duration = playedThrough;
+        const bool longer = resumePointsMade && breaksSeen && !(duration >= playedThrough);
+        if (longer) duration = playedThrough;
         seekToStart();
+        return longer;
     }
 
     // Positions the demuxer, in a file with breaks, where reading with the timeline noted
@@ -509,9 +510,13 @@ std::unique_ptr<MediaFile> MediaFile::open(std::unique_ptr<MediaSource> source,
         info.duration = d->toNumber();
     // A file joined from parts may keep its first part's metadata: when it is larger than
     // that says, or its timestamps broke in what the demuxer read ahead, it is read through.
+    // The metadata's duration, which the player lays its knob out by, is mended with it.
     if (flv && (impl->breaksSeen || impl->outgrewMetadata())) {
-        impl->learnWholeTimeline(info.duration);
+        const bool longer = impl->learnWholeTimeline(info.duration);
         if (input.interrupted()) return nullptr;
+        if (longer && impl->metadata && impl->metadata->isObject() &&
+            impl->metadata->find(QStringLiteral("duration")))
+            impl->metadata->set(QStringLiteral("duration"), AmfValue::number(info.duration));
     }
     if (impl->video) {
         AVStream* stream = raw->streams[impl->videoIndex];

@@ -158,6 +158,10 @@ TEST(JoinedFile, PlaysEveryPartAndSeeksIntoEachOne) {
             ASSERT_TRUE(file);
             // Each part's metadata gives its own duration; the file's is that of both.
             EXPECT_NEAR(file->info().duration, 2 * c.part, 0.15);
+            ASSERT_TRUE(file->flvMetadata());
+            const AmfValue* said = file->flvMetadata()->find(QStringLiteral("duration"));
+            ASSERT_TRUE(said);
+            EXPECT_EQ(said->toNumber(), file->info().duration);
             const std::vector<Picture> all = read(*file, 1e9, &sound);
             ASSERT_EQ(all.size(), static_cast<std::size_t>(20 * c.part));
             for (std::size_t i = 0; i < all.size(); ++i) {
