@@ -73,6 +73,9 @@ int refuseOpen(AVFormatContext*, AVIOContext**, const char*, int, AVDictionary**
     return AVERROR(EPERM);
 }
 
+// The largest Flash Video file read through as it opens, when its timeline may break.
+constexpr std::int64_t kMaxReadThroughAtOpen = 512LL << 20;
+
 // The least margin before a seek's time within which every picture is decoded: the
 // picture due then is the last that starts at or before it, and lies within a picture's
 // interval of it however the interval was guessed.
@@ -511,7 +514,10 @@ std::unique_ptr<MediaFile> MediaFile::open(std::unique_ptr<MediaSource> source,
     // A file joined from parts may keep its first part's metadata: when it is larger than
     // that says, or its timestamps broke in what the demuxer read ahead, it is read through.
     // The metadata's duration, which the player lays its knob out by, is mended with it.
-    if (flv && (impl->breaksSeen || impl->outgrewMetadata())) {
+    // (A larger file keeps its duration, and is read through only when a seek needs it:
+    // on a slow disk or share it would take too long to open.)
+    if (flv && (impl->breaksSeen || impl->outgrewMetadata()) &&
+        input.source().size() <= kMaxReadThroughAtOpen) {
         const bool longer = impl->learnWholeTimeline(info.duration);
         if (input.interrupted()) return nullptr;
         if (longer && impl->metadata && impl->metadata->isObject() &&
