@@ -393,6 +393,17 @@ struct MediaFile::Impl {
         return longer;
     }
 
+    // A Flash Video file's metadata gives the size stored, which the player lays the
+    // picture out by: where that is the stream's own, it is given the size shown.
+    void mendMetadataSize(QSize stored, QSize shown) {
+        if (shown == stored || !metadata || !metadata->isObject()) return;
+        const AmfValue* w = metadata->find(QStringLiteral("width"));
+        const AmfValue* h = metadata->find(QStringLiteral("height"));
+        if (!w || !h || w->toNumber() != stored.width() || h->toNumber() != stored.height()) return;
+        metadata->set(QStringLiteral("width"), AmfValue::number(shown.width()));
+        metadata->set(QStringLiteral("height"), AmfValue::number(shown.height()));
+    }
+
     // Positions the demuxer, in a file with breaks, where reading with the timeline noted
     // there gives the lead stream's last key frame at or before the playing time `at`.
     bool seekByResumePoints(double at) {
@@ -537,6 +548,7 @@ std::unique_ptr<MediaFile> MediaFile::open(std::unique_ptr<MediaSource> source,
         const QSize shown = shownSize(own, impl->videoTurns);
         info.width = shown.width();
         info.height = shown.height();
+        if (flv) impl->mendMetadataSize({impl->video->width, impl->video->height}, shown);
         info.videoCodec = QString::fromLatin1(impl->video->codec->name);
         const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(impl->video->pix_fmt);
         info.videoHasAlpha = desc && (desc->flags & AV_PIX_FMT_FLAG_ALPHA);

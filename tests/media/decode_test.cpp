@@ -118,23 +118,25 @@ TEST(Decode, Mp4HeadersGiveSizeAndDuration) {
     EXPECT_GT(d.peak, 1000);
 }
 
-// An MP4 file's size is given as its picture is shown: pixels that are not square (a
-// DVD's, a broadcast's) widen or narrow it, and a turn swaps its sides.
-TEST(Decode, Mp4SizeIsTheShownSize) {
+// A file's size is given as its picture is shown: pixels that are not square (a DVD's, a
+// broadcast's) widen or narrow it, and a turn swaps its sides. A Flash Video file's
+// metadata, which the player lays the picture out by, says so too.
+TEST(Decode, SizeIsTheShownSize) {
     const struct Row {
         const char* sar;
         int rotate;
         QSize shown;
-    } rows[] = {{"1", 0, {64, 48}},
-                {"4/3", 0, {85, 48}},
-                {"1/2", 0, {32, 48}},
-                {"4/3", 90, {48, 85}},
-                {"1000/1", 0, {64, 48}}};
+        const char* container;
+    } rows[] = {{"1", 0, {64, 48}, "mp4"},      {"4/3", 0, {85, 48}, "mp4"},
+                {"1/2", 0, {32, 48}, "mp4"},    {"4/3", 90, {48, 85}, "mp4"},
+                {"1000/1", 0, {64, 48}, "mp4"}, {"1", 0, {64, 48}, "flv"},
+                {"4/3", 0, {85, 48}, "flv"}};
     for (const Row& row : rows) {
-        SCOPED_TRACE(std::string(row.sar) + " " + std::to_string(row.rotate));
-        const QString name = QStringLiteral("shape-%1-%2.mp4")
+        SCOPED_TRACE(std::string(row.sar) + " " + std::to_string(row.rotate) + " " + row.container);
+        const QString name = QStringLiteral("shape-%1-%2.%3")
                                  .arg(QString::fromLatin1(row.sar).replace('/', '-'))
-                                 .arg(row.rotate);
+                                 .arg(row.rotate)
+                                 .arg(QLatin1String(row.container));
         const QString made = ffmpegClip(
             "made-" + name, {"-f", "lavfi", "-i", "testsrc=s=64x48:r=25:d=0.2", "-vf",
                              QStringLiteral("setsar=%1").arg(row.sar), "-c:v", "libx264"});
@@ -145,6 +147,12 @@ TEST(Decode, Mp4SizeIsTheShownSize) {
         auto file = MediaFile::open(path);
         ASSERT_TRUE(file);
         EXPECT_EQ(QSize(file->info().width, file->info().height), row.shown);
+        if (!file->info().flv) continue;
+        ASSERT_TRUE(file->flvMetadata());
+        const AmfValue& said = *file->flvMetadata();
+        ASSERT_TRUE(said.find("width") && said.find("height"));
+        EXPECT_EQ(QSizeF(said.find("width")->toNumber(), said.find("height")->toNumber()),
+                  QSizeF(row.shown));
     }
 }
 
