@@ -33,9 +33,9 @@ double FlvTimeline::place(Slot slot, double fileTime, double duration) {
     return t;
 }
 
-void FlvResumePoints::note(double time, std::int64_t pos, const FlvTimeline::State& state) {
-    if (!points_.empty() && time < points_.back().time + kPointSpacing) return;
-    points_.push_back({time, pos, state});
+void FlvResumePoints::note(Point point) {
+    if (!points_.empty() && point.time < points_.back().time + kPointSpacing) return;
+    points_.push_back(std::move(point));
 }
 
 const FlvResumePoints::Point* FlvResumePoints::atOrBefore(double time) const {

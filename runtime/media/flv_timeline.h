@@ -54,13 +54,14 @@ private:
 class FlvResumePoints {
 public:
     struct Point {
-        double time = 0;          // playing time of the key frame
-        std::int64_t pos = 0;     // of its tag in the file
-        FlvTimeline::State state; // before it was placed
+        double time = 0;             // playing time of the key frame
+        std::int64_t pos = 0;        // of its tag in the file
+        FlvTimeline::State state;    // before it was placed
+        std::array<int, 2> setups{}; // the decoder set-up of each stream there
     };
 
     void clear() { points_.clear(); }
-    void note(double time, std::int64_t pos, const FlvTimeline::State& state);
+    void note(Point point);
     // The last point at or before `time`; null when there is none.
     const Point* atOrBefore(double time) const;
     std::size_t size() const { return points_.size(); }

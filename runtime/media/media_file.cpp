@@ -1,5 +1,6 @@
 #include "media/media_file.h"
 
+#include "media/decoder_setups.h"
 #include "media/flv_metadata.h"
 #include "media/flv_timeline.h"
 #include "media/picture_turn.h"
@@ -12,9 +13,11 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <deque>
 #include <limits>
+#include <optional>
 #include <vector>
 
 namespace zimo::media {
@@ -129,6 +132,12 @@ struct MediaFile::Impl {
     bool notingResumePoints = false;
     FlvResumePoints resumePoints;
     double playedThrough = 0; // where the file's last packet ends, once read through
+    // The set-ups of the two streams (picture, sound): as read while noting resume points,
+    // as last given to the decoders, and to be given with the next packet they decode.
+    DecoderSetups setups;
+    std::array<int, 2> readSetup{DecoderSetups::kOwn, DecoderSetups::kOwn};
+    std::array<int, 2> decoderSetup{DecoderSetups::kOwn, DecoderSetups::kOwn};
+    std::array<std::optional<int>, 2> giveSetup;
 
     std::unique_ptr<AVCodecContext, CodecCloser> openDecoder(int index, const Options& options) {
         AVStream* st = fmt->streams[index];
@@ -191,8 +200,11 @@ struct MediaFile::Impl {
                 index == videoIndex ? FlvTimeline::Picture : FlvTimeline::Sound, t, lasts);
             moveTimes(packet.get(), t - placed);
             breaksSeen = breaksSeen || timeline.sawBreak();
-            if (notingResumePoints && index == leadIndex && (packet->flags & AV_PKT_FLAG_KEY))
-                resumePoints.note(placed, packet->pos, before);
+            if (!notingResumePoints) return true;
+            const auto slot = static_cast<std::size_t>(index == videoIndex ? 0 : 1);
+            if (const auto brought = setups.brought(*packet)) readSetup[slot] = *brought;
+            if (index == leadIndex && (packet->flags & AV_PKT_FLAG_KEY))
+                resumePoints.note({placed, packet->pos, before, readSetup});
             return true;
         }
     }
@@ -244,7 +256,15 @@ struct MediaFile::Impl {
 
     // Every frame is taken before the next packet goes in, so the decoder never
     // refuses input for want of room; a packet it rejects as damaged is dropped.
-    void send(AVCodecContext* ctx, const AVPacket* pkt) {
+    void send(AVCodecContext* ctx, AVPacket* pkt) {
+        const auto slot = static_cast<std::size_t>(ctx == video.get() ? 0 : 1);
+        if (pkt) {
+            const int index = slot == 0 ? videoIndex : audioIndex;
+            if (giveSetup[slot] && !setups.brought(*pkt))
+                setups.give(*pkt, *giveSetup[slot], *fmt->streams[index]->codecpar);
+            giveSetup[slot].reset();
+            if (const auto brought = setups.brought(*pkt)) decoderSetup[slot] = *brought;
+        }
         if (ctx == video.get()) {
             // On the way to a seek's time, pictures that no other picture is made from
             // and that are over before the time are not decoded at all: about a third
@@ -362,6 +382,7 @@ struct MediaFile::Impl {
         forgetReadAhead();
         if (!seekToStart()) return false;
         resumePoints.clear();
+        readSetup = {DecoderSetups::kOwn, DecoderSetups::kOwn};
         notingResumePoints = true;
         while (readNext()) {
         }
@@ -410,7 +431,12 @@ struct MediaFile::Impl {
         if (!resumePointsMade && !(resumePointsMade = makeResumePoints())) return false;
         forgetReadAhead();
         const FlvResumePoints::Point* p = resumePoints.atOrBefore(at + 1e-6);
-        if (!p || av_seek_frame(fmt.get(), -1, p->pos, AVSEEK_FLAG_BYTE) < 0) return seekToStart();
+        const bool there = p && av_seek_frame(fmt.get(), -1, p->pos, AVSEEK_FLAG_BYTE) >= 0;
+        const std::array<int, 2> wanted =
+            there ? p->setups : std::array<int, 2>{DecoderSetups::kOwn, DecoderSetups::kOwn};
+        for (std::size_t slot = 0; slot < 2; ++slot)
+            if (decoderSetup[slot] != wanted[slot]) giveSetup[slot] = wanted[slot];
+        if (!there) return seekToStart();
         timeline.restore(p->state);
         return true;
     }
@@ -419,6 +445,7 @@ struct MediaFile::Impl {
         if (video) avcodec_flush_buffers(video.get());
         if (audio) avcodec_flush_buffers(audio.get());
         forgetReadAhead();
+        giveSetup = {};
         stash.clear();
         stashBytes = 0;
         videoFlushPending = false;

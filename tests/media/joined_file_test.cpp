@@ -125,31 +125,43 @@ TEST(JoinedFile, PlaysEveryPartAndSeeksIntoEachOne) {
         const char* name;
         double part; // seconds
         QStringList codecs;
-    } cases[] = {
-        // Parts shorter than any pause a file may hold, each with its own decoder set-up.
-        {"short H.264/AAC parts", 3, {"-c:v", "libx264", "-c:a", "aac"}},
-        {"long Sorenson/MP3 parts", 12, {"-c:v", "flv", "-c:a", "libmp3lame", "-ar", "22050"}},
-    };
+        const char* secondSize; // the first part's is 64 x 48
+    } cases[] = {               // Parts shorter than any pause a file may hold.
+                 {"short H.264/AAC parts", 3, {"-c:v", "libx264", "-c:a", "aac"}, "64x48"},
+                 {"long Sorenson/MP3 parts",
+                  12,
+                  {"-c:v", "flv", "-c:a", "libmp3lame", "-ar", "22050"},
+                  "64x48"},
+                 // Each part brings the decoder a set-up of its own, which a seek into it needs.
+                 {"H.264/AAC parts of other sizes and sound",
+                  3,
+                  {"-c:v", "libx264", "-c:a", "aac"},
+                  "128x96"}};
     for (const auto& c : cases) {
         for (const bool whole : {false, true}) {
             SCOPED_TRACE(std::string(c.name) + (whole ? ", whole files" : ", tags only"));
             QByteArray joined;
             for (const char* colour : {"red", "blue"}) {
+                const bool second = !joined.isEmpty();
+                const QString size = QString::fromLatin1(second ? c.secondSize : "64x48");
                 const QString part = ffmpegClip(
-                    QStringLiteral("part-%1-%2.flv").arg(colour).arg(c.part),
-                    QStringList{
-                        "-f", "lavfi", "-i",
-                        QStringLiteral("color=%1:s=64x48:r=10:d=%2").arg(colour).arg(c.part), "-f",
-                        "lavfi", "-i", QStringLiteral("sine=d=%1").arg(c.part), "-g", "10",
-                        "-pix_fmt", "yuv420p"} +
+                    QStringLiteral("part-%1-%2-%3.flv").arg(colour).arg(c.part).arg(size),
+                    QStringList{"-f", "lavfi", "-i",
+                                QStringLiteral("color=%1:s=%2:r=10:d=%3")
+                                    .arg(QLatin1String(colour), size)
+                                    .arg(c.part),
+                                "-f", "lavfi", "-i", QStringLiteral("sine=d=%1").arg(c.part), "-g",
+                                "10", "-pix_fmt", "yuv420p", "-ac", second ? "2" : "1"} +
                         c.codecs);
                 ASSERT_FALSE(part.isEmpty());
                 const QByteArray bytes = readFile(part);
                 // Its header and first tag size, then its tags.
                 joined += joined.isEmpty() || whole ? bytes : bytes.mid(13);
             }
-            const QString path =
-                scratchPath(QStringLiteral("joined-%1-%2.flv").arg(c.part).arg(whole));
+            const QString path = scratchPath(QStringLiteral("joined-%1-%2-%3.flv")
+                                                 .arg(c.part)
+                                                 .arg(whole)
+                                                 .arg(QLatin1String(c.secondSize)));
             ASSERT_TRUE(writeFile(path, joined));
 
             // Through from the start: both parts, in time, the second after the first.
