@@ -87,4 +87,25 @@ std::optional<AmfValue> readFlvMetadata(const QString& path) {
     return source ? readFlvHead(*source).metadata : std::nullopt;
 }
 
+bool outgrowsFlvMetadata(const AmfValue& metadata, std::int64_t fileSize) {
+    const AmfValue* size = metadata.find(QStringLiteral("filesize"));
+    if (!size || !size->isNumber() || !(size->toNumber() > 0)) return false;
+    const double slack = 4096 + size->toNumber() / 100;
+    return static_cast<double>(fileSize) > size->toNumber() + slack;
+}
+
+void mendFlvMetadataDuration(AmfValue& metadata, double duration) {
+    if (metadata.isObject() && metadata.find(QStringLiteral("duration")))
+        metadata.set(QStringLiteral("duration"), AmfValue::number(duration));
+}
+
+void mendFlvMetadataSize(AmfValue& metadata, QSize stored, QSize shown) {
+    if (shown == stored || !metadata.isObject()) return;
+    const AmfValue* w = metadata.find(QStringLiteral("width"));
+    const AmfValue* h = metadata.find(QStringLiteral("height"));
+    if (!w || !h || w->toNumber() != stored.width() || h->toNumber() != stored.height()) return;
+    metadata.set(QStringLiteral("width"), AmfValue::number(shown.width()));
+    metadata.set(QStringLiteral("height"), AmfValue::number(shown.height()));
+}
+
 } // namespace zimo::media

@@ -5,6 +5,7 @@
 #include "media/amf_value.h"
 #include "media/media_source.h"
 
+#include <QSize>
 #include <QString>
 
 #include <cstdint>
@@ -32,5 +33,16 @@ FlvHead readFlvHead(MediaSource& source);
 // The metadata alone, of a file held in memory or at a path.
 std::optional<AmfValue> findFlvMetadata(std::span<const std::uint8_t> file);
 std::optional<AmfValue> readFlvMetadata(const QString& path);
+
+// Whether a file of `fileSize` bytes is larger than its metadata says, by more than the
+// tools that rewrite metadata leave it off: another file's tags were put after its own.
+bool outgrowsFlvMetadata(const AmfValue& metadata, std::int64_t fileSize);
+
+// The metadata is what the player lays its picture and knob out by. A duration found
+// longer than the metadata's (a joined file keeping its first part's) is put in its place;
+// the size shown (pixels that are not square) in place of the size stored, where that is
+// the stream's own.
+void mendFlvMetadataDuration(AmfValue& metadata, double duration);
+void mendFlvMetadataSize(AmfValue& metadata, QSize stored, QSize shown);
 
 } // namespace zimo::media

@@ -395,15 +395,6 @@ struct MediaFile::Impl {
         return !input->interrupted();
     }
 
-    // Whether the file is larger than its metadata says it is, by more than the tools
-    // that rewrite metadata leave it off: another file's tags were put after its own.
-    bool outgrewMetadata() const {
-        const AmfValue* size = metadata ? metadata->find(QStringLiteral("filesize")) : nullptr;
-        if (!size || !size->isNumber() || !(size->toNumber() > 0)) return false;
-        const double slack = 4096 + size->toNumber() / 100;
-        return static_cast<double>(input->source().size()) > size->toNumber() + slack;
-    }
-
     // Reads a file with breaks through at once, so that its duration covers every part;
     // then it is read again from the start. Whether the duration changed.
     bool learnWholeTimeline(double& duration) {
@@ -412,17 +403,6 @@ struct MediaFile::Impl {
         if (longer) duration = playedThrough;
         seekToStart();
         return longer;
-    }
-
-    // A Flash Video file's metadata gives the size stored, which the player lays the
-    // picture out by: where that is the stream's own, it is given the size shown.
-    void mendMetadataSize(QSize stored, QSize shown) {
-        if (shown == stored || !metadata || !metadata->isObject()) return;
-        const AmfValue* w = metadata->find(QStringLiteral("width"));
-        const AmfValue* h = metadata->find(QStringLiteral("height"));
-        if (!w || !h || w->toNumber() != stored.width() || h->toNumber() != stored.height()) return;
-        metadata->set(QStringLiteral("width"), AmfValue::number(shown.width()));
-        metadata->set(QStringLiteral("height"), AmfValue::number(shown.height()));
     }
 
     // Positions the demuxer, in a file with breaks, where reading with the timeline noted
@@ -554,13 +534,13 @@ std::unique_ptr<MediaFile> MediaFile::open(std::unique_ptr<MediaSource> source,
     // The metadata's duration, which the player lays its knob out by, is mended with it.
     // (A larger file keeps its duration, and is read through only when a seek needs it:
     // on a slow disk or share it would take too long to open.)
-    if (flv && (impl->breaksSeen || impl->outgrewMetadata()) &&
+    if (flv &&
+        (impl->breaksSeen ||
+         (impl->metadata && outgrowsFlvMetadata(*impl->metadata, input.source().size()))) &&
         input.source().size() <= kMaxReadThroughAtOpen) {
         const bool longer = impl->learnWholeTimeline(info.duration);
         if (input.interrupted()) return nullptr;
-        if (longer && impl->metadata && impl->metadata->isObject() &&
-            impl->metadata->find(QStringLiteral("duration")))
-            impl->metadata->set(QStringLiteral("duration"), AmfValue::number(info.duration));
+        if (longer && impl->metadata) mendFlvMetadataDuration(*impl->metadata, info.duration);
     }
     if (impl->video) {
         AVStream* stream = raw->streams[impl->videoIndex];
@@ -575,7 +555,8 @@ std::unique_ptr<MediaFile> MediaFile::open(std::unique_ptr<MediaSource> source,
         const QSize shown = shownSize(own, impl->videoTurns);
         info.width = shown.width();
         info.height = shown.height();
-        if (flv) impl->mendMetadataSize({impl->video->width, impl->video->height}, shown);
+        if (impl->metadata)
+            mendFlvMetadataSize(*impl->metadata, {impl->video->width, impl->video->height}, shown);
         info.videoCodec = QString::fromLatin1(impl->video->codec->name);
         const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(impl->video->pix_fmt);
         info.videoHasAlpha = desc && (desc->flags & AV_PIX_FMT_FLAG_ALPHA);
