@@ -1,8 +1,6 @@
-#include "media/media_file.h"
+#include "media/media_file_impl.h"
 
-#include "media/decoder_setups.h"
 #include "media/flv_metadata.h"
-#include "media/flv_timeline.h"
 #include "media/picture_turn.h"
 
 extern "C" {
@@ -13,11 +11,8 @@ extern "C" {
 }
 
 #include <algorithm>
-#include <array>
 #include <cmath>
-#include <deque>
 #include <limits>
-#include <optional>
 #include <vector>
 
 namespace zimo::media {
@@ -27,17 +22,6 @@ void FrameDeleter::operator()(AVFrame* frame) const {
 }
 
 namespace {
-
-struct FormatCloser {
-    void operator()(AVFormatContext* ctx) const { avformat_close_input(&ctx); }
-};
-struct CodecCloser {
-    void operator()(AVCodecContext* ctx) const { avcodec_free_context(&ctx); }
-};
-struct PacketFree {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-using PacketPtr = std::unique_ptr<AVPacket, PacketFree>;
 
 // A sound that starts this much before the first picture is part of the file, not an
 // encoder's delay: the playing time then starts with the sound.
@@ -84,359 +68,166 @@ constexpr std::int64_t kMaxReadThroughAtOpen = 512LL << 20;
 // interval of it however the interval was guessed.
 constexpr double kSkipMargin = 0.25;
 
-double toSeconds(std::int64_t ts, AVRational tb) {
-    if (ts == AV_NOPTS_VALUE) return std::numeric_limits<double>::quiet_NaN();
-    return static_cast<double>(ts) * av_q2d(tb);
-}
-
-std::int64_t toTicks(double seconds, AVRational tb) {
-    return static_cast<std::int64_t>(std::llround(seconds / av_q2d(tb)));
-}
-
 } // namespace
 
-struct MediaFile::Impl {
-    // The input outlives the demuxer that reads it.
-    std::unique_ptr<DemuxerInput> input;
-    std::unique_ptr<AVFormatContext, FormatCloser> fmt;
-    std::unique_ptr<AVCodecContext, CodecCloser> video;
-    std::unique_ptr<AVCodecContext, CodecCloser> audio;
-    PacketPtr packet{av_packet_alloc()};
-    int videoIndex = -1;
-    int audioIndex = -1;
-    int leadIndex = -1; // the stream seeks are judged by: the picture's, else the sound's
-    int videoTurns = 0; // quarter turns clockwise the container says the picture is shown by
-    MediaInfo info;
-    std::optional<AmfValue> metadata;
-    bool inputEnded = false;        // demuxer at its end, decoders told to drain
-    bool videoFlushPending = false; // the demuxer ended; the video decoder is yet to be told
-    bool videoDrained = false;
-    bool audioDrained = false;
-    // Packets read ahead by a seek, to be decoded first.
-    std::deque<PacketPtr> pending;
-    // Video packets read ahead while only sound was wanted.
-    std::deque<PacketPtr> stash;
-    std::int64_t stashBytes = 0;
-    double nextVideoPts = 0; // fallback times for frames without one
-    double nextAudioPts = 0;
+std::unique_ptr<AVCodecContext, CodecCloser> MediaFile::Impl::openDecoder(int index,
+                                                                          const Options& options) {
+    AVStream* st = fmt->streams[index];
+    const AVCodec* codec = avcodec_find_decoder(st->codecpar->codec_id);
+    if (!codec) return nullptr;
+    std::unique_ptr<AVCodecContext, CodecCloser> ctx(avcodec_alloc_context3(codec));
+    if (!ctx || avcodec_parameters_to_context(ctx.get(), st->codecpar) < 0) return nullptr;
+    ctx->pkt_timebase = st->time_base;
+    ctx->max_pixels = options.maxPixels;
+    ctx->thread_count = options.decoderThreads;
+    ctx->thread_type = FF_THREAD_SLICE;
+    if (avcodec_open2(ctx.get(), codec, nullptr) < 0) return nullptr;
+    return ctx;
+}
 
-    // Playing time = file time - origin, and for Flash Video less what closes the breaks
-    // in its timeline (its tags come in time order, so a jump is a break).
-    double origin = 0;
-    bool closesGaps = false;
-    FlvTimeline timeline;
-    // A file with breaks is not seeked by its timestamps, which may mean two places or
-    // none: it is read through once, noting where reading may resume.
-    bool breaksSeen = false;
-    bool resumePointsMade = false;
-    bool notingResumePoints = false;
-    FlvResumePoints resumePoints;
-    double playedThrough = 0; // where the file's last packet ends, once read through
-    // The set-ups of the two streams (picture, sound): as read while noting resume points,
-    // as last given to the decoders, and to be given with the next packet they decode.
-    DecoderSetups setups;
-    std::array<int, 2> readSetup{DecoderSetups::kOwn, DecoderSetups::kOwn};
-    std::array<int, 2> decoderSetup{DecoderSetups::kOwn, DecoderSetups::kOwn};
-    std::array<std::optional<int>, 2> giveSetup;
+std::optional<double> MediaFile::Impl::streamStart(int index) const {
+    if (index < 0) return std::nullopt;
+    const AVStream* st = fmt->streams[index];
+    if (st->start_time == AV_NOPTS_VALUE) return std::nullopt;
+    return toSeconds(st->start_time, st->time_base);
+}
 
-    std::unique_ptr<AVCodecContext, CodecCloser> openDecoder(int index, const Options& options) {
-        AVStream* st = fmt->streams[index];
-        const AVCodec* codec = avcodec_find_decoder(st->codecpar->codec_id);
-        if (!codec) return nullptr;
-        std::unique_ptr<AVCodecContext, CodecCloser> ctx(avcodec_alloc_context3(codec));
-        if (!ctx || avcodec_parameters_to_context(ctx.get(), st->codecpar) < 0) return nullptr;
-        ctx->pkt_timebase = st->time_base;
-        ctx->max_pixels = options.maxPixels;
-        ctx->thread_count = options.decoderThreads;
-        ctx->thread_type = FF_THREAD_SLICE;
-        if (avcodec_open2(ctx.get(), codec, nullptr) < 0) return nullptr;
-        return ctx;
+void MediaFile::Impl::chooseOrigin() {
+    const auto v = streamStart(videoIndex);
+    const auto a = streamStart(audioIndex);
+    if (v && a)
+        origin = *v - *a > kMaxPictureDelay ? *a : *v;
+    else if (v)
+        origin = *v;
+    else if (a)
+        origin = *a;
+}
+
+void MediaFile::Impl::moveTimes(AVPacket* p, double seconds) {
+    const std::int64_t ticks = toTicks(seconds, fmt->streams[p->stream_index]->time_base);
+    if (p->pts != AV_NOPTS_VALUE) p->pts -= ticks;
+    if (p->dts != AV_NOPTS_VALUE) p->dts -= ticks;
+}
+
+bool MediaFile::Impl::readNext() {
+    for (;;) {
+        av_packet_unref(packet.get());
+        if (av_read_frame(fmt.get(), packet.get()) < 0) return false;
+        const int index = packet->stream_index;
+        if (index != videoIndex && index != audioIndex) continue;
+        input->packetTaken();
+        moveTimes(packet.get(), origin);
+        const AVRational tb = fmt->streams[index]->time_base;
+        const double t = toSeconds(packet->dts != AV_NOPTS_VALUE ? packet->dts : packet->pts, tb);
+        if (!closesGaps || std::isnan(t)) return true;
+        const FlvTimeline::State before = timeline.state();
+        double lasts = toSeconds(packet->duration, tb);
+        if (index == videoIndex && !(lasts > 0)) lasts = pictureInterval();
+        const double placed = timeline.place(
+            index == videoIndex ? FlvTimeline::Picture : FlvTimeline::Sound, t, lasts);
+        moveTimes(packet.get(), t - placed);
+        breaksSeen = breaksSeen || timeline.sawBreak();
+        if (!notingResumePoints) return true;
+        const auto slot = static_cast<std::size_t>(index == videoIndex ? 0 : 1);
+        if (const auto brought = setups.brought(*packet)) readSetup[slot] = *brought;
+        if (index == leadIndex && (packet->flags & AV_PKT_FLAG_KEY))
+            resumePoints.note({placed, packet->pos, before, readSetup});
+        return true;
     }
+}
 
-    std::optional<double> streamStart(int index) const {
-        if (index < 0) return std::nullopt;
-        const AVStream* st = fmt->streams[index];
-        if (st->start_time == AV_NOPTS_VALUE) return std::nullopt;
-        return toSeconds(st->start_time, st->time_base);
+bool MediaFile::Impl::readPacket(PacketPtr& out) {
+    while (readNext()) {
+        out.reset(av_packet_clone(packet.get()));
+        if (out) return true;
     }
+    return false;
+}
 
-    // Playing time starts with the first picture, unless the sound starts well before it.
-    void chooseOrigin() {
-        const auto v = streamStart(videoIndex);
-        const auto a = streamStart(audioIndex);
-        if (v && a)
-            origin = *v - *a > kMaxPictureDelay ? *a : *v;
-        else if (v)
-            origin = *v;
-        else if (a)
-            origin = *a;
-    }
+void MediaFile::Impl::placeReadAhead(std::int64_t end) {
+    PacketPtr p;
+    while ((pending.empty() || pending.back()->pos < end) && readPacket(p))
+        pending.push_back(std::move(p));
+}
 
-    void moveTimes(AVPacket* p, double seconds) {
-        const std::int64_t ticks = toTicks(seconds, fmt->streams[p->stream_index]->time_base);
-        if (p->pts != AV_NOPTS_VALUE) p->pts -= ticks;
-        if (p->dts != AV_NOPTS_VALUE) p->dts -= ticks;
-    }
-
-    // Reads the next packet of our streams from the demuxer into `packet`, in playing
-    // time. False at the end of the input (or on an error or an interruption, which end
-    // it too).
-    bool readNext() {
-        for (;;) {
-            av_packet_unref(packet.get());
-            if (av_read_frame(fmt.get(), packet.get()) < 0) return false;
-            const int index = packet->stream_index;
-            if (index != videoIndex && index != audioIndex) continue;
-            input->packetTaken();
-            moveTimes(packet.get(), origin);
-            const AVRational tb = fmt->streams[index]->time_base;
-            const double t =
-                toSeconds(packet->dts != AV_NOPTS_VALUE ? packet->dts : packet->pts, tb);
-            if (!closesGaps || std::isnan(t)) return true;
-            const FlvTimeline::State before = timeline.state();
-            double lasts = toSeconds(packet->duration, tb);
-            if (index == videoIndex && !(lasts > 0)) lasts = pictureInterval();
-            const double placed = timeline.place(
-                index == videoIndex ? FlvTimeline::Picture : FlvTimeline::Sound, t, lasts);
-            moveTimes(packet.get(), t - placed);
-            breaksSeen = breaksSeen || timeline.sawBreak();
-            if (!notingResumePoints) return true;
-            const auto slot = static_cast<std::size_t>(index == videoIndex ? 0 : 1);
-            if (const auto brought = setups.brought(*packet)) readSetup[slot] = *brought;
-            if (index == leadIndex && (packet->flags & AV_PKT_FLAG_KEY))
-                resumePoints.note({placed, packet->pos, before, readSetup});
-            return true;
-        }
-    }
-
-    bool readPacket(PacketPtr& out) {
-        while (readNext()) {
-            out.reset(av_packet_clone(packet.get()));
-            if (out) return true;
-        }
+bool MediaFile::Impl::receive(AVCodecContext* ctx, int index, bool& drained, double& nextPts,
+                              Item& out) {
+    if (!ctx || drained) return false;
+    FramePtr frame(av_frame_alloc());
+    const int ret = avcodec_receive_frame(ctx, frame.get());
+    if (ret == AVERROR_EOF) {
+        drained = true;
         return false;
     }
+    if (ret < 0) return false; // EAGAIN: needs input
+    const AVRational tb = fmt->streams[index]->time_base;
+    double pts = toSeconds(frame->best_effort_timestamp, tb);
+    if (std::isnan(pts)) pts = nextPts;
+    double duration = toSeconds(frame->pkt_duration, tb);
+    if (ctx->codec_type == AVMEDIA_TYPE_AUDIO && frame->sample_rate > 0)
+        duration = static_cast<double>(frame->nb_samples) / frame->sample_rate;
+    if (ctx->codec_type == AVMEDIA_TYPE_VIDEO && !(duration > 0)) duration = pictureInterval();
+    if (std::isnan(duration) || duration < 0) duration = 0;
+    nextPts = pts + duration;
+    if (ctx->codec_type == AVMEDIA_TYPE_VIDEO && videoTurns)
+        carryStreamTurn(*fmt->streams[index], *frame);
+    out.kind = ctx->codec_type == AVMEDIA_TYPE_VIDEO ? Item::Kind::Video : Item::Kind::Audio;
+    out.pts = pts;
+    out.duration = duration;
+    out.frame = std::move(frame);
+    return true;
+}
 
-    // The packets the demuxer read ahead to learn the streams, up to `end`, are placed on
-    // the timeline at once, so that a break among them is known before the first seek: the
-    // demuxer's index of key frames by time may already mix the parts.
-    void placeReadAhead(std::int64_t end) {
-        PacketPtr p;
-        while ((pending.empty() || pending.back()->pos < end) && readPacket(p))
-            pending.push_back(std::move(p));
+void MediaFile::Impl::send(AVCodecContext* ctx, AVPacket* pkt) {
+    const auto slot = static_cast<std::size_t>(ctx == video.get() ? 0 : 1);
+    if (pkt) {
+        const int index = slot == 0 ? videoIndex : audioIndex;
+        if (giveSetup[slot] && !setups.brought(*pkt))
+            setups.give(*pkt, *giveSetup[slot], *fmt->streams[index]->codecpar);
+        giveSetup[slot].reset();
+        if (const auto brought = setups.brought(*pkt)) decoderSetup[slot] = *brought;
     }
-
-    // Takes one decoded frame from a decoder, if it has one ready.
-    bool receive(AVCodecContext* ctx, int index, bool& drained, double& nextPts, Item& out) {
-        if (!ctx || drained) return false;
-        FramePtr frame(av_frame_alloc());
-        const int ret = avcodec_receive_frame(ctx, frame.get());
-        if (ret == AVERROR_EOF) {
-            drained = true;
-            return false;
-        }
-        if (ret < 0) return false; // EAGAIN: needs input
-        const AVRational tb = fmt->streams[index]->time_base;
-        double pts = toSeconds(frame->best_effort_timestamp, tb);
-        if (std::isnan(pts)) pts = nextPts;
-        double duration = toSeconds(frame->pkt_duration, tb);
-        if (ctx->codec_type == AVMEDIA_TYPE_AUDIO && frame->sample_rate > 0)
-            duration = static_cast<double>(frame->nb_samples) / frame->sample_rate;
-        if (ctx->codec_type == AVMEDIA_TYPE_VIDEO && !(duration > 0)) duration = pictureInterval();
-        if (std::isnan(duration) || duration < 0) duration = 0;
-        nextPts = pts + duration;
-        if (ctx->codec_type == AVMEDIA_TYPE_VIDEO && videoTurns)
-            carryStreamTurn(*fmt->streams[index], *frame);
-        out.kind = ctx->codec_type == AVMEDIA_TYPE_VIDEO ? Item::Kind::Video : Item::Kind::Audio;
-        out.pts = pts;
-        out.duration = duration;
-        out.frame = std::move(frame);
-        return true;
+    if (ctx == video.get()) {
+        // On the way to a seek's time, pictures that no other picture is made from
+        // and that are over before the time are not decoded at all: about a third
+        // of an H.264 stream with B-frames.
+        const double t = pkt ? toSeconds(pkt->pts, fmt->streams[videoIndex]->time_base)
+                             : std::numeric_limits<double>::quiet_NaN();
+        ctx->skip_frame = t < skipUnusedBefore ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
     }
+    avcodec_send_packet(ctx, pkt);
+}
 
-    // Every frame is taken before the next packet goes in, so the decoder never
-    // refuses input for want of room; a packet it rejects as damaged is dropped.
-    void send(AVCodecContext* ctx, AVPacket* pkt) {
-        const auto slot = static_cast<std::size_t>(ctx == video.get() ? 0 : 1);
-        if (pkt) {
-            const int index = slot == 0 ? videoIndex : audioIndex;
-            if (giveSetup[slot] && !setups.brought(*pkt))
-                setups.give(*pkt, *giveSetup[slot], *fmt->streams[index]->codecpar);
-            giveSetup[slot].reset();
-            if (const auto brought = setups.brought(*pkt)) decoderSetup[slot] = *brought;
-        }
-        if (ctx == video.get()) {
-            // On the way to a seek's time, pictures that no other picture is made from
-            // and that are over before the time are not decoded at all: about a third
-            // of an H.264 stream with B-frames.
-            const double t = pkt ? toSeconds(pkt->pts, fmt->streams[videoIndex]->time_base)
-                                 : std::numeric_limits<double>::quiet_NaN();
-            ctx->skip_frame = t < skipUnusedBefore ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
-        }
-        avcodec_send_packet(ctx, pkt);
-    }
+void MediaFile::Impl::skipUnusedUpTo(double target) {
+    skipUnusedBefore = target - std::max(2 * pictureInterval(), kSkipMargin);
+}
 
-    // Pictures before this playing time that no other picture refers to are skipped: the
-    // seek's time, or the time due while the decoder is behind, less a margin in which
-    // the picture due then may lie.
-    double skipUnusedBefore = -std::numeric_limits<double>::infinity();
+double MediaFile::Impl::pictureInterval() const {
+    if (videoIndex < 0) return 0;
+    const AVRational rate = av_guess_frame_rate(fmt.get(), fmt->streams[videoIndex], nullptr);
+    return rate.num > 0 && rate.den > 0 ? av_q2d(av_inv_q(rate)) : 0;
+}
 
-    void skipUnusedUpTo(double target) {
-        skipUnusedBefore = target - std::max(2 * pictureInterval(), kSkipMargin);
-    }
+void MediaFile::Impl::forgetReadAhead() {
+    pending.clear();
+    timeline.reset();
+}
 
-    // Seconds from one picture to the next by the frame rate the stream gives or FFmpeg
-    // guesses; 0 when neither is known or there are no pictures.
-    double pictureInterval() const {
-        if (videoIndex < 0) return 0;
-        const AVRational rate = av_guess_frame_rate(fmt.get(), fmt->streams[videoIndex], nullptr);
-        return rate.num > 0 && rate.den > 0 ? av_q2d(av_inv_q(rate)) : 0;
-    }
-
-    // Positions the demuxer at the last key frame of the lead stream at or before the
-    // playing time `at`; false when there is none.
-    bool seekBackTo(double at) {
-        const AVStream* st = fmt->streams[leadIndex];
-        const std::int64_t target = toTicks(at + origin, st->time_base);
-        learnKeyFramesUpTo(target);
-        return av_seek_frame(fmt.get(), leadIndex, target, AVSEEK_FLAG_BACKWARD) >= 0;
-    }
-
-    // A file without an index of its key frames (a Flash Video file with none in its
-    // metadata) is seeked by the key frames the demuxer has met so far; a time beyond
-    // them is found by reading on from the last one. That read is done here, packet by
-    // packet, so that the input's limit on reading without a packet coming out (meant
-    // for data that is no longer a stream) does not end it tens of megabytes on, as it
-    // would inside the demuxer's own seek.
-    void learnKeyFramesUpTo(std::int64_t target) {
-        AVStream* st = fmt->streams[leadIndex];
-        const int known = avformat_index_get_entries_count(st);
-        if (known <= 0) return;
-        const AVIndexEntry* last = avformat_index_get_entry(st, known - 1);
-        if (!last || last->timestamp >= target) return;
-        if (av_seek_frame(fmt.get(), leadIndex, last->timestamp, AVSEEK_FLAG_BACKWARD) < 0) return;
-        const std::int64_t limit = toTicks(closesGaps ? kMaxStepBack : 0, st->time_base);
-        std::int64_t before = AV_NOPTS_VALUE;
-        for (;;) {
-            av_packet_unref(packet.get());
-            if (av_read_frame(fmt.get(), packet.get()) < 0) return;
-            input->packetTaken();
-            if (packet->stream_index != leadIndex) continue;
-            const std::int64_t t = packet->dts != AV_NOPTS_VALUE ? packet->dts : packet->pts;
-            if (t == AV_NOPTS_VALUE) continue;
-            // Timestamps that start over: the file's key frames by time are not to be
-            // trusted (the index keeps one place for each time).
-            if (closesGaps && before != AV_NOPTS_VALUE && t < before - limit) {
-                breaksSeen = true;
-                return;
-            }
-            if (t >= target) return;
-            before = t;
-        }
-    }
-
-    // Positions the demuxer at the start of its data.
-    bool seekToStart() {
-        if (!(fmt->iformat->flags & AVFMT_NO_BYTE_SEEK))
-            return av_seek_frame(fmt.get(), -1, 0, AVSEEK_FLAG_BYTE) >= 0;
-        const std::int64_t first = toTicks(origin, fmt->streams[leadIndex]->time_base);
-        return av_seek_frame(fmt.get(), leadIndex, first, AVSEEK_FLAG_BACKWARD) >= 0 ||
-               avformat_seek_file(fmt.get(), leadIndex, std::numeric_limits<std::int64_t>::min(),
-                                  first, std::numeric_limits<std::int64_t>::max(), 0) >= 0;
-    }
-
-    // Reads on to the first packet of the lead stream and the first of the sound, keeping
-    // what it reads for decoding; whether both start at or before `t`, so that the
-    // picture and the sound of that time both lie ahead. Sound with nothing near `t` (the
-    // input ends, or a second past `t` comes first) does not count.
-    bool landedAtOrBefore(double t) {
-        bool leadSeen = false, soundSeen = audioIndex < 0 || audioIndex == leadIndex;
-        bool landed = true;
-        while (!leadSeen || !soundSeen) {
-            PacketPtr p;
-            // Positioned at the end (FFmpeg's generic seek past its last key frame does so).
-            if (!readPacket(p)) return landed && leadSeen;
-            const int index = p->stream_index;
-            const AVRational tb = fmt->streams[index]->time_base;
-            const double when = toSeconds(p->pts != AV_NOPTS_VALUE ? p->pts : p->dts, tb);
-            pending.push_back(std::move(p));
-            bool& seen = index == leadIndex ? leadSeen : soundSeen;
-            if (!seen) {
-                seen = true;
-                landed = landed && !(when > t + 1e-6);
-            }
-            if (when > t + 1) break;
-        }
-        return landed;
-    }
-
-    // Packets read since the last seek of the demuxer go, with what they said of time.
-    void forgetReadAhead() {
-        pending.clear();
-        timeline.reset();
-    }
-
-    // Reads the whole file once, from the start, noting where reading may resume with
-    // the timeline it had there. False when interrupted.
-    bool makeResumePoints() {
-        forgetReadAhead();
-        if (!seekToStart()) return false;
-        resumePoints.clear();
-        readSetup = {DecoderSetups::kOwn, DecoderSetups::kOwn};
-        notingResumePoints = true;
-        while (readNext()) {
-        }
-        notingResumePoints = false;
-        const FlvTimeline::State& end = timeline.state();
-        for (const double t : end.next)
-            if (!std::isnan(t)) playedThrough = std::max(playedThrough, t);
-        forgetReadAhead();
-        input->packetTaken(); // the scan's end was the data's, not the next seek's
-        return !input->interrupted();
-    }
-
-    // Reads a file with breaks through at once, so that its duration covers every part;
-    // then it is read again from the start. Whether the duration changed.
-    bool learnWholeTimeline(double& duration) {
-        resumePointsMade = makeResumePoints();
-        const bool longer = resumePointsMade && breaksSeen && !(duration >= playedThrough);
-        if (longer) duration = playedThrough;
-        seekToStart();
-        return longer;
-    }
-
-    // Positions the demuxer, in a file with breaks, where reading with the timeline noted
-    // there gives the lead stream's last key frame at or before the playing time `at`.
-    bool seekByResumePoints(double at) {
-        if (!resumePointsMade && !(resumePointsMade = makeResumePoints())) return false;
-        forgetReadAhead();
-        const FlvResumePoints::Point* p = resumePoints.atOrBefore(at + 1e-6);
-        const bool there = p && av_seek_frame(fmt.get(), -1, p->pos, AVSEEK_FLAG_BYTE) >= 0;
-        const std::array<int, 2> wanted =
-            there ? p->setups : std::array<int, 2>{DecoderSetups::kOwn, DecoderSetups::kOwn};
-        for (std::size_t slot = 0; slot < 2; ++slot)
-            if (decoderSetup[slot] != wanted[slot]) giveSetup[slot] = wanted[slot];
-        if (!there) return seekToStart();
-        timeline.restore(p->state);
-        return true;
-    }
-
-    void resetDecoding(double at) {
-        if (video) avcodec_flush_buffers(video.get());
-        if (audio) avcodec_flush_buffers(audio.get());
-        forgetReadAhead();
-        giveSetup = {};
-        stash.clear();
-        stashBytes = 0;
-        videoFlushPending = false;
-        inputEnded = false;
-        videoDrained = false;
-        audioDrained = false;
-        nextVideoPts = at;
-        nextAudioPts = at;
-        input->packetTaken();
-    }
-};
+void MediaFile::Impl::resetDecoding(double at) {
+    if (video) avcodec_flush_buffers(video.get());
+    if (audio) avcodec_flush_buffers(audio.get());
+    forgetReadAhead();
+    giveSetup = {};
+    stash.clear();
+    stashBytes = 0;
+    videoFlushPending = false;
+    inputEnded = false;
+    videoDrained = false;
+    audioDrained = false;
+    nextVideoPts = at;
+    nextAudioPts = at;
+    input->packetTaken();
+}
 
 MediaFile::MediaFile(std::unique_ptr<Impl> impl) : d(std::move(impl)) {}
 MediaFile::~MediaFile() = default;
@@ -624,33 +415,6 @@ MediaFile::Item MediaFile::next(bool wantVideo) {
         } else {
             s.send(s.audio.get(), p.get());
         }
-    }
-}
-
-// The picture at a time is decoded from the key frame before it, not taken from the
-// nearest key frame: a seek shows exactly the picture due then and the sound resumes at
-// that very moment, whatever the spacing of key frames. The demuxer's choice of key frame
-// is checked, not trusted: a keyframe index may be off (FFmpeg writes its times shifted
-// against the tags'), and a backward seek finds nothing before the first key frame, which
-// often comes a little after the first sound. So when the demuxer lands after the time,
-// it is asked again from further back, and for times before every key frame the file is
-// read from the start of its data. A file whose timestamps break (one joined from parts)
-// is seeked by where reading it through found its key frames, as soon as a break is seen.
-bool MediaFile::seek(double seconds) {
-    Impl& s = *d;
-    if (!std::isfinite(seconds) || seconds < 0) seconds = 0;
-    s.resetDecoding(seconds);
-    s.skipUnusedUpTo(seconds);
-    for (double back = 0;; back = back > 0 ? back * 2 : 1) {
-        if (s.breaksSeen) return s.seekByResumePoints(seconds);
-        const double at = seconds - back;
-        if (at <= 0 || !s.seekBackTo(at)) {
-            s.forgetReadAhead();
-            if (s.breaksSeen) continue;
-            return s.seekToStart();
-        }
-        if (s.landedAtOrBefore(seconds) && !s.breaksSeen) return true;
-        s.forgetReadAhead();
     }
 }
 
