@@ -27,8 +27,9 @@ double FlvTimeline::place(Slot slot, double fileTime, double duration) {
         t = s.next[slot];
         sawBreak_ = true;
     }
+    if (t > s.last[slot]) s.step[slot] = t - s.last[slot];
     s.last[slot] = t;
-    s.next[slot] = t + std::max(duration, 0.0);
+    s.next[slot] = t + (duration > 0 ? duration : s.step[slot]);
     s.latest = t;
     return t;
 }

@@ -30,10 +30,12 @@ public:
         std::array<double, 2> shift{};            // playing time = time in the file - shift
         std::array<double, 2> last{kNone, kNone}; // each stream's last packet, playing time
         std::array<double, 2> next{kNone, kNone}; // where that packet ends
+        std::array<double, 2> step{};             // from each stream's packet to the next
         double latest = kNone;                    // the last packet of either stream
     };
 
-    // The playing time of a packet of `slot` at `fileTime` (seconds), lasting `duration`.
+    // The playing time of a packet of `slot` at `fileTime` (seconds), lasting `duration`
+    // (0 when the demuxer does not know: as long as from the stream's packet before).
     double place(Slot slot, double fileTime, double duration);
 
     const State& state() const { return state_; }
