@@ -66,7 +66,6 @@ public:
     void note(Point point);
     // The last point at or before `time`; null when there is none.
     const Point* atOrBefore(double time) const;
-    std::size_t size() const { return points_.size(); }
 
 private:
     std::vector<Point> points_;
