@@ -13,6 +13,14 @@ constexpr double kPointSpacing = 0.5;
 
 double FlvTimeline::place(Slot slot, double fileTime, double duration) {
     State& s = state_;
+    // A single packet stamped back by a fault is passed over: when the packet after it
+    // goes on from where the stream had got to, the stream had not started over.
+    if (!std::isnan(s.shiftBefore[slot])) {
+        const double before = fileTime - s.shiftBefore[slot];
+        if (before > s.lastBefore[slot] && before <= s.lastBefore[slot] + kMaxStepBack)
+            s.shift[slot] = s.shiftBefore[slot];
+        s.shiftBefore[slot] = s.lastBefore[slot] = kNone;
+    }
     double t = fileTime - s.shift[slot];
     if (!std::isnan(s.latest) && t - s.latest > kMaxTimestampGap) {
         // Nothing at all in the file for that long: a break, not a pause.
@@ -23,6 +31,8 @@ double FlvTimeline::place(Slot slot, double fileTime, double duration) {
         sawBreak_ = true;
     } else if (!std::isnan(s.last[slot]) && t < s.last[slot] - kMaxStepBack) {
         // This stream starts over: it goes on where it left off.
+        s.shiftBefore[slot] = s.shift[slot];
+        s.lastBefore[slot] = s.last[slot];
         s.shift[slot] += t - s.next[slot];
         t = s.next[slot];
         sawBreak_ = true;
