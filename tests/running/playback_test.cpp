@@ -91,6 +91,26 @@ TEST_F(Playback, FileWithoutSizeFillsTheStage) {
     EXPECT_NEAR(num("vidplayer._height"), 360, 0.01);
 }
 
+// Two files put one after another, as a downloader joins a site's segments: the first
+// part's metadata is all the file has, yet the total time is both parts', and the knob
+// stays on its bar while the second part plays.
+TEST_F(Playback, AFileJoinedFromPartsShowsAndPlaysTheirWholeTime) {
+    QFile part(makeClip({160, 120, 2}));
+    ASSERT_TRUE(part.open(QIODevice::ReadOnly));
+    const QByteArray bytes = part.readAll();
+    QFile joined(scratchPath("joined.flv"));
+    ASSERT_TRUE(joined.open(QIODevice::WriteOnly));
+    joined.write(bytes + bytes);
+    joined.close();
+    set("Ff", joined.fileName());
+    ASSERT_TRUE(tickUntil([&] { return num("totaltime") > 0; }));
+    EXPECT_NEAR(num("totaltime"), 4.0, 0.1);
+    ASSERT_TRUE(tickUntil([&] { return num("ns.time") > 3.0; }));
+    EXPECT_EQ(var("controlpanel.timer.seek_total_time"), "00:04");
+    EXPECT_LT(num("controlpanel.slider._x"),
+              num("controlpanel.seektotime._x") + num("controlpanel.seektotime._width"));
+}
+
 } // namespace
 
 namespace {
