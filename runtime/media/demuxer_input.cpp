@@ -56,7 +56,7 @@ int DemuxerInput::read(void* opaque, std::uint8_t* buf, int size) {
     if (n == 0) return AVERROR_EOF;
     for (const std::int64_t at : self.hidden_)
         if (at >= self.pos_ && at < self.pos_ + n) buf[at - self.pos_] = 0;
-    if (self.hidesJoinedHeaders_) self.hideJoinedHeaders(buf, n);
+    if (self.hidesJoinedHeaders_) self.hideHeadersIn(buf, n);
     self.pos_ += n;
     self.scanned_ += n;
     return static_cast<int>(n);
@@ -66,7 +66,7 @@ int DemuxerInput::read(void* opaque, std::uint8_t* buf, int size) {
 // which the demuxer passes over before it finds the next tags. Headers are looked for
 // wherever their size bytes fall into the block, in the block itself or, for one that
 // runs over an edge of it, in the source.
-void DemuxerInput::hideJoinedHeaders(std::uint8_t* buf, std::int64_t n) const {
+void DemuxerInput::hideHeadersIn(std::uint8_t* buf, std::int64_t n) const {
     const auto hide = [&](std::int64_t at) {
         for (std::int64_t i = at + 1; i <= at + 3; ++i)
             if (i >= pos_ && i < pos_ + n) buf[i - pos_] = 0;

@@ -50,7 +50,7 @@ private:
     static int read(void* opaque, std::uint8_t* buf, int size);
     static std::int64_t seek(void* opaque, std::int64_t offset, int whence);
     static int checkInterrupt(void* opaque);
-    void hideJoinedHeaders(std::uint8_t* buf, std::int64_t n) const;
+    void hideHeadersIn(std::uint8_t* buf, std::int64_t n) const;
 
     std::unique_ptr<MediaSource> source_;
     Interrupted interrupted_;
