@@ -182,10 +182,12 @@ void MediaFile::Impl::send(AVCodecContext* ctx, AVPacket* pkt) {
     const auto slot = static_cast<std::size_t>(ctx == video.get() ? 0 : 1);
     if (pkt) {
         const int index = slot == 0 ? videoIndex : audioIndex;
-        if (giveSetup[slot] && !setups.brought(*pkt))
-            setups.give(*pkt, *giveSetup[slot], *fmt->streams[index]->codecpar);
+        if (const auto brought = setups.brought(*pkt))
+            decoderSetup[slot] = *brought;
+        else if (giveSetup[slot] &&
+                 setups.give(*pkt, *giveSetup[slot], *fmt->streams[index]->codecpar))
+            decoderSetup[slot] = *giveSetup[slot];
         giveSetup[slot].reset();
-        if (const auto brought = setups.brought(*pkt)) decoderSetup[slot] = *brought;
     }
     if (ctx == video.get()) {
         // On the way to a seek's time, pictures that no other picture is made from
