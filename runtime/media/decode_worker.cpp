@@ -263,7 +263,8 @@ void DecodeWorker::onAudio(MediaFile::Item item) {
             // Sound that starts after the pictures, or breaks off for a while, leaves the
             // device silent for as long: the clock, which goes with the sound heard, then
             // runs through the stretch with the pictures instead of leaping over it.
-            const double from = std::isnan(soundEnd_) ? due : soundEnd_;
+            // Only from the due time: the stretch behind it is past, or was skipped.
+            const double from = std::isnan(soundEnd_) ? due : std::max(soundEnd_, due);
             if (pts - from >= kSoundGapSeconds) audio_->pushSilence(from, pts - from);
             const SoundFormat& f = sounds_->format();
             soundEnd_ =

@@ -72,10 +72,17 @@ struct Stream::Impl {
             state.base = at;
             state.anchorUs = now;
             audio->skipTo(at);
+            // The sound left out makes room the device will not tell of: the decoder may
+            // be waiting for it, and the clock now waits for the decoder's sound.
+            ++state.roomEvents;
+            state.wakeWorker.notify_one();
             state.waitForSoundLocked(true, now);
             return;
         }
-        if (heard) {
+        // Sound heard again a little behind the position it was waited for at (the
+        // device's first figures lag) is waited for until it reaches it: the position
+        // does not run back to it.
+        if (heard && !(state.waitingForSound && *heard < at)) {
             state.base = *heard;
             state.anchorUs = now;
             state.waitingForSound = false;
