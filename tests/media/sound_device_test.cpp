@@ -148,6 +148,13 @@ protected:
     }
     double last = 0;
     bool ended = false;
+
+    // 4 s of pictures with a tone all through.
+    static QString toneClip() {
+        return ffmpegClip("tone-4s.flv",
+                          {"-f", "lavfi", "-i", "testsrc=s=160x120:r=25:d=4", "-f", "lavfi", "-i",
+                           "sine=d=4", "-c:v", "flv1", "-c:a", "libmp3lame", "-ar", "44100"});
+    }
 };
 
 TEST_F(SoundDeviceTest, ThePositionGoesWithTheSoundHeardAndNeverRunsBack) {
@@ -250,9 +257,7 @@ TEST_F(SoundDeviceTest, SoundThatGoesBackInTimeDoesNotTakeThePositionBack) {
 // held from before is not heard as time; the sound skips to the clock. The position never
 // runs back, and the pictures and the sound go on together.
 TEST_F(SoundDeviceTest, AServerThatStallsAndGoesOnNeverTakesThePositionBack) {
-    const QString path = ffmpegClip(
-        "tone-4s.flv", {"-f", "lavfi", "-i", "testsrc=s=160x120:r=25:d=4", "-f", "lavfi", "-i",
-                        "sine=d=4", "-c:v", "flv1", "-c:a", "libmp3lame", "-ar", "44100"});
+    const QString path = toneClip();
     ASSERT_FALSE(path.isEmpty());
     SinkRecording sink;
     ASSERT_TRUE(sink.start());
@@ -271,6 +276,28 @@ TEST_F(SoundDeviceTest, AServerThatStallsAndGoesOnNeverTakesThePositionBack) {
     // The first second, and more than a second after the stall. (A null sink that stalled
     // makes up for the time it lost, so what it plays then is not all recorded.)
     EXPECT_GT(sink.loudSeconds(), 2.2);
+}
+
+// A stall that outlasts the sound the device was given (it had taken a quarter of a second
+// of it): once the server plays again, playing goes on at once rather than after a wait for
+// sound, and the position neither runs back nor leaps over more than the device's first
+// figures after it.
+TEST_F(SoundDeviceTest, AStallLongerThanTheSoundGivenEndsWithoutAWait) {
+    const QString path = toneClip();
+    ASSERT_FALSE(path.isEmpty());
+    Stream stream;
+    ASSERT_TRUE(stream.hasSoundOutput());
+    stream.play(path);
+    ASSERT_TRUE(playUntil(stream, 5, [](double t) { return t >= 0.25; }));
+    server->hold(true);
+    playUntil(stream, 1.5, [](double) { return false; });
+    server->hold(false);
+    const double left = 4.0 - stream.time();
+    QElapsedTimer wall;
+    wall.start();
+    ASSERT_TRUE(playUntil(stream, 10, [&](double) { return ended; }));
+    EXPECT_LT(wall.elapsed() / 1000.0, left + 0.8) << "playing stood still after the stall";
+    EXPECT_LE(stream.stats().dropped, 2u);
 }
 
 // The sound server going away mid-play (restarted, or gone with the session) ends the
