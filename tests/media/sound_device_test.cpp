@@ -149,6 +149,15 @@ protected:
     double last = 0;
     bool ended = false;
 
+    // Plays until `at`, then holds the sound server for `seconds` while playing on.
+    bool stallAt(Stream& stream, double at, double seconds) {
+        if (!playUntil(stream, 5, [at](double t) { return t >= at; })) return false;
+        server->hold(true);
+        playUntil(stream, seconds, [](double) { return false; });
+        server->hold(false);
+        return true;
+    }
+
     // 4 s of pictures with a tone all through.
     static QString toneClip() {
         return ffmpegClip("tone-4s.flv",
@@ -264,10 +273,7 @@ TEST_F(SoundDeviceTest, AServerThatStallsAndGoesOnNeverTakesThePositionBack) {
     Stream stream;
     ASSERT_TRUE(stream.hasSoundOutput());
     stream.play(path);
-    ASSERT_TRUE(playUntil(stream, 5, [](double t) { return t >= 1.0; }));
-    server->hold(true);
-    playUntil(stream, 2, [](double) { return false; });
-    server->hold(false);
+    ASSERT_TRUE(stallAt(stream, 1.0, 2));
     ASSERT_TRUE(playUntil(stream, 10, [&](double) { return ended; }));
 
     const Stream::Stats s = stream.stats();
@@ -288,10 +294,7 @@ TEST_F(SoundDeviceTest, AStallLongerThanTheSoundGivenEndsWithoutAWait) {
     Stream stream;
     ASSERT_TRUE(stream.hasSoundOutput());
     stream.play(path);
-    ASSERT_TRUE(playUntil(stream, 5, [](double t) { return t >= 0.25; }));
-    server->hold(true);
-    playUntil(stream, 1.5, [](double) { return false; });
-    server->hold(false);
+    ASSERT_TRUE(stallAt(stream, 0.25, 1.5));
     const double left = 4.0 - stream.time();
     QElapsedTimer wall;
     wall.start();
