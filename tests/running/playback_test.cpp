@@ -1,6 +1,7 @@
 // The movie plays the file it is sent: opening, restarting, stopping, repeating, a
 // missing file, and the picture's proportions from the file's metadata.
 #include "clip_maker.h"
+#include "clips.h"
 #include "movie_fixture.h"
 
 #include <QDir>
@@ -95,14 +96,10 @@ TEST_F(Playback, FileWithoutSizeFillsTheStage) {
 // part's metadata is all the file has, yet the total time is both parts', and the knob
 // stays on its bar while the second part plays.
 TEST_F(Playback, AFileJoinedFromPartsShowsAndPlaysTheirWholeTime) {
-    QFile part(makeClip({160, 120, 2}));
-    ASSERT_TRUE(part.open(QIODevice::ReadOnly));
-    const QByteArray bytes = part.readAll();
-    QFile joined(scratchPath("joined.flv"));
-    ASSERT_TRUE(joined.open(QIODevice::WriteOnly));
-    joined.write(bytes + bytes);
-    joined.close();
-    set("Ff", joined.fileName());
+    const QByteArray part = zimo::media::test::readFile(makeClip({160, 120, 2}));
+    const QString joined = scratchPath("joined.flv");
+    ASSERT_TRUE(zimo::media::test::writeFile(joined, part + part));
+    set("Ff", joined);
     ASSERT_TRUE(tickUntil([&] { return num("totaltime") > 0; }));
     EXPECT_NEAR(num("totaltime"), 4.0, 0.1);
     ASSERT_TRUE(tickUntil([&] { return num("ns.time") > 3.0; }));
