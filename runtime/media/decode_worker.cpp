@@ -23,7 +23,8 @@ constexpr double kEndSlack = 0.1;
 // given by this much or more is cut. Less is the rounding of the file's timestamps.
 constexpr double kSoundGapSeconds = 0.05;
 
-// Metadata for containers other than Flash Video: what their headers give.
+// Metadata for containers other than Flash Video, and for Flash Video without its own:
+// what their headers give.
 AmfValue headerMetadata(const MediaInfo& info) {
     AmfValue obj = AmfValue::object();
     if (std::isfinite(info.duration))
@@ -126,7 +127,7 @@ void DecodeWorker::openFile(const QString& path, double target) {
     options.interrupted = [this, gen = abandonGen_] { return s_.abandonGen.load() != gen; };
     std::unique_ptr<MediaFile> file = MediaFile::open(path, options);
     std::optional<AmfValue> metadata;
-    if (file) metadata = file->info().flv ? file->flvMetadata() : headerMetadata(file->info());
+    if (file) metadata = file->flvMetadata() ? file->flvMetadata() : headerMetadata(file->info());
     {
         std::lock_guard lock(s_.mutex);
         if (s_.fileGen != fileGen_) return; // replaced meanwhile; the next command decides

@@ -3,6 +3,7 @@
 #include "media/amf0.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace zimo::media {
 
@@ -97,6 +98,13 @@ bool outgrowsFlvMetadata(const AmfValue& metadata, std::int64_t fileSize) {
 void mendFlvMetadataDuration(AmfValue& metadata, double duration) {
     if (metadata.isObject() && metadata.find(QStringLiteral("duration")))
         metadata.set(QStringLiteral("duration"), AmfValue::number(duration));
+}
+
+void fillFlvMetadataDuration(AmfValue& metadata, double duration) {
+    if (!metadata.isObject() || !std::isfinite(duration) || duration <= 0) return;
+    const AmfValue* said = metadata.find(QStringLiteral("duration"));
+    if (said && said->isNumber() && said->toNumber() > 0 && std::isfinite(said->toNumber())) return;
+    metadata.set(QStringLiteral("duration"), AmfValue::number(duration));
 }
 
 void mendFlvMetadataSize(AmfValue& metadata, QSize stored, QSize shown) {

@@ -335,6 +335,9 @@ std::unique_ptr<MediaFile> MediaFile::open(std::unique_ptr<MediaSource> source,
         if (input.interrupted()) return nullptr;
         if (longer && impl->metadata) mendFlvMetadataDuration(*impl->metadata, info.duration);
     }
+    // A file written as it was streamed (a recorded broadcast) could not know its length
+    // when its metadata went out, and says 0 or nothing: the length found is given.
+    if (impl->metadata) fillFlvMetadataDuration(*impl->metadata, info.duration);
     if (impl->video) {
         AVStream* stream = raw->streams[impl->videoIndex];
         impl->videoTurns = streamQuarterTurns(*stream);

@@ -111,7 +111,8 @@ TEST_F(StreamBounds, ScriptTagsCostingMoreThanTheirBytesPlay) {
         int after; // tags of the clip before it
         std::size_t members;
     } cases[] = {
-        {"a hundred thousand names", flvTag(18, names.bytes), 0, amf0::kMaxNames},
+        // The names read, and the duration found, which none of them gave.
+        {"a hundred thousand names", flvTag(18, names.bytes), 0, amf0::kMaxNames + 1},
         {"an index claiming 2^28 times", flvTag(18, index.bytes), 0, 1},
         {"the same index past the first tags", flvTag(18, index.bytes), 70, 0},
     };
