@@ -138,6 +138,7 @@ void DecodeWorker::openFile(const QString& path, double target) {
         }
         s_.duration = file->info().duration;
         s_.workerReportLocked(Report::status(status::PlayStart));
+        s_.metadata = metadata;
         if (metadata) s_.workerReportLocked(Report::metaData(std::move(*metadata)));
     }
     file_ = std::move(file);
@@ -310,7 +311,8 @@ void DecodeWorker::deliver(double pts, const AVFrame* frame, bool standIn) {
     SourceFrame source(av_frame_clone(frame), [](AVFrame* f) { av_frame_free(&f); });
     std::lock_guard lock(s_.mutex);
     if (s_.posGen != posGen_) return;
-    s_.pushFrameLocked({pts, std::move(image), posGen_, std::move(source), target, standIn});
+    s_.pushFrameLocked({pts, std::move(image), posGen_, std::move(source), target, standIn,
+                        file_->shownSize(*frame)});
 }
 
 // A stand-in picture replaced before it was delivered. Pictures passed over on

@@ -68,6 +68,14 @@ constexpr std::int64_t kMaxReadThroughAtOpen = 512LL << 20;
 // interval of it however the interval was guessed.
 constexpr double kSkipMargin = 0.25;
 
+// Pixels that are not square (a DVD's or a broadcast's picture, stored narrower than it
+// is shown) are shown at their shape: the width is as wide as they show.
+QSize shaped(QSize stored, AVRational pixelShape) {
+    const double shape = pixelShape.num > 0 && pixelShape.den > 0 ? av_q2d(pixelShape) : 1.0;
+    if (shape == 1.0 || shape < 0.125 || shape > 8.0) return stored; // square, or nonsense
+    return {std::max(1, static_cast<int>(std::lround(stored.width() * shape))), stored.height()};
+}
+
 } // namespace
 
 std::unique_ptr<AVCodecContext, CodecCloser> MediaFile::Impl::openDecoder(int index,
@@ -242,6 +250,14 @@ const std::optional<AmfValue>& MediaFile::flvMetadata() const {
     return d->metadata;
 }
 
+QSize MediaFile::shownSize(const AVFrame& frame) const {
+    AVRational shape{frame.sample_aspect_ratio};
+    if (d->videoIndex >= 0) // the container's word on the shape comes first
+        shape = av_guess_sample_aspect_ratio(d->fmt.get(), d->fmt->streams[d->videoIndex],
+                                             const_cast<AVFrame*>(&frame));
+    return media::shownSize(shaped({frame.width, frame.height}, shape), frameQuarterTurns(frame));
+}
+
 std::unique_ptr<MediaFile> MediaFile::open(const QString& path) {
     return open(path, Options{});
 }
@@ -341,14 +357,10 @@ std::unique_ptr<MediaFile> MediaFile::open(std::unique_ptr<MediaSource> source,
     if (impl->video) {
         AVStream* stream = raw->streams[impl->videoIndex];
         impl->videoTurns = streamQuarterTurns(*stream);
-        // Pixels that are not square (a DVD's or a broadcast's picture, stored narrower
-        // than it is shown) are shown at their shape: the width is as wide as they show.
-        QSize own(impl->video->width, impl->video->height);
-        const AVRational sar = av_guess_sample_aspect_ratio(raw, stream, nullptr);
-        const double shape = sar.num > 0 && sar.den > 0 ? av_q2d(sar) : 1.0;
-        if (shape != 1.0 && shape >= 0.125 && shape <= 8.0) // else a nonsense shape
-            own.setWidth(std::max(1, static_cast<int>(std::lround(own.width() * shape))));
-        const QSize shown = shownSize(own, impl->videoTurns);
+        const QSize shown =
+            media::shownSize(shaped({impl->video->width, impl->video->height},
+                                    av_guess_sample_aspect_ratio(raw, stream, nullptr)),
+                             impl->videoTurns);
         info.width = shown.width();
         info.height = shown.height();
         if (impl->metadata)

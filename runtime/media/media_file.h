@@ -11,6 +11,7 @@
 #include "media/amf_value.h"
 #include "media/demuxer_input.h"
 
+#include <QSize>
 #include <QString>
 
 #include <memory>
@@ -76,6 +77,9 @@ public:
     const MediaInfo& info() const;
     // The onMetaData object of a Flash Video file, when it has one.
     const std::optional<AmfValue>& flvMetadata() const;
+    // The size a decoded picture of the file shows at: its pixels' shape and its turn
+    // applied, as the metadata gives the picture's size.
+    QSize shownSize(const AVFrame& frame) const;
 
     // The next decoded frame, or End once the file and decoders are drained.
     // Damaged packets are skipped. Without wantVideo, sound comes first: video

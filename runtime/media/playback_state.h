@@ -7,6 +7,7 @@
 #include "media/report.h"
 
 #include <QImage>
+#include <QSize>
 #include <QString>
 
 #include <atomic>
@@ -17,6 +18,7 @@
 #include <limits>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 struct AVFrame;
@@ -36,6 +38,7 @@ struct QueuedFrame {
     // A picture from on the way to a seek that the next one overtook, shown meanwhile in
     // the new one's place; the next picture of its request is still shown as the first.
     bool standIn = false;
+    QSize shown; // the size the picture shows at, as the metadata gives it
 };
 
 // Decoded pictures waiting for their time: at most this many, and at most this
@@ -70,6 +73,8 @@ struct PlaybackState {
     // The file.
     bool open = false; // a file is being opened or played
     double duration = std::numeric_limits<double>::quiet_NaN();
+    // The metadata last reported for the file, when there was any.
+    std::optional<AmfValue> metadata;
 
     // Pictures decoded for the current position generation, in time order.
     std::deque<QueuedFrame> frames;

@@ -15,6 +15,7 @@ extern "C" {
 #include <cmath>
 #include <optional>
 #include <thread>
+#include <utility>
 
 namespace zimo::media {
 
@@ -50,6 +51,7 @@ struct Stream::Impl {
     bool currentHanded = true;   // currentFrame() has given out `current`
     bool currentEarly = false;   // `current` is a first picture shown before its time
     bool currentStandIn = false; // `current` stands in for its request's first picture
+    QSize lastShown;             // the size the last picture of the file showed at
     Stats figures;               // the owner's side of stats()
 
     // Starts a new request for the worker. Called with the lock held.
@@ -131,6 +133,7 @@ struct Stream::Impl {
             currentPosGen = shown.posGen;
             currentHanded = false;
             ++serial;
+            followPictureSizeLocked(shown.shown);
         }
         if (state.open && state.ready && state.inputDone && !state.stopReported &&
             position >= state.endPos) {
@@ -138,6 +141,23 @@ struct Stream::Impl {
             state.reports.push_back(Report::status(status::PlayStop));
             state.reports.push_back(Report::status(status::BufferEmpty));
         }
+    }
+
+    // A picture of another size than the one before it (a recorded broadcast whose
+    // encoder changed its size midway, or a seek across such a change) is laid out anew:
+    // the file's metadata is reported again, with the size the picture now shows at.
+    void followPictureSizeLocked(QSize size) {
+        if (size.isEmpty()) return;
+        const QSize before = std::exchange(lastShown, size);
+        if (before.isEmpty() || before == size || !state.metadata) return;
+        AmfValue& metadata = *state.metadata;
+        const AmfValue* width = metadata.find(QStringLiteral("width"));
+        const AmfValue* height = metadata.find(QStringLiteral("height"));
+        if (!width || !height || !(width->toNumber() > 0) || !(height->toNumber() > 0))
+            return; // laid out without a size, over the whole stage, all along
+        metadata.set(QStringLiteral("width"), AmfValue::number(size.width()));
+        metadata.set(QStringLiteral("height"), AmfValue::number(size.height()));
+        state.reports.push_back(Report::metaData(metadata));
     }
 
     // One sample of how late the picture handed out now is against the clock
@@ -209,6 +229,8 @@ void Stream::play(const QString& path) {
     d->state.duration = std::numeric_limits<double>::quiet_NaN();
     d->state.path = path;
     d->state.target = 0;
+    d->state.metadata.reset();
+    d->lastShown = {};
     if (d->audio) d->audio->setPaused(false);
     d->commandLocked(PlaybackState::Command::Open);
 }

@@ -198,6 +198,25 @@ bool writeFile(const QString& path, const QByteArray& bytes) {
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
+QString sizeChangingClip() {
+    const QString out = scratchPath("size-change.flv");
+    if (QFileInfo::exists(out)) return out;
+    // Transport stream parts join by putting one after the other; the H.264 stream then
+    // carries the new size's parameters where the second part begins.
+    QByteArray joined;
+    for (const char* size : {"160x120", "320x120"}) {
+        const QString part = ffmpegClip(
+            QString("part-%1.ts").arg(size),
+            {"-f", "lavfi", "-i", QString("testsrc=size=%1:rate=25:duration=2").arg(size), "-c:v",
+             "libx264", "-g", "25", "-pix_fmt", "yuv420p", "-f", "mpegts"});
+        if (part.isEmpty()) return {};
+        joined += readFile(part);
+    }
+    const QString ts = scratchPath("size-change.ts");
+    if (!writeFile(ts, joined)) return {};
+    return ffmpegClip("size-change.flv", {"-i", ts, "-c", "copy"});
+}
+
 QString vp6aSamplePath() {
     const QString path = QStringLiteral(ZIMO_SAMPLES_DIR "/vp6a-1920x1080.flv");
     return QFileInfo(path).isFile() ? path : QString();

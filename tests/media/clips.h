@@ -56,6 +56,10 @@ QString scratchPath(const QString& name);
 QByteArray readFile(const QString& path);
 bool writeFile(const QString& path, const QByteArray& bytes);
 
+// H.264 in Flash Video whose picture changes size midway, as a recorded broadcast's may:
+// 2 s at 160x120, then 2 s at 320x120. Made on first use; the path.
+QString sizeChangingClip();
+
 // The real VP6 with alpha sample, or empty when it is not on this machine.
 QString vp6aSamplePath();
 

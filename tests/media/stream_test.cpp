@@ -345,6 +345,37 @@ TEST_F(StreamTest, MetadataTheFileLacksComesFromItsHeaders) {
     }
 }
 
+// The metadata goes out again when the picture shown changes size, with the size of the
+// picture then shown, whichever way the position got there.
+TEST_F(StreamTest, APictureChangingSizeIsReportedWhenItShows) {
+    const QString path = sizeChangingClip();
+    ASSERT_FALSE(path.isEmpty());
+    stream.play(path);
+    settle();
+    const auto sizesReported = [&] {
+        std::vector<double> widths;
+        for (const auto& r : reports)
+            if (r.kind == Report::Kind::MetaData) {
+                widths.push_back(r.metadata.find("width")->toNumber());
+                EXPECT_NEAR(r.metadata.find("duration")->toNumber(), 4.0, 0.1);
+                EXPECT_EQ(r.metadata.find("height")->toNumber(), 120);
+            }
+        return widths;
+    };
+    for (int step = 0; step < 35; ++step) {
+        advance(100);
+        EXPECT_EQ(sizesReported().back(), stream.currentFrameSize().width())
+            << "at " << stream.time();
+    }
+    EXPECT_EQ(sizesReported(), (std::vector<double>{160, 320}));
+    stream.seek(1.0);
+    settle();
+    EXPECT_EQ(sizesReported(), (std::vector<double>{160, 320, 160}));
+    stream.seek(3.0);
+    settle();
+    EXPECT_EQ(sizesReported(), (std::vector<double>{160, 320, 160, 320}));
+}
+
 TEST_F(StreamTest, SoundOnlyFilePlaysToItsEnd) {
     stream.play(clipPath(Clip::Mp3Only));
     settle();

@@ -1,6 +1,7 @@
 // The picture's layout on the stage, its rotation, and the panel docked and narrowed
 // with the stage.
 #include "clip_maker.h"
+#include "clips.h"
 #include "movie_fixture.h"
 
 namespace {
@@ -75,6 +76,17 @@ TEST_F(Layout, PanelDocksAndNarrowStagesHideItsParts) {
     resize(480, 360);
     EXPECT_EQ(var("controlpanel.timer._visible"), "true");
     EXPECT_EQ(var("controlpanel.slider._visible"), "true");
+}
+
+// A recorded broadcast whose picture changes size midway keeps its proportions: 4:3 fills
+// the stage, the 8:3 that follows gets bars.
+TEST_F(Layout, APictureChangingSizeIsLaidOutAnew) {
+    set("Ff", zimo::media::test::sizeChangingClip());
+    ASSERT_TRUE(tickUntil([&] { return num("ns.time") > 1.0; }));
+    expectPicture(0, 0, 480, 360);
+    ASSERT_TRUE(tickUntil([&] { return num("ns.time") > 2.5; }));
+    EXPECT_EQ(var("flv_width"), "320");
+    expectPicture(0, 90, 480, 180);
 }
 
 TEST_F(Layout, ZeroHeightStageShrinksThePictureAndTheNextResizeRestoresIt) {
