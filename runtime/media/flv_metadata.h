@@ -43,9 +43,9 @@ bool outgrowsFlvMetadata(const AmfValue& metadata, std::int64_t fileSize);
 // the size shown (pixels that are not square) in place of the size stored, where that is
 // the stream's own.
 void mendFlvMetadataDuration(AmfValue& metadata, double duration);
+void mendFlvMetadataSize(AmfValue& metadata, QSize stored, QSize shown);
 // A duration of 0, or none, is what a file written as it was streamed says: the duration
 // found (when it is known) is put in its place.
 void fillFlvMetadataDuration(AmfValue& metadata, double duration);
-void mendFlvMetadataSize(AmfValue& metadata, QSize stored, QSize shown);
 
 } // namespace zimo::media
