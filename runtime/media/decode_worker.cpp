@@ -244,6 +244,21 @@ void DecodeWorker::onAudio(MediaFile::Item item) {
         std::lock_guard lock(s_.mutex);
         if (s_.posGen == posGen_) s_.soundFrom = std::max(item.pts, due);
     }
+    if (audio_ && !sounds_ && !audio_->failed()) {
+        // Sound the file brings only now (it starts late, or a later part brings it). The
+        // clock holds until it is heard, as when playing starts, and goes with it after.
+        sounds_.emplace(audio_->format());
+        std::lock_guard lock(s_.mutex);
+        if (s_.fileGen == fileGen_) {
+            s_.soundExpected = true;
+            if (s_.runningLocked()) {
+                const std::int64_t now = clock_.nowUs();
+                s_.base = s_.positionLocked(now);
+                s_.anchorUs = now;
+                s_.waitForSoundLocked(true, now);
+            }
+        }
+    }
     if (audio_ && sounds_) {
         QByteArray samples = sounds_->convert(item.frame.get());
         double pts = item.pts;

@@ -21,8 +21,19 @@ double FlvTimeline::place(Slot slot, double fileTime, double duration) {
             s.shift[slot] = s.shiftBefore[slot];
         s.shiftBefore[slot] = s.lastBefore[slot] = kNone;
     }
+    // A stream's first packet is of the part the other stream has got to: a later part of
+    // a joined file may bring a stream the first had not.
+    const int other = 1 - slot;
+    const bool firstPacket = std::isnan(s.last[slot]);
+    if (firstPacket) s.shift[slot] = s.shift[other];
     double t = fileTime - s.shift[slot];
-    if (!std::isnan(s.latest) && t - s.latest > kMaxTimestampGap) {
+    if (firstPacket && t >= s.first[other] && t < s.latest - kMaxStepBack) {
+        // A time the other stream has been through already: the part starts over here, so
+        // the stream goes on where the other had got to.
+        s.shift[slot] += t - s.next[other];
+        t = s.next[other];
+        sawBreak_ = true;
+    } else if (!std::isnan(s.latest) && t - s.latest > kMaxTimestampGap) {
         // Nothing at all in the file for that long: a break, not a pause.
         const double gap = t - s.latest;
         s.shift[Picture] += gap;
@@ -37,6 +48,7 @@ double FlvTimeline::place(Slot slot, double fileTime, double duration) {
         t = s.next[slot];
         sawBreak_ = true;
     }
+    if (firstPacket) s.first[slot] = t;
     if (t > s.last[slot]) s.step[slot] = t - s.last[slot];
     s.last[slot] = t;
     s.next[slot] = t + (duration > 0 ? duration : s.step[slot]);

@@ -27,11 +27,12 @@ public:
     // What placing the next packet depends on; a reading resumed at a packet with the
     // state it was placed with places everything after it as before.
     struct State {
-        std::array<double, 2> shift{};            // playing time = time in the file - shift
-        std::array<double, 2> last{kNone, kNone}; // each stream's last packet, playing time
-        std::array<double, 2> next{kNone, kNone}; // where that packet ends
-        std::array<double, 2> step{};             // from each stream's packet to the next
-        double latest = kNone;                    // the last packet of either stream
+        std::array<double, 2> shift{};             // playing time = time in the file - shift
+        std::array<double, 2> first{kNone, kNone}; // each stream's first packet, playing time
+        std::array<double, 2> last{kNone, kNone};  // each stream's last packet, playing time
+        std::array<double, 2> next{kNone, kNone};  // where that packet ends
+        std::array<double, 2> step{};              // from each stream's packet to the next
+        double latest = kNone;                     // the last packet of either stream
         // A stream that just started over, until its next packet: the shift it had, and
         // where it had got to then.
         std::array<double, 2> shiftBefore{kNone, kNone};

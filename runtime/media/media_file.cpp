@@ -93,6 +93,26 @@ std::unique_ptr<AVCodecContext, CodecCloser> MediaFile::Impl::openDecoder(int in
     return ctx;
 }
 
+// A file whose sound starts late (a recording whose sound was switched on after it
+// began), or a joined file whose later part brings sound the first had not, shows the
+// demuxer its sound only after the look it takes at the start: the sound is taken up then.
+bool MediaFile::Impl::takeUpLateSound(int index) {
+    AVStream* st = fmt->streams[index];
+    // Streams known from the start and not taken were set aside.
+    if (audioIndex >= 0 || st->discard == AVDISCARD_ALL ||
+        st->codecpar->codec_type != AVMEDIA_TYPE_AUDIO)
+        return false;
+    audio = openDecoder(index, options);
+    if (!audio) {
+        st->discard = AVDISCARD_ALL;
+        return false;
+    }
+    audioIndex = index;
+    info.hasAudio = true;
+    info.audioCodec = QString::fromLatin1(audio->codec->name);
+    return true;
+}
+
 std::optional<double> MediaFile::Impl::streamStart(int index) const {
     if (index < 0) return std::nullopt;
     const AVStream* st = fmt->streams[index];
@@ -122,7 +142,7 @@ bool MediaFile::Impl::readNext() {
         av_packet_unref(packet.get());
         if (av_read_frame(fmt.get(), packet.get()) < 0) return false;
         const int index = packet->stream_index;
-        if (index != videoIndex && index != audioIndex) continue;
+        if (index != videoIndex && index != audioIndex && !takeUpLateSound(index)) continue;
         input->packetTaken();
         moveTimes(packet.get(), origin);
         const AVRational tb = fmt->streams[index]->time_base;
@@ -281,6 +301,8 @@ std::unique_ptr<MediaFile> MediaFile::open(std::unique_ptr<MediaSource> source,
     FlvHead head;
     if (flv) head = readFlvHead(*source);
     impl->input = std::make_unique<DemuxerInput>(std::move(source), options.interrupted);
+    impl->options.maxPixels = options.maxPixels;
+    impl->options.decoderThreads = options.decoderThreads;
     DemuxerInput& input = *impl->input;
     if (!input.context()) return nullptr;
     if (flv) {

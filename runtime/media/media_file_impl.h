@@ -53,6 +53,7 @@ struct MediaFile::Impl {
     int leadIndex = -1; // the stream seeks are judged by: the picture's, else the sound's
     int videoTurns = 0; // quarter turns clockwise the container says the picture is shown by
     MediaInfo info;
+    Options options; // the decoders' part of what the file was opened with
     std::optional<AmfValue> metadata;
     bool inputEnded = false;        // demuxer at its end, decoders told to drain
     bool videoFlushPending = false; // the demuxer ended; the video decoder is yet to be told
@@ -93,6 +94,9 @@ struct MediaFile::Impl {
     // Opening, reading and decoding, in media_file.cpp.
 
     std::unique_ptr<AVCodecContext, CodecCloser> openDecoder(int index, const Options& options);
+    // Takes up sound the demuxer met only after it had learnt the streams; whether the
+    // stream at `index` is now the file's sound.
+    bool takeUpLateSound(int index);
     std::optional<double> streamStart(int index) const;
 
     // Playing time starts with the first picture, unless the sound starts well before it.

@@ -62,6 +62,16 @@ TEST(FlvTimeline, PlacesEachStreamAfterItsOwnBreaks) {
          {{P, 1.0, 0.1, 1.0}, {S, 1.0, 0.05, 1.0}, {P, 31.0, 0.1, 1.0}, {S, 31.05, 0.05, 1.05}},
          true},
         {"a pause shorter than that is kept", {{P, 1.0, 0.1, 1.0}, {P, 9.0, 0.1, 9.0}}, false},
+        {"sound that only a later part brings goes with that part",
+         {{P, 2.9, 0.1, 2.9}, {P, 0.0, 0.1, 3.0}, {S, 0.0, 0.05, 3.0}, {S, 0.05, 0.05, 3.05}},
+         true},
+        {"also when it comes before that part's first picture",
+         {{P, 0.0, 0.1, 0.0},
+          {P, 2.9, 0.1, 2.9},
+          {S, 0.0, 0.05, 3.0},
+          {P, 0.0, 0.1, 3.0},
+          {S, 0.05, 0.05, 3.05}},
+         true},
     };
     for (const auto& c : cases) {
         FlvTimeline timeline;
@@ -136,7 +146,8 @@ TEST(JoinedFile, PlaysEveryPartAndSeeksIntoEachOne) {
         double part; // seconds
         QStringList codecs;
         const char* secondSize; // the first part's is 64 x 48
-    } cases[] = {               // Parts shorter than any pause a file may hold.
+        bool firstSounds = true;
+    } cases[] = {// Parts shorter than any pause a file may hold.
                  {"short H.264/AAC parts", 3, {"-c:v", "libx264", "-c:a", "aac"}, "64x48"},
                  {"long Sorenson/MP3 parts",
                   12,
@@ -146,7 +157,13 @@ TEST(JoinedFile, PlaysEveryPartAndSeeksIntoEachOne) {
                  {"H.264/AAC parts of other sizes and sound",
                   3,
                   {"-c:v", "libx264", "-c:a", "aac"},
-                  "128x96"}};
+                  "128x96"},
+                 // Met after the demuxer's first look, and placed with the second part.
+                 {"sound only in the second part",
+                  6,
+                  {"-c:v", "flv", "-c:a", "libmp3lame", "-ar", "22050"},
+                  "64x48",
+                  false}};
     for (const auto& c : cases) {
         for (const bool whole : {false, true}) {
             SCOPED_TRACE(std::string(c.name) + (whole ? ", whole files" : ", tags only"));
@@ -154,24 +171,33 @@ TEST(JoinedFile, PlaysEveryPartAndSeeksIntoEachOne) {
             for (const char* colour : {"red", "blue"}) {
                 const bool second = !joined.isEmpty();
                 const QString size = QString::fromLatin1(second ? c.secondSize : "64x48");
-                const QString part = ffmpegClip(
-                    QStringLiteral("part-%1-%2-%3.flv").arg(colour).arg(c.part).arg(size),
-                    QStringList{"-f", "lavfi", "-i",
-                                QStringLiteral("color=%1:s=%2:r=10:d=%3")
-                                    .arg(QLatin1String(colour), size)
-                                    .arg(c.part),
-                                "-f", "lavfi", "-i", QStringLiteral("sine=d=%1").arg(c.part), "-g",
-                                "10", "-pix_fmt", "yuv420p", "-ac", second ? "2" : "1"} +
-                        c.codecs);
+                const bool sounds = second || c.firstSounds;
+                QStringList inputs{"-f", "lavfi", "-i",
+                                   QStringLiteral("color=%1:s=%2:r=10:d=%3")
+                                       .arg(QLatin1String(colour), size)
+                                       .arg(c.part)};
+                if (sounds)
+                    inputs << "-f"
+                           << "lavfi"
+                           << "-i" << QStringLiteral("sine=d=%1").arg(c.part) << "-ac"
+                           << (second ? "2" : "1");
+                const QString part =
+                    ffmpegClip(QStringLiteral("part-%1-%2-%3%4.flv")
+                                   .arg(colour)
+                                   .arg(c.part)
+                                   .arg(size)
+                                   .arg(sounds ? "" : "-silent"),
+                               inputs + QStringList{"-g", "10", "-pix_fmt", "yuv420p"} + c.codecs);
                 ASSERT_FALSE(part.isEmpty());
                 const QByteArray bytes = readFile(part);
                 // Its header and first tag size, then its tags.
                 joined += joined.isEmpty() || whole ? bytes : bytes.mid(13);
             }
-            const QString path = scratchPath(QStringLiteral("joined-%1-%2-%3.flv")
+            const QString path = scratchPath(QStringLiteral("joined-%1-%2-%3-%4.flv")
                                                  .arg(c.part)
                                                  .arg(whole)
-                                                 .arg(QLatin1String(c.secondSize)));
+                                                 .arg(QLatin1String(c.secondSize))
+                                                 .arg(c.firstSounds));
             ASSERT_TRUE(writeFile(path, joined));
 
             // Through from the start: both parts, in time, the second after the first.
@@ -191,6 +217,7 @@ TEST(JoinedFile, PlaysEveryPartAndSeeksIntoEachOne) {
                 EXPECT_EQ(all[i].red, all[i].pts < c.part) << "picture " << i;
             }
             ASSERT_FALSE(sound.empty());
+            EXPECT_NEAR(sound.front(), c.firstSounds ? 0 : c.part, 0.05);
             EXPECT_GT(sound.back(), 2 * c.part - 0.2);
             for (std::size_t i = 1; i < sound.size(); ++i)
                 EXPECT_GT(sound[i], sound[i - 1]) << "sound " << i;
