@@ -50,6 +50,8 @@ FlvHead readFlvHead(MediaSource& source) {
     FlvHead head;
     std::vector<std::uint8_t> buf;
     if (!fetch(source, 0, kFlvHeaderSize, false, buf) || !looksLikeFlv(buf)) return head;
+    head.announcesPictures = buf[4] & 0x01;
+    head.announcesSound = buf[4] & 0x04;
     std::int64_t offset = std::max<std::int64_t>(be32(buf.data() + 5), kFlvHeaderSize);
     offset += 4; // the size of the (absent) tag before the first
     std::int64_t scriptBytes = 0;

@@ -25,6 +25,9 @@ struct FlvHead {
     std::optional<AmfValue> metadata;
     // Offsets of the script tags (metadata or cue points) beyond the reader's limits.
     std::vector<std::int64_t> oversizedScriptTags;
+    // The streams the header says the file has.
+    bool announcesPictures = true;
+    bool announcesSound = true;
 };
 
 // Walks the first tags of the file, reading only as much as the search needs.

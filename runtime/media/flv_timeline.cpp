@@ -27,9 +27,10 @@ double FlvTimeline::place(Slot slot, double fileTime, double duration) {
     const bool firstPacket = std::isnan(s.last[slot]);
     if (firstPacket) s.shift[slot] = s.shift[other];
     double t = fileTime - s.shift[slot];
-    if (firstPacket && t >= s.first[other] && t < s.latest - kMaxStepBack) {
-        // A time the other stream has been through already: the part starts over here, so
-        // the stream goes on where the other had got to.
+    if (firstPacket && !announced_[slot] && t >= s.first[other] && t < s.latest - kMaxStepBack) {
+        // A stream the header did not announce, at a time the other stream has been
+        // through already: a later part starts here, so it goes on where the other had got
+        // to. (One the header announced may lie well ahead of the other in the file.)
         s.shift[slot] += t - s.next[other];
         t = s.next[other];
         sawBreak_ = true;

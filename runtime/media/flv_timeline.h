@@ -43,6 +43,10 @@ public:
     // (0 when the demuxer does not know: as long as from the stream's packet before).
     double place(Slot slot, double fileTime, double duration);
 
+    // The streams the file's header says it has: one it does not that comes all the same
+    // may be brought by a later part of a joined file.
+    void setAnnounced(bool pictures, bool sound) { announced_ = {pictures, sound}; }
+
     const State& state() const { return state_; }
     void restore(const State& state) { state_ = state; }
     void reset() { state_ = State{}; }
@@ -52,6 +56,7 @@ public:
 private:
     static constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
     State state_;
+    std::array<bool, 2> announced_{true, true};
     bool sawBreak_ = false;
 };
 

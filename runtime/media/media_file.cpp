@@ -313,6 +313,7 @@ std::unique_ptr<MediaFile> MediaFile::open(std::unique_ptr<MediaSource> source,
         for (const std::int64_t at : head.oversizedScriptTags)
             input.hide(at);
     }
+    impl->timeline.setAnnounced(head.announcesPictures, head.announcesSound);
     impl->metadata = std::move(head.metadata);
 
     AVFormatContext* raw = avformat_alloc_context();

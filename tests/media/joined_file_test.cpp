@@ -33,6 +33,7 @@ TEST(FlvTimeline, PlacesEachStreamAfterItsOwnBreaks) {
         const char* name;
         std::vector<Step> steps;
         bool breaks;
+        bool soundAnnounced = true; // by the file's header
     } cases[] = {
         {"a join: both streams start again",
          {{P, 3.9, 0.1, 3.9},
@@ -64,17 +65,23 @@ TEST(FlvTimeline, PlacesEachStreamAfterItsOwnBreaks) {
         {"a pause shorter than that is kept", {{P, 1.0, 0.1, 1.0}, {P, 9.0, 0.1, 9.0}}, false},
         {"sound that only a later part brings goes with that part",
          {{P, 2.9, 0.1, 2.9}, {P, 0.0, 0.1, 3.0}, {S, 0.0, 0.05, 3.0}, {S, 0.05, 0.05, 3.05}},
-         true},
+         true,
+         false},
         {"also when it comes before that part's first picture",
          {{P, 0.0, 0.1, 0.0},
           {P, 2.9, 0.1, 2.9},
           {S, 0.0, 0.05, 3.0},
           {P, 0.0, 0.1, 3.0},
           {S, 0.05, 0.05, 3.05}},
-         true},
+         true,
+         false},
+        {"pictures the header announced, laid down well behind the sound, are no part",
+         {{S, 0.0, 0.05, 0.0}, {S, 2.0, 0.05, 2.0}, {P, 0.04, 0.1, 0.04}, {S, 2.05, 0.05, 2.05}},
+         false},
     };
     for (const auto& c : cases) {
         FlvTimeline timeline;
+        timeline.setAnnounced(true, c.soundAnnounced);
         for (const Step& s : c.steps)
             EXPECT_NEAR(timeline.place(s.slot, s.fileTime, s.duration), s.placed, 1e-9)
                 << c.name << ", at " << s.fileTime;
