@@ -251,12 +251,7 @@ void DecodeWorker::onAudio(MediaFile::Item item) {
         std::lock_guard lock(s_.mutex);
         if (s_.fileGen == fileGen_) {
             s_.soundExpected = true;
-            if (s_.runningLocked()) {
-                const std::int64_t now = clock_.nowUs();
-                s_.base = s_.positionLocked(now);
-                s_.anchorUs = now;
-                s_.waitForSoundLocked(true, now);
-            }
+            if (s_.runningLocked()) s_.holdForSoundLocked(clock_.nowUs());
         }
     }
     if (audio_ && sounds_) {

@@ -102,10 +102,18 @@ void mendFlvMetadataDuration(AmfValue& metadata, double duration) {
         metadata.set(QStringLiteral("duration"), AmfValue::number(duration));
 }
 
+std::optional<double> flvMetadataDuration(const AmfValue& metadata) {
+    const AmfValue* said =
+        metadata.isObject() ? metadata.find(QStringLiteral("duration")) : nullptr;
+    if (!said || !said->isNumber()) return std::nullopt;
+    const double d = said->toNumber();
+    if (!(d > 0) || !std::isfinite(d)) return std::nullopt;
+    return d;
+}
+
 void fillFlvMetadataDuration(AmfValue& metadata, double duration) {
     if (!metadata.isObject() || !std::isfinite(duration) || duration <= 0) return;
-    const AmfValue* said = metadata.find(QStringLiteral("duration"));
-    if (said && said->isNumber() && said->toNumber() > 0 && std::isfinite(said->toNumber())) return;
+    if (flvMetadataDuration(metadata)) return;
     metadata.set(QStringLiteral("duration"), AmfValue::number(duration));
 }
 

@@ -37,6 +37,9 @@ FlvHead readFlvHead(MediaSource& source);
 std::optional<AmfValue> findFlvMetadata(std::span<const std::uint8_t> file);
 std::optional<AmfValue> readFlvMetadata(const QString& path);
 
+// The duration the metadata gives, when it is a positive, finite number.
+std::optional<double> flvMetadataDuration(const AmfValue& metadata);
+
 // Whether a file of `fileSize` bytes is larger than its metadata says, by more than the
 // tools that rewrite metadata leave it off: another file's tags were put after its own.
 bool outgrowsFlvMetadata(const AmfValue& metadata, std::int64_t fileSize);

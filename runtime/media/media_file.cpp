@@ -357,10 +357,8 @@ std::unique_ptr<MediaFile> MediaFile::open(std::unique_ptr<MediaSource> source,
                                       : std::numeric_limits<double>::quiet_NaN();
     // The metadata's own number where it gives one: FFmpeg's is cut to microseconds, and
     // a player compares the position with the metadata's.
-    if (const AmfValue* d =
-            impl->metadata ? impl->metadata->find(QStringLiteral("duration")) : nullptr;
-        d && d->isNumber() && d->toNumber() > 0 && std::isfinite(d->toNumber()))
-        info.duration = d->toNumber();
+    if (const auto d = impl->metadata ? flvMetadataDuration(*impl->metadata) : std::nullopt)
+        info.duration = *d;
     // A file joined from parts may keep its first part's metadata: when it is larger than
     // that says, or its timestamps broke in what the demuxer read ahead, it is read through.
     // The metadata's duration, which the player lays its knob out by, is mended with it.

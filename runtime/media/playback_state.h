@@ -120,6 +120,13 @@ struct PlaybackState {
         waitSinceUs = nowUs;
     }
 
+    // Stops the clock where it is now, until the sound from there is heard.
+    void holdForSoundLocked(std::int64_t nowUs) {
+        base = positionLocked(nowUs);
+        anchorUs = nowUs;
+        waitForSoundLocked(true, nowUs);
+    }
+
     double positionLocked(std::int64_t nowUs) const {
         if (!open) return base;
         double p = base;

@@ -71,14 +71,12 @@ struct Stream::Impl {
             // dropped out) and the clock went on without it; now it plays what it held
             // from before. The sound skips to the clock, which holds until that sound is
             // heard: it never runs back, and no picture is lost.
-            state.base = at;
-            state.anchorUs = now;
+            state.holdForSoundLocked(now);
             audio->skipTo(at);
             // The sound left out makes room the device will not tell of: the decoder may
             // be waiting for it, and the clock now waits for the decoder's sound.
             ++state.roomEvents;
             state.wakeWorker.notify_one();
-            state.waitForSoundLocked(true, now);
             return;
         }
         // Sound heard again a little behind the position it was waited for at (the
