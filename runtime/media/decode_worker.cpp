@@ -22,6 +22,8 @@ constexpr double kEndSlack = 0.1;
 // playing starts) and the next sound, is played as silence; sound overlapping what was
 // given by this much or more is cut. Less is the rounding of the file's timestamps.
 constexpr double kSoundGapSeconds = 0.05;
+// How many times a seek that found no picture before the end is tried further back.
+constexpr int kMaxRetreats = 8;
 
 // Metadata for containers other than Flash Video, and for Flash Video without its own:
 // what their headers give.
@@ -162,6 +164,9 @@ void DecodeWorker::startAt(double target) {
     readySent_ = false;
     maxEnd_ = 0;
     decodedSinceStart_ = false;
+    picturedSinceStart_ = false;
+    retreats_ = 0;
+    retreatFrom_ = target;
     soundNoted_ = false;
     soundEnd_ = std::numeric_limits<double>::quiet_NaN();
     std::lock_guard lock(s_.mutex);
@@ -199,6 +204,7 @@ void DecodeWorker::step() {
 
 void DecodeWorker::onVideo(MediaFile::Item item) {
     decodedSinceStart_ = true;
+    picturedSinceStart_ = true;
     maxEnd_ = std::max(maxEnd_, item.pts + item.duration);
     double due = 0;
     {
@@ -290,7 +296,27 @@ void DecodeWorker::onAudio(MediaFile::Item item) {
     }
 }
 
+// A seek that read to the end without a picture went past the last one the file can show:
+// the file was cut short (a download broken off), and its last key frame with it. The
+// picture of a seek beyond the end is the last one, so the seek moves to the key frame
+// before the one it landed on, and looks on from there. Pictures and sound before the
+// target are passed over as on any seek, and the end is where the last of them ends.
+bool DecodeWorker::lookFurtherBack() {
+    if (!seeking_ || picturedSinceStart_ || !file_->info().hasVideo || target_ <= 0 ||
+        retreats_ >= kMaxRetreats)
+        return false;
+    const double landed = file_->landedAt();
+    // Nothing read from where it landed: back from where it was sent, ever further.
+    const double from = std::isnan(landed) ? retreatFrom_ - (1 << retreats_) + 1 : landed;
+    if (!(from > 0)) return false;
+    ++retreats_;
+    retreatFrom_ = from - 1e-3;
+    file_->seek(retreatFrom_);
+    return true;
+}
+
 void DecodeWorker::onEnd() {
+    if (lookFurtherBack()) return;
     if (candidate_) deliver(candidatePts_, candidate_.get());
     candidate_.reset();
     ended_ = true;

@@ -32,6 +32,7 @@ private:
     void onVideo(MediaFile::Item item);
     void onAudio(MediaFile::Item item);
     void onEnd();
+    bool lookFurtherBack();
     void deliver(double pts, const AVFrame* frame, bool standIn = false);
     void markReady();
     void countDropped();
@@ -56,7 +57,10 @@ private:
     double candidatePts_ = 0;
     double maxEnd_ = 0; // end time of the latest decoded frame since the last start
     bool decodedSinceStart_ = false;
-    bool soundNoted_ = false; // the start of the sound is known to the state
+    bool picturedSinceStart_ = false; // a picture decoded since the last start
+    int retreats_ = 0;                // seeks further back for a seek that found no picture
+    double retreatFrom_ = 0;          // the time the last of them went back from
+    bool soundNoted_ = false;         // the start of the sound is known to the state
     // Where the sound given to the device ends; NaN before any.
     double soundEnd_ = std::numeric_limits<double>::quiet_NaN();
     bool wantPictures_ = true; // room in the picture queue

@@ -262,6 +262,10 @@ void MediaFile::Impl::resetDecoding(double at) {
 MediaFile::MediaFile(std::unique_ptr<Impl> impl) : d(std::move(impl)) {}
 MediaFile::~MediaFile() = default;
 
+double MediaFile::landedAt() const {
+    return d->landedAt;
+}
+
 const MediaInfo& MediaFile::info() const {
     return d->info;
 }

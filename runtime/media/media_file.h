@@ -92,6 +92,9 @@ public:
     // decoding on reaches the picture and sound of that time. Returns false when
     // the container cannot seek at all.
     bool seek(double seconds);
+    // Where the last seek started reading: the time of the key frame it moved to (0 at the
+    // start of the data), NaN when nothing could be read from there.
+    double landedAt() const;
 
     // The pictures are behind the clock: those before `due` (less a margin in which the
     // picture due may lie) that no other picture is made from are not decoded at all.

@@ -79,6 +79,9 @@ struct MediaFile::Impl {
     bool notingResumePoints = false;
     FlvResumePoints resumePoints;
     double playedThrough = 0; // where the file's last packet ends, once read through
+    // Where the last seek started reading: the time of the lead stream's first packet then
+    // (0 from the start of the data, NaN when it read none).
+    double landedAt = std::numeric_limits<double>::quiet_NaN();
     // The set-ups of the two streams (picture, sound): as read while noting resume points,
     // as last given to the decoders, and to be given with the next packet they decode.
     DecoderSetups setups;

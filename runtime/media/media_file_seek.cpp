@@ -39,6 +39,7 @@ void MediaFile::Impl::learnKeyFramesUpTo(std::int64_t target) {
 }
 
 bool MediaFile::Impl::seekToStart() {
+    landedAt = 0;
     if (!(fmt->iformat->flags & AVFMT_NO_BYTE_SEEK))
         return av_seek_frame(fmt.get(), -1, 0, AVSEEK_FLAG_BYTE) >= 0;
     const std::int64_t first = toTicks(origin, fmt->streams[leadIndex]->time_base);
@@ -58,6 +59,7 @@ bool MediaFile::Impl::landedAtOrBefore(double t) {
         const AVRational tb = fmt->streams[index]->time_base;
         const double when = toSeconds(p->pts != AV_NOPTS_VALUE ? p->pts : p->dts, tb);
         pending.push_back(std::move(p));
+        if (index == leadIndex && !leadSeen) landedAt = when;
         bool& seen = index == leadIndex ? leadSeen : soundSeen;
         if (!seen) {
             seen = true;
@@ -104,6 +106,7 @@ bool MediaFile::Impl::seekByResumePoints(double at) {
         if (decoderSetup[slot] != wanted[slot]) giveSetup[slot] = wanted[slot];
     if (!there) return seekToStart();
     timeline.restore(p->state);
+    landedAt = p->time;
     return true;
 }
 
@@ -121,6 +124,7 @@ bool MediaFile::seek(double seconds) {
     if (!std::isfinite(seconds) || seconds < 0) seconds = 0;
     s.resetDecoding(seconds);
     s.skipUnusedUpTo(seconds);
+    s.landedAt = std::numeric_limits<double>::quiet_NaN();
     for (double back = 0;; back = back > 0 ? back * 2 : 1) {
         if (s.breaksSeen) return s.seekByResumePoints(seconds);
         const double at = seconds - back;
@@ -131,6 +135,7 @@ bool MediaFile::seek(double seconds) {
         }
         if (s.landedAtOrBefore(seconds) && !s.breaksSeen) return true;
         s.forgetReadAhead();
+        s.landedAt = std::numeric_limits<double>::quiet_NaN();
     }
 }
 

@@ -258,6 +258,48 @@ TEST_F(StreamTest, SeekShowsTheTargetAndClampsBadTargets) {
     EXPECT_EQ(count(status::PlayStop), 1);
 }
 
+TEST_F(StreamTest, ASeekPastWhereAFileCutShortEndsShowsItsLastPicture) {
+    // H.264, whose key frame cut short gives no picture at all.
+    const QString path =
+        ffmpegClip("h264-keys-each-second.flv",
+                   {"-f", "lavfi", "-i", "testsrc=size=160x120:rate=25:d=4", "-c:v", "libx264",
+                    "-bf", "0", "-g", "25", "-pix_fmt", "yuv420p"});
+    const auto reference = referencePictures(path);
+    const QByteArray whole = readFile(path);
+    qsizetype key = 0; // the tag of the key frame at 3 s
+    for (const qsizetype tag : tagOffsets(whole))
+        if (whole[tag] == 9 && tagTime(whole, tag) == 3000 && (whole[tag + 11] >> 4) == 1)
+            key = tag;
+    ASSERT_GT(key, 0);
+    const qsizetype keySize =
+        ((whole[key + 1] & 0xff) << 16) | ((whole[key + 2] & 0xff) << 8) | (whole[key + 3] & 0xff);
+    const struct {
+        const char* where;
+        qsizetype cut;
+        double lastPicture;
+    } cases[] = {
+        {"within the last key frame", key + 11 + keySize / 2, 2.96},
+        {"within that key frame's tag header", key + 5, 2.96},
+        {"right after it", key + 11 + keySize + 4, 3.0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.where);
+        const QString cut = scratchPath(QStringLiteral("cut%1.flv").arg(c.cut));
+        ASSERT_TRUE(writeFile(cut, whole.left(c.cut)));
+        reports.clear();
+        stream.play(cut);
+        settle();
+        stream.seek(3.5); // within the duration its metadata gives, beyond its data
+        settle();
+        EXPECT_NEAR(stream.time(), c.lastPicture + 0.04, 1e-6);
+        EXPECT_EQ(stream.currentFrame(), pictureAt(reference, c.lastPicture));
+        EXPECT_EQ(count(status::PlayStop), 1);
+        stream.seek(1.0); // and back into the file
+        settle();
+        EXPECT_EQ(stream.currentFrame(), pictureAt(reference, 1.0));
+    }
+}
+
 TEST_F(StreamTest, PauseTogglesAndHoldsThePosition) {
     const QString path = clipPath(Clip::Flv1VideoOnly);
     const auto reference = referencePictures(path);
