@@ -53,7 +53,9 @@ double FlvTimeline::place(Slot slot, double fileTime, double duration) {
     if (t > s.last[slot]) s.step[slot] = t - s.last[slot];
     s.last[slot] = t;
     s.next[slot] = t + (duration > 0 ? duration : s.step[slot]);
-    s.latest = t;
+    // The furthest either stream has got: a packet the muxer laid down late, behind the
+    // other stream's, does not take it back.
+    s.latest = std::isnan(s.latest) ? t : std::max(s.latest, t);
     return t;
 }
 

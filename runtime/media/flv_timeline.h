@@ -32,7 +32,7 @@ public:
         std::array<double, 2> last{kNone, kNone};  // each stream's last packet, playing time
         std::array<double, 2> next{kNone, kNone};  // where that packet ends
         std::array<double, 2> step{};              // from each stream's packet to the next
-        double latest = kNone;                     // the last packet of either stream
+        double latest = kNone;                     // the furthest packet of either stream
         // A stream that just started over, until its next packet: the shift it had, and
         // where it had got to then.
         std::array<double, 2> shiftBefore{kNone, kNone};

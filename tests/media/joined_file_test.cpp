@@ -75,8 +75,8 @@ TEST(FlvTimeline, PlacesEachStreamAfterItsOwnBreaks) {
           {S, 0.05, 0.05, 3.05}},
          true,
          false},
-        {"pictures the header announced, laid down well behind the sound, are no part",
-         {{S, 0.0, 0.05, 0.0}, {S, 2.0, 0.05, 2.0}, {P, 0.04, 0.1, 0.04}, {S, 2.05, 0.05, 2.05}},
+        {"pictures the header announced, laid down well behind the sound, are no part nor gap",
+         {{S, 0.0, 4, 0.0}, {S, 4, 4, 4}, {S, 8, 4, 8}, {P, 0.04, 0.1, 0.04}, {S, 12, 4, 12}},
          false},
     };
     for (const auto& c : cases) {
