@@ -109,6 +109,7 @@ bool ShowOpenDialog(QWidget* owner, const QString& filter, QString& file, const 
     // The chosen file need not exist; its name field starts empty.
     dialog->setFileMode(QFileDialog::AnyFile);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setOption(QFileDialog::HideNameFilterDetails);
     dialog->selectFile(QString());
     const bool accepted = dialog->exec() == QDialog::Accepted;
     const QStringList chosen = accepted ? dialog->selectedFiles() : QStringList();

@@ -35,9 +35,11 @@ bool CarriesDroppedFile(const QDropEvent* event);
 // Plays the first local file of a drop; the others are ignored.
 void TakeDroppedFile(const QDropEvent* event);
 
-// The open dialog's title and its one filter.
+// The open dialog's title and its one filter: files named *.flv, in any letter case. The
+// desktop's own dialogs match a pattern's letters exactly as written, so each letter of
+// the extension names both of its cases; the dialog shows the filter by its name alone.
 inline constexpr char OpenDialogTitle[] = "Select FLV file";
-inline constexpr char OpenDialogFilter[] = "FLV files (*.flv)";
+inline constexpr char OpenDialogFilter[] = "FLV files (*.[fF][lL][vV])";
 
 // Command 1: lets the user choose a file, plays it and remembers it as "Rec".
 void OpenFileCommand();

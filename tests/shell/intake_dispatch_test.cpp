@@ -12,6 +12,7 @@
 #include <zimo/file_name_text.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -25,10 +26,13 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
+
 #include <QtTest/QTest>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -196,11 +200,13 @@ TEST_F(Shell, OpenDialogOffersRecsFolderAndStoresTheChoice) {
     const QString previous = folder.path() + "/previous.flv";
     WriteSetting("Rec", previous);
     const QString chosen = folder.path() + "/chosen 1!.flv";
-    QString title, directory, typedName;
+    QString title, directory, typedName, shownFilter;
     QStringList filters;
     WhenDialogShows([&](QFileDialog* dialog) {
         title = dialog->windowTitle();
         filters = dialog->nameFilters();
+        if (auto* type = dialog->findChild<QComboBox*>("fileTypeCombo"))
+            shownFilter = type->currentText();
         directory = dialog->directory().absolutePath();
         auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
         ASSERT_NE(name, nullptr);
@@ -211,7 +217,18 @@ TEST_F(Shell, OpenDialogOffersRecsFolderAndStoresTheChoice) {
     });
     DispatchCommand(1);
     EXPECT_EQ(title, "Select FLV file");
-    EXPECT_EQ(filters, QStringList({"FLV files (*.flv)"}));
+    // One filter, for *.flv in any letter case, matched as the desktop's dialogs match it:
+    // letter for letter.
+    ASSERT_EQ(filters.size(), 1);
+    EXPECT_EQ(shownFilter, "FLV files");
+    const QStringList patterns =
+        filters.at(0).section('(', 1).chopped(1).split(' ', Qt::SkipEmptyParts);
+    for (const char* name : {"a.flv", "A.FLV", "Clip.Flv", "b.fLv", "c.mp4", "d.flv.part", "flv"}) {
+        const bool matched = std::any_of(patterns.begin(), patterns.end(), [&](const QString& p) {
+            return QRegularExpression::fromWildcard(p, Qt::CaseSensitive).match(name).hasMatch();
+        });
+        EXPECT_EQ(matched, QString(name).endsWith(".flv", Qt::CaseInsensitive)) << name;
+    }
     EXPECT_EQ(directory, QDir(folder.path()).absolutePath());
     EXPECT_EQ(typedName, "");
     EXPECT_EQ(control.log(), QStringList({"Ff=" + chosen}));
