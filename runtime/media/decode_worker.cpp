@@ -176,11 +176,16 @@ void DecodeWorker::startAt(double target) {
 
 bool DecodeWorker::canProduceLocked() {
     s_.dropSupersededLocked(s_.positionLocked(clock_.nowUs()));
-    wantPictures_ = s_.frameRoomLocked();
+    const bool picturesOver = file_->picturesOver();
+    wantPictures_ = !picturesOver && s_.frameRoomLocked();
     // Sound for the device runs ahead of the pictures by the device's latency,
-    // so it may be decoded while the picture queue is full.
-    wantSound_ = audio_ && sounds_ && !audio_->failed() && audio_->hasRoom();
-    return wantPictures_ || wantSound_;
+    // so it may be decoded while the picture queue is full; it is decoded no further
+    // ahead than the device's buffer, however long the sound goes on without pictures.
+    soundGoes_ = audio_ && sounds_ && !audio_->failed();
+    wantSound_ = soundGoes_ && audio_->hasRoom();
+    // With the pictures over and no sound for a device, the rest is read through; so it
+    // is for a seek that found no picture, which then looks further back at the end.
+    return wantPictures_ || wantSound_ || (picturesOver && (!soundGoes_ || seeking_));
 }
 
 double DecodeWorker::duePositionLocked() const {
@@ -188,7 +193,9 @@ double DecodeWorker::duePositionLocked() const {
 }
 
 void DecodeWorker::step() {
-    MediaFile::Item item = file_->next(wantPictures_ || !wantSound_);
+    // Sound that goes to no device costs nothing to keep: it is decoded as it comes.
+    MediaFile::Item item =
+        file_->next(wantPictures_ || !wantSound_, wantSound_ || !wantPictures_ || !soundGoes_);
     switch (item.kind) {
     case MediaFile::Item::Kind::Video:
         onVideo(std::move(item));
@@ -198,8 +205,12 @@ void DecodeWorker::step() {
         break;
     case MediaFile::Item::Kind::End:
         onEnd();
-        break;
+        return;
     }
+    // A seek whose pictures ran out before its time shows the last of them; the sound
+    // after it then plays as the device takes it. (One that found none looks further
+    // back at the end.)
+    if (seeking_ && picturedSinceStart_ && file_->picturesOver()) finishSeek();
 }
 
 void DecodeWorker::onVideo(MediaFile::Item item) {
@@ -288,6 +299,8 @@ void DecodeWorker::onAudio(MediaFile::Item item) {
             soundEnd_ =
                 pts + static_cast<double>(samples.size() / f.bytesPerFrame()) / f.sampleRate;
             audio_->push(pts, std::move(samples));
+            std::lock_guard lock(s_.mutex);
+            if (s_.posGen == posGen_) s_.soundTo = soundEnd_;
         }
     }
     if (!file_->info().hasVideo && seeking_) {
@@ -315,13 +328,17 @@ bool DecodeWorker::lookFurtherBack() {
     return true;
 }
 
-void DecodeWorker::onEnd() {
-    if (lookFurtherBack()) return;
+void DecodeWorker::finishSeek() {
     if (candidate_) deliver(candidatePts_, candidate_.get());
     candidate_.reset();
-    ended_ = true;
     seeking_ = false;
     markReady();
+}
+
+void DecodeWorker::onEnd() {
+    if (lookFurtherBack()) return;
+    finishSeek();
+    ended_ = true;
     std::lock_guard lock(s_.mutex);
     if (s_.posGen != posGen_) return;
     s_.inputDone = true;

@@ -32,6 +32,7 @@ private:
     void onVideo(MediaFile::Item item);
     void onAudio(MediaFile::Item item);
     void onEnd();
+    void finishSeek();
     bool lookFurtherBack();
     void deliver(double pts, const AVFrame* frame, bool standIn = false);
     void markReady();
@@ -65,6 +66,7 @@ private:
     double soundEnd_ = std::numeric_limits<double>::quiet_NaN();
     bool wantPictures_ = true; // room in the picture queue
     bool wantSound_ = false;   // room in the sound buffer
+    bool soundGoes_ = false;   // the file's sound goes to a device
 };
 
 } // namespace zimo::media

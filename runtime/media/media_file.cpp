@@ -250,7 +250,10 @@ void MediaFile::Impl::resetDecoding(double at) {
     giveSetup = {};
     stash.clear();
     stashBytes = 0;
+    soundStash.clear();
+    soundStashBytes = 0;
     videoFlushPending = false;
+    audioFlushPending = false;
     inputEnded = false;
     videoDrained = false;
     audioDrained = false;
@@ -402,14 +405,19 @@ void MediaFile::skipUnusedUpTo(double due) {
     if (std::isfinite(due)) d->skipUnusedUpTo(due);
 }
 
-MediaFile::Item MediaFile::next(bool wantVideo) {
+bool MediaFile::picturesOver() const {
+    return !d->video || (d->videoDrained && d->stash.empty() && !d->videoFlushPending);
+}
+
+MediaFile::Item MediaFile::next(bool wantVideo, bool wantSound) {
     Impl& s = *d;
     Item item;
     bool video = wantVideo || !s.video || s.stashBytes > kMaxStashBytes;
+    bool sound = wantSound || !wantVideo || !s.audio || s.soundStashBytes > kMaxStashBytes;
     for (;;) {
         if (video && s.receive(s.video.get(), s.videoIndex, s.videoDrained, s.nextVideoPts, item))
             return item;
-        if (s.receive(s.audio.get(), s.audioIndex, s.audioDrained, s.nextAudioPts, item))
+        if (sound && s.receive(s.audio.get(), s.audioIndex, s.audioDrained, s.nextAudioPts, item))
             return item;
         if (video && !s.stash.empty()) {
             s.send(s.video.get(), s.stash.front().get());
@@ -422,9 +430,20 @@ MediaFile::Item MediaFile::next(bool wantVideo) {
             s.videoFlushPending = false;
             continue;
         }
+        if (sound && !s.soundStash.empty()) {
+            s.send(s.audio.get(), s.soundStash.front().get());
+            s.soundStashBytes -= s.soundStash.front()->size;
+            s.soundStash.pop_front();
+            continue;
+        }
+        if (sound && s.audioFlushPending) {
+            avcodec_send_packet(s.audio.get(), nullptr);
+            s.audioFlushPending = false;
+            continue;
+        }
         if (s.inputEnded) {
-            if (!video) { // only pictures are left
-                video = true;
+            if (!video || !sound) { // only what was not wanted is left
+                video = sound = true;
                 continue;
             }
             const bool videoDone = !s.video || s.videoDrained;
@@ -441,7 +460,7 @@ MediaFile::Item MediaFile::next(bool wantVideo) {
             s.pending.pop_front();
         } else if (!s.readPacket(p)) {
             s.inputEnded = true;
-            if (s.audio) avcodec_send_packet(s.audio.get(), nullptr);
+            s.audioFlushPending = s.audio != nullptr;
             s.videoFlushPending = s.video != nullptr;
             continue;
         }
@@ -454,8 +473,14 @@ MediaFile::Item MediaFile::next(bool wantVideo) {
                 s.stash.push_back(std::move(p));
                 if (s.stashBytes > kMaxStashBytes) video = true;
             }
-        } else {
+        } else if (sound && s.soundStash.empty()) {
             s.send(s.audio.get(), p.get());
+        } else {
+            // Sound is not wanted yet (the device holds enough): the packet waits,
+            // compressed, while the pictures are looked for.
+            s.soundStashBytes += p->size;
+            s.soundStash.push_back(std::move(p));
+            if (s.soundStashBytes > kMaxStashBytes) sound = true;
         }
     }
 }

@@ -84,8 +84,14 @@ public:
     // The next decoded frame, or End once the file and decoders are drained.
     // Damaged packets are skipped. Without wantVideo, sound comes first: video
     // packets read meanwhile wait, compressed, up to kMaxStashBytes, and a
-    // picture comes only when no sound is left or that limit is passed.
-    Item next(bool wantVideo = true);
+    // picture comes only when no sound is left or that limit is passed. Without
+    // wantSound (and with wantVideo), pictures come first in the same way: a file
+    // whose pictures end long before its sound, or lie far behind it, has that
+    // sound read past compressed rather than decoded.
+    Item next(bool wantVideo = true, bool wantSound = true);
+    // Whether no picture can come before the next seek: the file has none, or its
+    // pictures have all been given.
+    bool picturesOver() const;
 
     // Moves to the last key frame at or before the time (the start of the file
     // for times before its first key frame) and resets the decoders, so that

@@ -57,6 +57,7 @@ struct MediaFile::Impl {
     std::optional<AmfValue> metadata;
     bool inputEnded = false;        // demuxer at its end, decoders told to drain
     bool videoFlushPending = false; // the demuxer ended; the video decoder is yet to be told
+    bool audioFlushPending = false; // and the sound decoder
     bool videoDrained = false;
     bool audioDrained = false;
     // Packets read ahead by a seek, to be decoded first.
@@ -64,6 +65,9 @@ struct MediaFile::Impl {
     // Video packets read ahead while only sound was wanted.
     std::deque<PacketPtr> stash;
     std::int64_t stashBytes = 0;
+    // Sound packets read ahead while only pictures were wanted.
+    std::deque<PacketPtr> soundStash;
+    std::int64_t soundStashBytes = 0;
     double nextVideoPts = 0; // fallback times for frames without one
     double nextAudioPts = 0;
 

@@ -100,6 +100,8 @@ struct PlaybackState {
     bool stopReported = false;
     // Where the sound of this position generation starts; NaN before any is decoded.
     double soundFrom = std::numeric_limits<double>::quiet_NaN();
+    // Where the sound given to the device ends; NaN before any.
+    double soundTo = std::numeric_limits<double>::quiet_NaN();
 
     // Counts for Stream::stats().
     std::uint64_t decodedPictures = 0;

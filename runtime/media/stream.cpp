@@ -183,6 +183,7 @@ struct Stream::Impl {
         state.inputDone = false;
         state.stopReported = false;
         state.soundFrom = std::numeric_limits<double>::quiet_NaN();
+        state.soundTo = std::numeric_limits<double>::quiet_NaN();
         state.base = base;
         position = base;
     }
@@ -391,6 +392,7 @@ Stream::Stats Stream::stats() const {
     out.position = d->position;
     out.ended = d->state.stopReported;
     out.soundFrom = d->state.soundFrom;
+    out.soundTo = d->state.soundTo;
     return out;
 }
 

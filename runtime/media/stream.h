@@ -114,6 +114,8 @@ public:
         bool ended = false;        // the end of the file has been reported
         // Where the sound resumed after the last play or seek (NaN before any sound).
         double soundFrom = 0;
+        // Where the sound decoded for the device ends (NaN before any).
+        double soundTo = 0;
         std::uint64_t offsetSamples = 0;
         std::uint64_t soundSamples = 0; // samples taken against the sound heard
         double lastOffset = 0;          // seconds

@@ -330,6 +330,44 @@ TEST_F(SoundDeviceTest, AStallLongerThanTheSoundGivenEndsWithoutAWait) {
     EXPECT_LE(stream.stats().dropped, 2u);
 }
 
+// Sound is decoded only as far ahead as the device needs, however long it goes on without
+// pictures: a file whose pictures end early (the last of them stored at its very end, as
+// FFmpeg writes H.264 that ends before the sound), or one of sound alone. Every picture
+// still shows, and a seek into the sound alone plays on.
+TEST_F(SoundDeviceTest, SoundIsDecodedNoFurtherAheadThanTheDeviceTakesIt) {
+    const QStringList sound{"-f",   "lavfi",      "-i",  "sine=d=120",
+                            "-c:a", "libmp3lame", "-ar", "44100"};
+    const QStringList pictures{"-f", "lavfi", "-i", "testsrc=s=160x120:r=25:d=2"};
+    const struct {
+        const char* name;
+        QString path;
+        int pictures;
+    } files[] = {
+        {"H.264 for two seconds",
+         ffmpegClip("h264-2s-sound-120s.flv",
+                    pictures + sound + QStringList{"-c:v", "libx264", "-pix_fmt", "yuv420p"}),
+         50},
+        {"Sorenson for two seconds",
+         ffmpegClip("flv1-2s-sound-120s.flv", pictures + sound + QStringList{"-c:v", "flv1"}), 50},
+        {"sound alone", ffmpegClip("sound-120s.flv", sound), 0},
+    };
+    for (const auto& f : files) {
+        SCOPED_TRACE(f.name);
+        Stream stream;
+        ASSERT_TRUE(stream.hasSoundOutput());
+        stream.play(f.path);
+        last = 0;
+        ASSERT_TRUE(playUntil(stream, 5, [](double t) { return t >= 2.5; }));
+        EXPECT_LT(stream.stats().soundTo - stream.time(), 5);
+        EXPECT_GE(static_cast<int>(stream.stats().shown), f.pictures - 2);
+        EXPECT_LE(stream.stats().dropped, 2u);
+        stream.seek(60);
+        last = 60;
+        ASSERT_TRUE(playUntil(stream, 3, [](double t) { return t >= 60.3; })) << stream.time();
+        EXPECT_LT(stream.stats().soundTo - stream.time(), 5);
+    }
+}
+
 // The sound server going away mid-play (restarted, or gone with the session) ends the
 // sound, not the playing: the pictures go on with the system clock, and what plays after
 // it starts at once rather than after the wait for sound that can no longer come. Once the
