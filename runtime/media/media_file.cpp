@@ -228,6 +228,15 @@ void MediaFile::Impl::send(AVCodecContext* ctx, AVPacket* pkt) {
     avcodec_send_packet(ctx, pkt);
 }
 
+bool MediaFile::Impl::sendHeld(AVCodecContext* ctx, Held& held) {
+    if (held.packets.empty()) return false;
+    const PacketPtr p = std::move(held.packets.front());
+    held.packets.pop_front();
+    held.bytes -= p->size;
+    send(ctx, p.get());
+    return true;
+}
+
 void MediaFile::Impl::skipUnusedUpTo(double target) {
     skipUnusedBefore = target - std::max(2 * pictureInterval(), kSkipMargin);
 }
@@ -248,10 +257,8 @@ void MediaFile::Impl::resetDecoding(double at) {
     if (audio) avcodec_flush_buffers(audio.get());
     forgetReadAhead();
     giveSetup = {};
-    stash.clear();
-    stashBytes = 0;
-    soundStash.clear();
-    soundStashBytes = 0;
+    heldPictures.clear();
+    heldSound.clear();
     videoFlushPending = false;
     audioFlushPending = false;
     inputEnded = false;
@@ -406,36 +413,27 @@ void MediaFile::skipUnusedUpTo(double due) {
 }
 
 bool MediaFile::picturesOver() const {
-    return !d->video || (d->videoDrained && d->stash.empty() && !d->videoFlushPending);
+    return !d->video ||
+           (d->videoDrained && d->heldPictures.packets.empty() && !d->videoFlushPending);
 }
 
 MediaFile::Item MediaFile::next(bool wantVideo, bool wantSound) {
     Impl& s = *d;
     Item item;
-    bool video = wantVideo || !s.video || s.stashBytes > kMaxStashBytes;
-    bool sound = wantSound || !wantVideo || !s.audio || s.soundStashBytes > kMaxStashBytes;
+    bool video = wantVideo || !s.video || s.heldPictures.full();
+    bool sound = wantSound || !wantVideo || !s.audio || s.heldSound.full();
     for (;;) {
         if (video && s.receive(s.video.get(), s.videoIndex, s.videoDrained, s.nextVideoPts, item))
             return item;
         if (sound && s.receive(s.audio.get(), s.audioIndex, s.audioDrained, s.nextAudioPts, item))
             return item;
-        if (video && !s.stash.empty()) {
-            s.send(s.video.get(), s.stash.front().get());
-            s.stashBytes -= s.stash.front()->size;
-            s.stash.pop_front();
-            continue;
-        }
+        if (video && s.sendHeld(s.video.get(), s.heldPictures)) continue;
         if (video && s.videoFlushPending) {
             avcodec_send_packet(s.video.get(), nullptr);
             s.videoFlushPending = false;
             continue;
         }
-        if (sound && !s.soundStash.empty()) {
-            s.send(s.audio.get(), s.soundStash.front().get());
-            s.soundStashBytes -= s.soundStash.front()->size;
-            s.soundStash.pop_front();
-            continue;
-        }
+        if (sound && s.sendHeld(s.audio.get(), s.heldSound)) continue;
         if (sound && s.audioFlushPending) {
             avcodec_send_packet(s.audio.get(), nullptr);
             s.audioFlushPending = false;
@@ -464,23 +462,16 @@ MediaFile::Item MediaFile::next(bool wantVideo, bool wantSound) {
             s.videoFlushPending = s.video != nullptr;
             continue;
         }
-        if (p->stream_index == s.videoIndex) {
-            if (video && s.stash.empty()) {
-                s.send(s.video.get(), p.get());
-            } else {
-                // Pictures are not wanted yet: keep the packet so sound can go on.
-                s.stashBytes += p->size;
-                s.stash.push_back(std::move(p));
-                if (s.stashBytes > kMaxStashBytes) video = true;
-            }
-        } else if (sound && s.soundStash.empty()) {
-            s.send(s.audio.get(), p.get());
+        // A packet of the stream not wanted yet waits, compressed, so the other can go on
+        // (sound while the pictures are ahead; pictures while the device holds enough).
+        const bool isVideo = p->stream_index == s.videoIndex;
+        bool& wanted = isVideo ? video : sound;
+        Impl::Held& held = isVideo ? s.heldPictures : s.heldSound;
+        if (wanted && held.packets.empty()) {
+            s.send(isVideo ? s.video.get() : s.audio.get(), p.get());
         } else {
-            // Sound is not wanted yet (the device holds enough): the packet waits,
-            // compressed, while the pictures are looked for.
-            s.soundStashBytes += p->size;
-            s.soundStash.push_back(std::move(p));
-            if (s.soundStashBytes > kMaxStashBytes) sound = true;
+            held.hold(std::move(p));
+            if (held.full()) wanted = true;
         }
     }
 }

@@ -62,12 +62,23 @@ struct MediaFile::Impl {
     bool audioDrained = false;
     // Packets read ahead by a seek, to be decoded first.
     std::deque<PacketPtr> pending;
-    // Video packets read ahead while only sound was wanted.
-    std::deque<PacketPtr> stash;
-    std::int64_t stashBytes = 0;
-    // Sound packets read ahead while only pictures were wanted.
-    std::deque<PacketPtr> soundStash;
-    std::int64_t soundStashBytes = 0;
+    // Packets of one stream read ahead, compressed, while only the other's frames were
+    // wanted: video while sound was, sound while pictures were.
+    struct Held {
+        std::deque<PacketPtr> packets;
+        std::int64_t bytes = 0;
+        bool full() const { return bytes > kMaxStashBytes; }
+        void hold(PacketPtr p) {
+            bytes += p->size;
+            packets.push_back(std::move(p));
+        }
+        void clear() {
+            packets.clear();
+            bytes = 0;
+        }
+    };
+    Held heldPictures;
+    Held heldSound;
     double nextVideoPts = 0; // fallback times for frames without one
     double nextAudioPts = 0;
 
@@ -127,6 +138,8 @@ struct MediaFile::Impl {
     // Every frame is taken before the next packet goes in, so the decoder never
     // refuses input for want of room; a packet it rejects as damaged is dropped.
     void send(AVCodecContext* ctx, AVPacket* pkt);
+    // Sends the oldest packet held for the decoder; false when none is held.
+    bool sendHeld(AVCodecContext* ctx, Held& held);
     void skipUnusedUpTo(double target);
 
     // Seconds from one picture to the next by the frame rate the stream gives or FFmpeg
