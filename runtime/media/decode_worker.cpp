@@ -254,6 +254,8 @@ void DecodeWorker::onAudio(MediaFile::Item item) {
     {
         std::lock_guard lock(s_.mutex);
         due = duePositionLocked();
+        // How far the sound given reaches, as of the frame before: only for measuring.
+        if (s_.posGen == posGen_ && !std::isnan(soundEnd_)) s_.soundTo = soundEnd_;
     }
     if (item.pts + item.duration <= due) return; // already past
     if (!soundNoted_) {
@@ -299,8 +301,6 @@ void DecodeWorker::onAudio(MediaFile::Item item) {
             soundEnd_ =
                 pts + static_cast<double>(samples.size() / f.bytesPerFrame()) / f.sampleRate;
             audio_->push(pts, std::move(samples));
-            std::lock_guard lock(s_.mutex);
-            if (s_.posGen == posGen_) s_.soundTo = soundEnd_;
         }
     }
     if (!file_->info().hasVideo && seeking_) {
@@ -319,8 +319,10 @@ bool DecodeWorker::lookFurtherBack() {
         retreats_ >= kMaxRetreats)
         return false;
     const double landed = file_->landedAt();
-    // Nothing read from where it landed: back from where it was sent, ever further.
-    const double from = std::isnan(landed) ? retreatFrom_ - (1 << retreats_) + 1 : landed;
+    // Nothing read from where it landed: one second before the target, then two, four…,
+    // never later than the last try.
+    const double from =
+        std::isnan(landed) ? std::min(retreatFrom_, target_ - double(1 << retreats_)) : landed;
     if (!(from > 0)) return false;
     ++retreats_;
     retreatFrom_ = from - 1e-3;

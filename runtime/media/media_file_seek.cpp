@@ -51,15 +51,21 @@ bool MediaFile::Impl::seekToStart() {
 bool MediaFile::Impl::landedAtOrBefore(double t) {
     bool leadSeen = false, soundSeen = audioIndex < 0 || audioIndex == leadIndex;
     bool landed = true;
+    double leadAt = std::numeric_limits<double>::quiet_NaN();
+    // Where the lead stream resumes is kept only for a landing that is taken.
+    const auto taken = [&](bool ok) {
+        landedAt = ok ? leadAt : std::numeric_limits<double>::quiet_NaN();
+        return ok;
+    };
     while (!leadSeen || !soundSeen) {
         PacketPtr p;
         // Positioned at the end (FFmpeg's generic seek past its last key frame does so).
-        if (!readPacket(p)) return landed && leadSeen;
+        if (!readPacket(p)) return taken(landed && leadSeen);
         const int index = p->stream_index;
         const AVRational tb = fmt->streams[index]->time_base;
         const double when = toSeconds(p->pts != AV_NOPTS_VALUE ? p->pts : p->dts, tb);
         pending.push_back(std::move(p));
-        if (index == leadIndex && !leadSeen) landedAt = when;
+        if (index == leadIndex && !leadSeen) leadAt = when;
         bool& seen = index == leadIndex ? leadSeen : soundSeen;
         if (!seen) {
             seen = true;
@@ -67,7 +73,7 @@ bool MediaFile::Impl::landedAtOrBefore(double t) {
         }
         if (when > t + 1) break;
     }
-    return landed;
+    return taken(landed);
 }
 
 bool MediaFile::Impl::makeResumePoints() {
@@ -135,7 +141,6 @@ bool MediaFile::seek(double seconds) {
         }
         if (s.landedAtOrBefore(seconds) && !s.breaksSeen) return true;
         s.forgetReadAhead();
-        s.landedAt = std::numeric_limits<double>::quiet_NaN();
     }
 }
 
