@@ -11,7 +11,9 @@ namespace {
 
 constexpr int kFlvHeaderSize = 9;
 constexpr int kTagHeaderSize = 11;
+constexpr int kVideoTag = 9;
 constexpr int kScriptTag = 18;
+constexpr int kAvcCodec = 7;
 // Metadata sits in the first tags; a search never walks further than this.
 constexpr int kMaxTagsSearched = 64;
 // Nor does it read more script data than this in all.
@@ -55,7 +57,14 @@ FlvHead readFlvHead(MediaSource& source) {
     std::int64_t offset = std::max<std::int64_t>(be32(buf.data() + 5), kFlvHeaderSize);
     offset += 4; // the size of the (absent) tag before the first
     std::int64_t scriptBytes = 0;
-    for (int i = 0; i < kMaxTagsSearched && scriptBytes < kMaxScriptBytes; ++i) {
+    // Until the first picture shows how the stream is framed, or the parameter sets come;
+    // beyond the first tags only while pictures that lack them have been met.
+    bool pictureSetupOpen = head.announcesPictures;
+    for (int i = 0;; ++i) {
+        const bool scripts = i < kMaxTagsSearched && scriptBytes < kMaxScriptBytes;
+        const bool pictures = pictureSetupOpen && offset < kFlvSetupSearchBytes &&
+                              (i < kMaxTagsSearched || !head.picturesBeforeSetup.empty());
+        if (!scripts && !pictures) break;
         if (!fetch(source, offset, kTagHeaderSize, false, buf)) break;
         const int type = buf[0] & 0x1f;
         const bool encrypted = (buf[0] & 0x20) != 0;
@@ -63,7 +72,25 @@ FlvHead readFlvHead(MediaSource& source) {
         const std::int64_t tagOffset = offset;
         const std::int64_t dataOffset = offset + kTagHeaderSize;
         offset = dataOffset + size + 4;
-        if (type != kScriptTag || encrypted) continue;
+        if (type == kVideoTag && !encrypted && pictureSetupOpen) {
+            // Codec and frame type, packet type, composition time, then the first NAL unit:
+            // behind its length, or behind a start code in a stream framed as on a wire.
+            if (!fetch(source, dataOffset, 9, true, buf)) continue;
+            if ((buf[0] & 0x0f) != kAvcCodec || buf.size() < 2 || buf[1] == 0) {
+                pictureSetupOpen = false; // another codec, or the parameter sets themselves
+                continue;
+            }
+            // A picture framed by start codes may carry its own sets; nothing else before
+            // them can be decoded, the end-of-sequence mark included.
+            const bool startCode = buf[1] == 1 && buf.size() == 9 && buf[5] == 0 && buf[6] == 0 &&
+                                   (buf[7] == 1 || (buf[7] == 0 && buf[8] == 1));
+            if (startCode)
+                pictureSetupOpen = false;
+            else
+                head.picturesBeforeSetup.push_back(tagOffset);
+            continue;
+        }
+        if (type != kScriptTag || encrypted || !scripts) continue;
         scriptBytes += size;
         // A tag cut short by the end of the file still gives what it holds.
         std::vector<std::uint8_t> data;

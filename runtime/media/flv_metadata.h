@@ -25,10 +25,19 @@ struct FlvHead {
     std::optional<AmfValue> metadata;
     // Offsets of the script tags (metadata or cue points) beyond the reader's limits.
     std::vector<std::int64_t> oversizedScriptTags;
+    // Offsets of the H.264 pictures, framed by lengths, that come before the stream's
+    // parameter sets (a recording begun mid-stream, a piece cut from a file), within the
+    // first kFlvSetupSearchBytes: no decoder can take them, and FFmpeg refuses a file
+    // whose first pictures they are.
+    std::vector<std::int64_t> picturesBeforeSetup;
     // The streams the header says the file has.
     bool announcesPictures = true;
     bool announcesSound = true;
 };
+
+// How far into a file the pictures before the parameter sets are looked for: as far as
+// FFmpeg looks at most to learn the streams.
+inline constexpr std::int64_t kFlvSetupSearchBytes = 5'000'000;
 
 // Walks the first tags of the file, reading only as much as the search needs.
 FlvHead readFlvHead(MediaSource& source);

@@ -326,6 +326,11 @@ std::unique_ptr<MediaFile> MediaFile::open(std::unique_ptr<MediaSource> source,
         // tag is hidden from it (its type reads as one it skips).
         for (const std::int64_t at : head.oversizedScriptTags)
             input.hide(at);
+        // Pictures before their parameter sets are passed over like any tag of no known
+        // type: the file plays from the first picture that can be decoded, or as sound
+        // alone when no parameter sets come where FFmpeg looks for them.
+        for (const std::int64_t at : head.picturesBeforeSetup)
+            input.hide(at);
     }
     impl->timeline.setAnnounced(head.announcesPictures, head.announcesSound);
     impl->metadata = std::move(head.metadata);
@@ -336,6 +341,7 @@ std::unique_ptr<MediaFile> MediaFile::open(std::unique_ptr<MediaSource> source,
     raw->flags |= AVFMT_FLAG_CUSTOM_IO;
     raw->interrupt_callback = input.interruptCallback();
     raw->io_open = refuseOpen;
+    raw->probesize = kFlvSetupSearchBytes;
     if (avformat_open_input(&raw, "", format, nullptr) < 0) return nullptr; // frees raw
     impl->fmt.reset(raw);
     if (avformat_find_stream_info(raw, nullptr) < 0 || input.interrupted()) return nullptr;

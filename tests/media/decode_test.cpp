@@ -5,6 +5,7 @@
 #include "media/sound_converter.h"
 
 #include "clips.h"
+#include "flv_patch.h"
 
 #include <gtest/gtest.h>
 
@@ -32,6 +33,7 @@ double litShare(const QImage& image) {
 
 struct Decoded {
     QImage firstPicture;
+    bool hasVideo = false;
     int pictures = 0;
     int peak = 0; // largest absolute 16-bit sample
     qint64 sampleFrames = 0;
@@ -45,6 +47,7 @@ Decoded decodeAll(const QString& path, const MediaInfo** infoOut = nullptr) {
     static MediaInfo info;
     info = file->info();
     if (infoOut) *infoOut = &info;
+    out.hasVideo = info.hasVideo;
     PictureConverter pictures;
     SoundConverter sounds(SoundFormat{44100, 2, SoundFormat::Sample::S16});
     for (int guard = 0; guard < 100000; ++guard) {
@@ -285,6 +288,85 @@ TEST(Decode, PicturesOfAClipFilmedOnItsSideComeOutAsTheContainerSaysToShowThem) 
         EXPECT_EQ(placed.size(), place.size);
         const QImage want = expected.mirrored(true, false).transformed(QTransform().rotate(90));
         EXPECT_TRUE(near(quadrants(placed), quadrants(want)));
+    }
+}
+
+// H.264 in Flash Video whose parameter sets come late or never: a recording begun
+// mid-stream, a piece cut from a longer file. What can be decoded plays; a stream framed
+// with start codes carries its parameter sets itself and needs none.
+TEST(Decode, H264PicturesBeforeTheirParameterSetsArePassedOver) {
+    const QByteArray whole = readFile(numberedClip(Codecs::H264Aac, Layout::Flv));
+    const auto byte = [&](qsizetype i) { return static_cast<std::uint8_t>(whole[i]); };
+    const auto tagBytes = [&](qsizetype at) {
+        return whole.mid(at, 15 + ((byte(at + 1) << 16) | (byte(at + 2) << 8) | byte(at + 3)));
+    };
+    QByteArray setsLate = whole.left(13), noSets = whole.left(13), wire = whole.left(13);
+    QByteArray sets, setsTag; // the parameter sets with start codes; their tag
+    int pictures = 0;
+    for (const qsizetype at : tagOffsets(whole)) {
+        const QByteArray tag = tagBytes(at);
+        const bool video = byte(at) == 9;
+        if (video && byte(at + 12) == 0) { // the configuration record: one SPS, one PPS
+            setsTag = tag;
+            const QByteArray record = tag.mid(16, tag.size() - 20);
+            const int spsSize = (std::uint8_t(record[6]) << 8) | std::uint8_t(record[7]);
+            const int ppsAt = 8 + spsSize + 1;
+            const int ppsSize =
+                (std::uint8_t(record[ppsAt]) << 8) | std::uint8_t(record[ppsAt + 1]);
+            const QByteArray code("\0\0\0\1", 4);
+            sets = code + record.mid(8, spsSize) + code + record.mid(ppsAt + 2, ppsSize);
+            continue;
+        }
+        setsLate += tag;
+        noSets += tag;
+        if (video && ++pictures == 10) setsLate += setsTag;
+        if (!video) {
+            wire += tag;
+            continue;
+        }
+        // Each NAL unit behind a start code instead of its length, the sets before a key.
+        QByteArray body = tag.mid(11, 5);
+        if ((byte(at + 11) >> 4) == 1) body += sets;
+        for (qsizetype n = 16; n + 4 <= tag.size() - 4;) {
+            const qsizetype size = (qsizetype(std::uint8_t(tag[n])) << 24) |
+                                   (std::uint8_t(tag[n + 1]) << 16) |
+                                   (std::uint8_t(tag[n + 2]) << 8) | std::uint8_t(tag[n + 3]);
+            body += QByteArray("\0\0\0\1", 4) + tag.mid(n + 4, size);
+            n += 4 + size;
+        }
+        QByteArray rebuilt = tag.left(11) + body;
+        for (int i = 0; i < 3; ++i)
+            rebuilt[1 + i] = static_cast<char>((body.size() >> (8 * (2 - i))) & 0xff);
+        const auto total = static_cast<std::uint32_t>(rebuilt.size());
+        for (int i = 0; i < 4; ++i)
+            rebuilt += static_cast<char>((total >> (8 * (3 - i))) & 0xff);
+        wire += rebuilt;
+    }
+    ASSERT_FALSE(sets.isEmpty());
+    const struct {
+        const char* name;
+        QByteArray file;
+        bool hasVideo;
+        int fewest, most; // pictures
+    } cases[] = {
+        // From the first key frame after the sets at the latest; those before it as FFmpeg
+        // can make them without the pictures they are made from.
+        {"the sets after ten pictures", setsLate, true, 25, 40},
+        {"no sets at all: sound alone", noSets, false, 0, 0},
+        {"framed with start codes, the sets before each key", wire, true, 50, 50},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = scratchPath(QStringLiteral("sets-%1.flv").arg(c.fewest));
+        ASSERT_TRUE(writeFile(path, c.file));
+        const Decoded d = decodeAll(path);
+        EXPECT_EQ(d.hasVideo, c.hasVideo);
+        EXPECT_GE(d.pictures, c.fewest);
+        EXPECT_LE(d.pictures, c.most);
+        if (d.pictures) { // from the first through to the end
+            EXPECT_EQ(pictureNumber(d.firstPicture), 50 - d.pictures);
+        }
+        EXPECT_GT(d.sampleFrames, 44100 * 19 / 10); // all the sound
     }
 }
 
