@@ -1,6 +1,7 @@
 // Plays a file in real time on the system clock, polling the stream 30 times
 // a second as the player does, and prints what it reports and how many
-// pictures it showed. Usage: media_play FILE [SECONDS] [--silent] [--seek=T@W]
+// pictures it showed and how far the sound went. Usage: media_play FILE [SECONDS] [--silent]
+// [--seek=T@W]
 // [--pause=W1,W2]: seek to T seconds at W seconds of wall time; pause from W1 to W2.
 #include "media/stream.h"
 
@@ -79,5 +80,8 @@ int main(int argc, char** argv) {
     app.exec();
     std::printf("wall %.3f s, stream time %.3f s, %d pictures shown in %d ticks\n",
                 wall.elapsed() / 1000.0, stream.time(), shown, ticks);
+    const Stream::Stats stats = stream.stats();
+    std::printf("sound for the device decoded from %.3f s to %.3f s\n", stats.soundFrom,
+                stats.soundTo);
     return 0;
 }
