@@ -153,6 +153,7 @@ TEST(Seek, FarFromAKeyFrameOrBehindTheClockDecodesOnlyWhatThePictureDueNeeds) {
 // A Flash Video file without a key frame index (as FFmpeg and most recorders write them)
 // is seeked by reading on to the time: 50 MB on here, further than the input may read
 // without a packet coming out, and the seek still lands on the picture due and plays on.
+// So it does past the last key frame, however much follows it.
 TEST(Seek, FarIntoAFileWithoutAKeyFrameIndexLandsAndPlaysOn) {
     const QString path =
         ffmpegClip(QStringLiteral("noise.flv"),
@@ -176,6 +177,24 @@ TEST(Seek, FarIntoAFileWithoutAKeyFrameIndexLandsAndPlaysOn) {
     ASSERT_TRUE(stream.waitForDecoder());
     EXPECT_DOUBLE_EQ(stream.time(), 6.2);
     EXPECT_EQ(indexOf(ref, stream.currentFrame()), static_cast<long>(dueAt(ref, 6.2)));
+
+    // Past the last key frame FFmpeg reads on to the end for another, here through 40 MB
+    // of sound after pictures that stop at 2 s: the seek still lands and the sound resumes.
+    const QString tail =
+        ffmpegClip(QStringLiteral("pictures-2s-pcm-240s.flv"),
+                   {"-f", "lavfi", "-i", "testsrc=s=160x120:r=25:d=2", "-f", "lavfi", "-i",
+                    "sine=d=240", "-c:v", "flv1", "-c:a", "pcm_s16le", "-ac", "2"});
+    ASSERT_GT(QFileInfo(tail).size(), kMaxScanBytes);
+    stream.play(tail);
+    ASSERT_TRUE(stream.waitForDecoder());
+    stream.seek(60.0);
+    ASSERT_TRUE(stream.waitForDecoder());
+    stream.pollReports();
+    EXPECT_FALSE(stream.stats().ended);
+    EXPECT_NEAR(stream.stats().soundFrom, 60.0, 1e-6);
+    clock.advanceMs(200);
+    ASSERT_TRUE(stream.waitForDecoder());
+    EXPECT_DOUBLE_EQ(stream.time(), 60.2);
 }
 
 // Dragging the knob over a file whose key frames lie far apart: each seek is overtaken
