@@ -177,7 +177,9 @@ void DecodeWorker::startAt(double target) {
 bool DecodeWorker::canProduceLocked() {
     s_.dropSupersededLocked(s_.positionLocked(clock_.nowUs()));
     const bool picturesOver = file_->picturesOver();
-    wantPictures_ = !picturesOver && s_.frameRoomLocked();
+    // Pictures are read for only while the sound read past on the way can wait compressed;
+    // with much of it waiting, it is decoded as the device takes it, and reading on waits.
+    wantPictures_ = !picturesOver && s_.frameRoomLocked() && !file_->soundHeldBack();
     // Sound for the device runs ahead of the pictures by the device's latency,
     // so it may be decoded while the picture queue is full; it is decoded no further
     // ahead than the device's buffer, however long the sound goes on without pictures.
@@ -208,9 +210,15 @@ void DecodeWorker::step() {
         return;
     }
     // A seek whose pictures ran out before its time shows the last of them; the sound
-    // after it then plays as the device takes it. (One that found none looks further
-    // back at the end.)
-    if (seeking_ && picturedSinceStart_ && file_->picturesOver()) finishSeek();
+    // after it then plays as the device takes it. One that found none looks further back,
+    // or, with none anywhere behind it (every picture damaged), is done without a picture,
+    // as it is when much sound has been read past without one: the rest of the sound is
+    // not decoded all at once while pictures are looked for.
+    if (!seeking_ || !file_->info().hasVideo) return;
+    if (file_->picturesOver() && (picturedSinceStart_ || !lookFurtherBack()))
+        finishSeek();
+    else if (!picturedSinceStart_ && file_->soundHeldBack())
+        finishSeek();
 }
 
 void DecodeWorker::onVideo(MediaFile::Item item) {

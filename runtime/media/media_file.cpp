@@ -423,6 +423,10 @@ bool MediaFile::picturesOver() const {
            (d->videoDrained && d->heldPictures.packets.empty() && !d->videoFlushPending);
 }
 
+bool MediaFile::soundHeldBack() const {
+    return d->heldSound.halfFull();
+}
+
 MediaFile::Item MediaFile::next(bool wantVideo, bool wantSound) {
     Impl& s = *d;
     Item item;

@@ -92,6 +92,10 @@ public:
     // Whether no picture can come before the next seek: the file has none, or its
     // pictures have all been given.
     bool picturesOver() const;
+    // Whether so much sound waits, compressed, that reading on for pictures is to wait
+    // until the device has taken some: half what may wait, so that one more look for a
+    // picture does not reach the limit beyond which sound is decoded unasked.
+    bool soundHeldBack() const;
 
     // Moves to the last key frame at or before the time (the start of the file
     // for times before its first key frame) and resets the decoders, so that

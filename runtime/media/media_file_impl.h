@@ -68,6 +68,7 @@ struct MediaFile::Impl {
         std::deque<PacketPtr> packets;
         std::int64_t bytes = 0;
         bool full() const { return bytes > kMaxStashBytes; }
+        bool halfFull() const { return bytes > kMaxStashBytes / 2; }
         void hold(PacketPtr p) {
             bytes += p->size;
             packets.push_back(std::move(p));

@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <csignal>
 #include <cstdint>
@@ -332,12 +333,31 @@ TEST_F(SoundDeviceTest, AStallLongerThanTheSoundGivenEndsWithoutAWait) {
 
 // Sound is decoded only as far ahead as the device needs, however long it goes on without
 // pictures: a file whose pictures end early (the last of them stored at its very end, as
-// FFmpeg writes H.264 that ends before the sound), or one of sound alone. Every picture
-// still shows, and a seek into the sound alone plays on.
+// FFmpeg writes H.264 that ends before the sound), one of sound alone, or one whose
+// pictures never decode. Every picture still shows, and a seek into the sound alone
+// plays on.
 TEST_F(SoundDeviceTest, SoundIsDecodedNoFurtherAheadThanTheDeviceTakesIt) {
     const QStringList sound{"-f",   "lavfi",      "-i",  "sine=d=120",
                             "-c:a", "libmp3lame", "-ar", "44100"};
     const QStringList pictures{"-f", "lavfi", "-i", "testsrc=s=160x120:r=25:d=2"};
+    // A copy with every picture damaged past decoding.
+    const auto damaged = [](const QString& path) {
+        QByteArray file = readFile(path);
+        for (const qsizetype tag : tagOffsets(file)) {
+            const qsizetype size = (std::uint8_t(file[tag + 1]) << 16) |
+                                   (std::uint8_t(file[tag + 2]) << 8) | std::uint8_t(file[tag + 3]);
+            if (file[tag] == 9)
+                std::fill(file.begin() + tag + 12, file.begin() + tag + 11 + size, char(0x55));
+        }
+        const QString out = scratchPath(QFileInfo(path).completeBaseName() + "-damaged.flv");
+        return writeFile(out, file) ? out : QString();
+    };
+    const QString flv1 =
+        ffmpegClip("flv1-2s-sound-120s.flv", pictures + sound + QStringList{"-c:v", "flv1"});
+    // More sound than may wait compressed while pictures are looked for.
+    const QString flv1Pcm = ffmpegClip(
+        "flv1-2s-pcm-240s.flv", pictures + QStringList{"-f", "lavfi", "-i", "sine=d=240", "-c:v",
+                                                       "flv1", "-c:a", "pcm_s16le", "-ac", "2"});
     const struct {
         const char* name;
         QString path;
@@ -347,9 +367,10 @@ TEST_F(SoundDeviceTest, SoundIsDecodedNoFurtherAheadThanTheDeviceTakesIt) {
          ffmpegClip("h264-2s-sound-120s.flv",
                     pictures + sound + QStringList{"-c:v", "libx264", "-pix_fmt", "yuv420p"}),
          50},
-        {"Sorenson for two seconds",
-         ffmpegClip("flv1-2s-sound-120s.flv", pictures + sound + QStringList{"-c:v", "flv1"}), 50},
+        {"Sorenson for two seconds", flv1, 50},
         {"sound alone", ffmpegClip("sound-120s.flv", sound), 0},
+        {"pictures that never decode", damaged(flv1), 0},
+        {"pictures that never decode, with more sound than may wait", damaged(flv1Pcm), 0},
     };
     for (const auto& f : files) {
         SCOPED_TRACE(f.name);
