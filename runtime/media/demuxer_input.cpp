@@ -47,6 +47,11 @@ int DemuxerInput::checkInterrupt(void* opaque) {
     return static_cast<DemuxerInput*>(opaque)->interrupted() ? 1 : 0;
 }
 
+void DemuxerInput::hide(std::int64_t offset) {
+    // Mostly met in order, so mostly added at the end.
+    hidden_.insert(std::upper_bound(hidden_.begin(), hidden_.end(), offset), offset);
+}
+
 int DemuxerInput::read(void* opaque, std::uint8_t* buf, int size) {
     auto& self = *static_cast<DemuxerInput*>(opaque);
     if (self.interrupted()) return AVERROR_EXIT;
@@ -54,8 +59,10 @@ int DemuxerInput::read(void* opaque, std::uint8_t* buf, int size) {
     const std::int64_t n = self.source_->readAt(self.pos_, buf, size);
     if (n < 0) return AVERROR(EIO);
     if (n == 0) return AVERROR_EOF;
-    for (const std::int64_t at : self.hidden_)
-        if (at >= self.pos_ && at < self.pos_ + n) buf[at - self.pos_] = 0;
+    // Only the hidden bytes this read covers are looked at: a file may hide thousands.
+    for (auto at = std::lower_bound(self.hidden_.begin(), self.hidden_.end(), self.pos_);
+         at != self.hidden_.end() && *at < self.pos_ + n; ++at)
+        buf[*at - self.pos_] = 0;
     if (self.hidesJoinedHeaders_) self.hideHeadersIn(buf, n);
     self.pos_ += n;
     self.scanned_ += n;

@@ -41,7 +41,7 @@ public:
     void packetTaken() { scanned_ = 0; }
     bool interrupted() const { return interrupted_ && interrupted_(); }
     // The byte at this offset reads as 0.
-    void hide(std::int64_t offset) { hidden_.push_back(offset); }
+    void hide(std::int64_t offset);
     // Flash Video files put one after another: the headers of the later ones are hidden
     // from the demuxer, which reads on into their tags.
     void hideJoinedHeaders() { hidesJoinedHeaders_ = true; }
@@ -58,7 +58,7 @@ private:
     std::int64_t pos_ = 0;
     std::int64_t scanLimit_ = 0;
     std::int64_t scanned_ = 0;
-    std::vector<std::int64_t> hidden_;
+    std::vector<std::int64_t> hidden_; // sorted
     bool hidesJoinedHeaders_ = false;
 };
 

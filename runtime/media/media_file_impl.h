@@ -152,6 +152,8 @@ struct MediaFile::Impl {
     // Positions the demuxer at the last key frame of the lead stream at or before the
     // playing time `at`; false when there is none.
     bool seekBackTo(double at);
+    // av_seek_frame, after which the input's scan allowance starts afresh.
+    bool seekInput(int stream, std::int64_t to, int flags);
 
     // A file without an index of its key frames (a Flash Video file with none in its
     // metadata) is seeked by the key frames the demuxer has met so far; a time beyond

@@ -8,9 +8,14 @@ bool MediaFile::Impl::seekBackTo(double at) {
     const AVStream* st = fmt->streams[leadIndex];
     const std::int64_t target = toTicks(at + origin, st->time_base);
     learnKeyFramesUpTo(target);
-    const bool moved = av_seek_frame(fmt.get(), leadIndex, target, AVSEEK_FLAG_BACKWARD) >= 0;
-    // Past the last key frame known, FFmpeg reads on to the end to look for another: what
-    // it read was its own search, not a scan through junk to the next packet.
+    return seekInput(leadIndex, target, AVSEEK_FLAG_BACKWARD);
+}
+
+// Past the last key frame it knows, FFmpeg's seek reads on to the end of the file to look
+// for another: what it read was its own search, not a scan through junk to the next
+// packet, so the allowance for such a scan starts afresh after every move.
+bool MediaFile::Impl::seekInput(int stream, std::int64_t to, int flags) {
+    const bool moved = av_seek_frame(fmt.get(), stream, to, flags) >= 0;
     input->packetTaken();
     return moved;
 }
@@ -21,8 +26,7 @@ void MediaFile::Impl::learnKeyFramesUpTo(std::int64_t target) {
     if (known <= 0) return;
     const AVIndexEntry* last = avformat_index_get_entry(st, known - 1);
     if (!last || last->timestamp >= target) return;
-    if (av_seek_frame(fmt.get(), leadIndex, last->timestamp, AVSEEK_FLAG_BACKWARD) < 0) return;
-    input->packetTaken();
+    if (!seekInput(leadIndex, last->timestamp, AVSEEK_FLAG_BACKWARD)) return;
     const std::int64_t limit = toTicks(closesGaps ? kMaxStepBack : 0, st->time_base);
     std::int64_t before = AV_NOPTS_VALUE;
     for (;;) {
@@ -45,14 +49,13 @@ void MediaFile::Impl::learnKeyFramesUpTo(std::int64_t target) {
 
 bool MediaFile::Impl::seekToStart() {
     landedAt = 0;
+    if (!(fmt->iformat->flags & AVFMT_NO_BYTE_SEEK)) return seekInput(-1, 0, AVSEEK_FLAG_BYTE);
     const std::int64_t first = toTicks(origin, fmt->streams[leadIndex]->time_base);
+    if (seekInput(leadIndex, first, AVSEEK_FLAG_BACKWARD)) return true;
     const bool moved =
-        !(fmt->iformat->flags & AVFMT_NO_BYTE_SEEK)
-            ? av_seek_frame(fmt.get(), -1, 0, AVSEEK_FLAG_BYTE) >= 0
-            : av_seek_frame(fmt.get(), leadIndex, first, AVSEEK_FLAG_BACKWARD) >= 0 ||
-                  avformat_seek_file(fmt.get(), leadIndex, std::numeric_limits<std::int64_t>::min(),
-                                     first, std::numeric_limits<std::int64_t>::max(), 0) >= 0;
-    input->packetTaken();
+        avformat_seek_file(fmt.get(), leadIndex, std::numeric_limits<std::int64_t>::min(), first,
+                           std::numeric_limits<std::int64_t>::max(), 0) >= 0;
+    input->packetTaken(); // as after any move
     return moved;
 }
 
@@ -113,8 +116,7 @@ bool MediaFile::Impl::seekByResumePoints(double at) {
     if (!resumePointsMade && !(resumePointsMade = makeResumePoints())) return false;
     forgetReadAhead();
     const FlvResumePoints::Point* p = resumePoints.atOrBefore(at + 1e-6);
-    const bool there = p && av_seek_frame(fmt.get(), -1, p->pos, AVSEEK_FLAG_BYTE) >= 0;
-    input->packetTaken();
+    const bool there = p && seekInput(-1, p->pos, AVSEEK_FLAG_BYTE);
     const std::array<int, 2> wanted =
         there ? p->setups : std::array<int, 2>{DecoderSetups::kOwn, DecoderSetups::kOwn};
     for (std::size_t slot = 0; slot < 2; ++slot)
