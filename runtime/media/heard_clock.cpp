@@ -70,8 +70,10 @@ void HeardClock::observe(double playedUs, double queuedUs, std::int64_t nowUs) {
     }
     lastConsumedUs_ = consumed;
     lastReadingUs_ = nowUs;
-    // Runs behind both figures will not be looked up again.
-    const double behind = std::min(playedUs, consumed);
+    // Runs behind both figures will not be looked up again; before the sound flows, nor
+    // those from where the server began taking it, where the line will start.
+    double behind = std::min(playedUs, consumed);
+    if (!flowing_) behind = std::min(behind, takenFromUs_);
     while (!runs_.empty() && runs_.front().startUs + runs_.front().lengthUs <= behind)
         runs_.pop_front();
 }

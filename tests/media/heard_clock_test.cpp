@@ -31,7 +31,10 @@ struct Device {
 
 TEST(HeardClockTest, StartsWhereTheServerBeginsTakingTheSoundNotWhereThePlayedTimeRanAhead) {
     Device d;
-    d.give(145'000, 0.0); // the first fill
+    // The first fill, in runs as long as the decoder's frames (the device is handed each
+    // frame's samples as a run of its own).
+    for (int i = 0; i < 5; ++i)
+        d.give(29'000, i * 0.029);
     // The played time runs ahead of the sound to everything given, then stands still,
     // while the server takes nothing for 400 ms.
     for (int ms = 0; ms <= 400; ms += 10) {
