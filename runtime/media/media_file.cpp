@@ -423,6 +423,10 @@ bool MediaFile::picturesOver() const {
            (d->videoDrained && d->heldPictures.packets.empty() && !d->videoFlushPending);
 }
 
+bool MediaFile::soundOver() const {
+    return !d->audio || (d->audioDrained && d->heldSound.packets.empty() && !d->audioFlushPending);
+}
+
 bool MediaFile::soundHeldBack() const {
     return d->heldSound.halfFull();
 }

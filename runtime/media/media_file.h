@@ -92,6 +92,8 @@ public:
     // Whether no picture can come before the next seek: the file has none, or its
     // pictures have all been given.
     bool picturesOver() const;
+    // The same for the sound.
+    bool soundOver() const;
     // Whether so much sound waits, compressed, that reading on for pictures is to wait
     // until the device has taken some: half what may wait, so that one more look for a
     // picture does not reach the limit beyond which sound is decoded unasked.

@@ -10,6 +10,7 @@
 #include <QSize>
 #include <QString>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -106,6 +107,7 @@ struct PlaybackState {
     // Counts for Stream::stats().
     std::uint64_t decodedPictures = 0;
     std::uint64_t droppedPictures = 0;
+    std::size_t mostQueued = 0;
 
     std::vector<Report> reports;
     std::uint64_t workerReports = 0; // reports queued by the worker, ever
@@ -147,6 +149,7 @@ struct PlaybackState {
         if (frames.empty()) ++news;
         queuedBytes += f.image.sizeInBytes();
         frames.push_back(std::move(f));
+        mostQueued = std::max(mostQueued, frames.size());
     }
 
     QueuedFrame popFrameLocked() {

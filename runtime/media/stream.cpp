@@ -389,6 +389,7 @@ Stream::Stats Stream::stats() const {
     std::lock_guard lock(d->state.mutex);
     out.decoded = d->state.decodedPictures;
     out.dropped = d->state.droppedPictures;
+    out.mostQueued = d->state.mostQueued;
     out.position = d->position;
     out.ended = d->state.stopReported;
     out.soundFrom = d->state.soundFrom;

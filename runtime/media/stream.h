@@ -107,11 +107,12 @@ public:
     // out, while the clock runs: how early (+) or late (-) it reaches the stage.
     // A first picture shown at once ahead of its time is a still, not counted.
     struct Stats {
-        std::uint64_t decoded = 0; // pictures out of the decoder
-        std::uint64_t shown = 0;   // pictures handed out by currentFrame()
-        std::uint64_t dropped = 0; // pictures due while playing but never handed out
-        double position = 0;       // time() at the last look
-        bool ended = false;        // the end of the file has been reported
+        std::uint64_t decoded = 0;  // pictures out of the decoder
+        std::uint64_t shown = 0;    // pictures handed out by currentFrame()
+        std::uint64_t dropped = 0;  // pictures due while playing but never handed out
+        std::size_t mostQueued = 0; // the most decoded pictures waiting to show at once
+        double position = 0;        // time() at the last look
+        bool ended = false;         // the end of the file has been reported
         // Where the sound resumed after the last play or seek (NaN before any sound).
         double soundFrom = 0;
         // Where the sound decoded for the device ends (NaN before any).
