@@ -83,5 +83,6 @@ int main(int argc, char** argv) {
     const Stream::Stats stats = stream.stats();
     std::printf("sound for the device decoded from %.3f s to %.3f s\n", stats.soundFrom,
                 stats.soundTo);
+    std::printf("at most %zu pictures waiting to show at once\n", stats.mostQueued);
     return 0;
 }

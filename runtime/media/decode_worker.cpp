@@ -183,11 +183,12 @@ bool DecodeWorker::canProduceLocked() {
     // Sound for the device runs ahead of the pictures by the device's latency,
     // so it may be decoded while the picture queue is full; it is decoded no further
     // ahead than the device's buffer, however long the sound goes on without pictures.
-    // Once the sound is over, the device's room asks for nothing: reading on for it would
-    // decode every picture read past meanwhile into the queue, however full.
+    // Sound is not read for once it is over, nor while much of the pictures read past on
+    // the way waits (a file whose sound ends or breaks off long before its pictures do):
+    // reading on for it would decode every picture met into the queue, however full.
     const bool soundOver = file_->soundOver();
     soundGoes_ = audio_ && sounds_ && !audio_->failed();
-    wantSound_ = soundGoes_ && audio_->hasRoom() && !soundOver;
+    wantSound_ = soundGoes_ && audio_->hasRoom() && !soundOver && !file_->picturesHeldBack();
     // With the pictures over and no sound for a device, the rest is read through; so it
     // is for a seek that found no picture, which then looks further back at the end.
     return wantPictures_ || wantSound_ || (picturesOver && (!soundGoes_ || seeking_ || soundOver));

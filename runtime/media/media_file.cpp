@@ -431,6 +431,10 @@ bool MediaFile::soundHeldBack() const {
     return d->heldSound.halfFull();
 }
 
+bool MediaFile::picturesHeldBack() const {
+    return d->heldPictures.halfFull();
+}
+
 MediaFile::Item MediaFile::next(bool wantVideo, bool wantSound) {
     Impl& s = *d;
     Item item;

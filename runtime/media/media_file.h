@@ -98,6 +98,8 @@ public:
     // until the device has taken some: half what may wait, so that one more look for a
     // picture does not reach the limit beyond which sound is decoded unasked.
     bool soundHeldBack() const;
+    // The same for pictures read past while reading on for sound.
+    bool picturesHeldBack() const;
 
     // Moves to the last key frame at or before the time (the start of the file
     // for times before its first key frame) and resets the decoders, so that

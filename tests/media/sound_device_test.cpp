@@ -225,7 +225,9 @@ TEST_F(SoundDeviceTest, SoundFromBeforeASeekStopsWithIt) {
 // Sound that starts after the pictures and breaks off midway leaves the device silent for
 // those stretches: the pictures play on through them at their pace, none dropped, and the
 // sound after a break is heard with its pictures. So too for sound that starts only after
-// what the demuxer looks at to learn the streams.
+// what the demuxer looks at to learn the streams, and for sound that ends long before the
+// pictures (more of them than may wait compressed): the pictures read past while looking
+// for more sound are not all decoded into the queue at once.
 TEST_F(SoundDeviceTest, PicturesPlayOnThroughStretchesWithoutSound) {
     // Sound that starts late in a file, after what the demuxer looks at to learn the
     // streams: the pictures alone, then the tone's tags with their pictures after them.
@@ -238,13 +240,18 @@ TEST_F(SoundDeviceTest, PicturesPlayOnThroughStretchesWithoutSound) {
                                         "libmp3lame", "-ar", "44100", "-output_ts_offset", "6"});
     const QString late = scratchPath("sound-from-6s.flv");
     ASSERT_TRUE(writeFile(late, readFile(picturesAlone) + readFile(withTone).mid(13)));
+    // 2 s of tone with 6 s of noisy pictures: over 40 MB of them after the sound.
+    const QString early = ffmpegClip(
+        "sound-to-2s.flv", {"-f", "lavfi", "-i", "testsrc=s=640x360:r=25:d=6", "-f", "lavfi", "-i",
+                            "sine=d=2", "-vf", "noise=alls=60:allf=t", "-c:v", "flv1", "-q:v", "2",
+                            "-c:a", "libmp3lame", "-ar", "44100"});
     // The tone at 0.5-1.5 s and from 3 s of 4 s, or from 6 s of 8 s. Sound only known to
     // come once it does is not waited for: the clock is the sound heard from then on.
     const struct {
         QString path;
         double seconds;
         double heardShare; // of the looks at the clock, at least
-    } cases[] = {{clipPath(Clip::Flv1SoundGaps), 4, 0.5}, {late, 8, 0.15}};
+    } cases[] = {{clipPath(Clip::Flv1SoundGaps), 4, 0.5}, {late, 8, 0.15}, {early, 6, 0.25}};
     for (const auto& [path, seconds, heardShare] : cases) {
         SCOPED_TRACE(path.toStdString());
         SinkRecording sink;
@@ -265,6 +272,7 @@ TEST_F(SoundDeviceTest, PicturesPlayOnThroughStretchesWithoutSound) {
         EXPECT_GT(s.soundSamples, heardShare * s.offsetSamples)
             << "the clock ran without the sound";
         EXPECT_LT(s.offsetMaxAbs, 0.04);
+        EXPECT_LE(s.mostQueued, 5u);
         EXPECT_NEAR(sink.loudSeconds(), 2.0, 0.15);
     }
 }
