@@ -180,12 +180,11 @@ bool DecodeWorker::canProduceLocked() {
     // Pictures are read for only while the sound read past on the way can wait compressed;
     // with much of it waiting, it is decoded as the device takes it, and reading on waits.
     wantPictures_ = !picturesOver && s_.frameRoomLocked() && !file_->soundHeldBack();
-    // Sound for the device runs ahead of the pictures by the device's latency,
-    // so it may be decoded while the picture queue is full; it is decoded no further
-    // ahead than the device's buffer, however long the sound goes on without pictures.
-    // Sound is not read for once it is over, nor while much of the pictures read past on
-    // the way waits (a file whose sound ends or breaks off long before its pictures do):
-    // reading on for it would decode every picture met into the queue, however full.
+    // Sound for the device runs ahead of the pictures by the device's latency, so it may be
+    // decoded while the picture queue is full, but no further ahead than the device's
+    // buffer. It is not read for once it is over, nor while much of the pictures read past
+    // on the way waits (sound that ends long before the pictures): that would decode every
+    // picture met into the queue, however full.
     const bool soundOver = file_->soundOver();
     soundGoes_ = audio_ && sounds_ && !audio_->failed();
     wantSound_ = soundGoes_ && audio_->hasRoom() && !soundOver && !file_->picturesHeldBack();
