@@ -158,8 +158,13 @@ bool MediaFile::Impl::readNext() {
         if (!notingResumePoints) return true;
         const auto slot = static_cast<std::size_t>(index == videoIndex ? 0 : 1);
         if (const auto brought = setups.brought(*packet)) readSetup[slot] = *brought;
-        if (index == leadIndex && (packet->flags & AV_PKT_FLAG_KEY))
-            resumePoints.note({placed, packet->pos, before, readSetup});
+        // A key frame resumes playing from when it is shown, which for pictures decoded
+        // out of order may be well after its place in the stream (an open group of
+        // pictures shows those decoded after the key frame first).
+        if (index == leadIndex && (packet->flags & AV_PKT_FLAG_KEY)) {
+            const double shown = toSeconds(packet->pts, tb);
+            resumePoints.note({std::isnan(shown) ? placed : shown, packet->pos, before, readSetup});
+        }
         return true;
     }
 }
