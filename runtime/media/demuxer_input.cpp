@@ -1,5 +1,7 @@
 #include "media/demuxer_input.h"
 
+#include "media/flv_extended_video.h"
+
 extern "C" {
 #include <libavformat/avformat.h>
 #include <libavformat/avio.h>
@@ -7,6 +9,7 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <array>
 
 namespace zimo::media {
 
@@ -64,6 +67,7 @@ int DemuxerInput::read(void* opaque, std::uint8_t* buf, int size) {
          at != self.hidden_.end() && *at < self.pos_ + n; ++at)
         buf[*at - self.pos_] = 0;
     if (self.hidesJoinedHeaders_) self.hideHeadersIn(buf, n);
+    if (self.rewritesExtendedVideo_) self.rewriteExtendedTagsIn(buf, n);
     self.pos_ += n;
     self.scanned_ += n;
     return static_cast<int>(n);
@@ -90,6 +94,34 @@ void DemuxerInput::hideHeadersIn(std::uint8_t* buf, std::int64_t n) const {
         if (buf[first] != static_cast<std::uint8_t>(expected)) continue;
         std::uint8_t head[kHeaderSize];
         if (source_->readAt(at, head, kHeaderSize) == kHeaderSize && isFlvHeader(head)) hide(at);
+    }
+}
+
+// Tags are found by the bytes they must have, wherever they start as long as the bytes
+// rewritten fall into the block: in it, or over one of its edges, when such a tag is read
+// whole from the source once the bytes of it in the block fit.
+void DemuxerInput::rewriteExtendedTagsIn(std::uint8_t* buf, std::int64_t n) const {
+    constexpr int kSpan = kFlvExtendedTagHead;
+    constexpr int kBody = 11; // where the rewritten bytes start: the tag header's size
+    std::array<std::uint8_t, kSpan> tag{};
+    for (std::int64_t at = std::max<std::int64_t>(pos_ - kSpan + 1, 0); at < pos_ + n - kBody;
+         ++at) {
+        const std::int64_t i = at - pos_;
+        if (i >= 0 && buf[i] != 9) continue; // the common case, in a byte
+        if (i >= 0 && i + kSpan <= n) {
+            std::copy_n(buf + i, kSpan, tag.begin());
+        } else {
+            const std::int64_t from = std::max<std::int64_t>(-i, 0);
+            const std::int64_t to = std::min<std::int64_t>(n - i, kSpan);
+            std::copy_n(buf + i + from, to - from, tag.begin() + from);
+            if (!isExtendedVideoTag(tag, static_cast<int>(from), static_cast<int>(to)) ||
+                source_->readAt(at, tag.data(), kSpan) != kSpan)
+                continue;
+        }
+        if (!isExtendedVideoTag(tag)) continue;
+        rewriteExtendedVideoHead(std::span<std::uint8_t, 5>(tag.data() + kBody, 5));
+        for (int k = kBody; k < kSpan; ++k)
+            if (i + k >= 0 && i + k < n) buf[i + k] = tag[static_cast<std::size_t>(k)];
     }
 }
 

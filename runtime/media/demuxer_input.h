@@ -2,7 +2,9 @@
 //  - gives up at once when the owner says so (a new file, close, the stream's end),
 //  - ends the data when the demuxer has read too far without giving a packet (a scan for
 //    the next tag through junk or a long run of zeros), and
-//  - can hide single bytes from the demuxer (it sees 0 there).
+//  - can hide single bytes from the demuxer (it sees 0 there), and
+//  - can show Flash Video's extended video tags in the older layout the demuxer passes
+//    through (see flv_extended_video.h).
 // Not thread-safe; it belongs to the thread of its demuxer.
 #pragma once
 
@@ -45,12 +47,14 @@ public:
     // Flash Video files put one after another: the headers of the later ones are hidden
     // from the demuxer, which reads on into their tags.
     void hideJoinedHeaders() { hidesJoinedHeaders_ = true; }
+    void rewriteExtendedVideo() { rewritesExtendedVideo_ = true; }
 
 private:
     static int read(void* opaque, std::uint8_t* buf, int size);
     static std::int64_t seek(void* opaque, std::int64_t offset, int whence);
     static int checkInterrupt(void* opaque);
     void hideHeadersIn(std::uint8_t* buf, std::int64_t n) const;
+    void rewriteExtendedTagsIn(std::uint8_t* buf, std::int64_t n) const;
 
     std::unique_ptr<MediaSource> source_;
     Interrupted interrupted_;
@@ -60,6 +64,7 @@ private:
     std::int64_t scanned_ = 0;
     std::vector<std::int64_t> hidden_; // sorted
     bool hidesJoinedHeaders_ = false;
+    bool rewritesExtendedVideo_ = false;
 };
 
 } // namespace zimo::media

@@ -1,8 +1,10 @@
 #include "media/flv_metadata.h"
 
 #include "media/amf0.h"
+#include "media/flv_extended_video.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace zimo::media {
@@ -14,6 +16,8 @@ constexpr int kTagHeaderSize = 11;
 constexpr int kVideoTag = 9;
 constexpr int kScriptTag = 18;
 constexpr int kAvcCodec = 7;
+// No configuration record of an HEVC stream is near this large.
+constexpr std::uint32_t kMaxHevcSetupBytes = 64 * 1024;
 // Metadata sits in the first tags; a search never walks further than this.
 constexpr int kMaxTagsSearched = 64;
 // Nor does it read more script data than this in all.
@@ -60,6 +64,7 @@ FlvHead readFlvHead(MediaSource& source) {
     // Until the first picture shows how the stream is framed, or the parameter sets come;
     // beyond the first tags only while pictures that lack them have been met.
     bool pictureSetupOpen = head.announcesPictures;
+    bool hevcPictureSeen = false;
     for (int i = 0;; ++i) {
         const bool scripts = i < kMaxTagsSearched && scriptBytes < kMaxScriptBytes;
         const bool pictures = pictureSetupOpen && offset < kFlvSetupSearchBytes &&
@@ -70,12 +75,38 @@ FlvHead readFlvHead(MediaSource& source) {
         const bool encrypted = (buf[0] & 0x20) != 0;
         const std::uint32_t size = be24(buf.data() + 1);
         const std::int64_t tagOffset = offset;
+        std::array<std::uint8_t, kTagHeaderSize> tagHeader{};
+        std::copy_n(buf.begin(), kTagHeaderSize, tagHeader.begin());
         const std::int64_t dataOffset = offset + kTagHeaderSize;
         offset = dataOffset + size + 4;
         if (type == kVideoTag && !encrypted && pictureSetupOpen) {
             // Codec and frame type, packet type, composition time, then the first NAL unit:
             // behind its length, or behind a start code in a stream framed as on a wire.
             if (!fetch(source, dataOffset, 9, true, buf)) continue;
+            if (buf.size() >= 5) {
+                std::array<std::uint8_t, kFlvExtendedTagHead> tag{};
+                std::copy_n(tagHeader.begin(), kTagHeaderSize, tag.begin());
+                std::copy_n(buf.begin(), 5, tag.begin() + kTagHeaderSize);
+                if (isExtendedVideoTag(tag)) {
+                    head.extendedPictures = true;
+                    rewriteExtendedVideoHead(std::span<std::uint8_t, 5>(buf.data(), 5));
+                }
+            }
+            if ((buf[0] & 0x0f) == kFlvHevcCodec && buf.size() >= 5) {
+                const std::span<const std::uint8_t> body(buf.data() + 1, buf.size() - 1);
+                if (const auto picture = flvHevcPicture(body); picture && !hevcPictureSeen) {
+                    hevcPictureSeen = true;
+                    head.hevcFirstCompositionMs = picture->compositionMs;
+                } else if (!flvHevcSetup(body).empty() && head.hevcSetup.empty() &&
+                           size <= kMaxHevcSetupBytes &&
+                           fetch(source, dataOffset, size, false, buf)) {
+                    // The record, behind the packet type and composition time (or the
+                    // FourCC) alike.
+                    head.hevcSetup.assign(buf.begin() + 5, buf.end());
+                }
+                pictureSetupOpen = !hevcPictureSeen || head.hevcSetup.empty();
+                continue;
+            }
             if ((buf[0] & 0x0f) != kAvcCodec || buf.size() < 2 || buf[1] == 0) {
                 pictureSetupOpen = false; // another codec, or the parameter sets themselves
                 continue;

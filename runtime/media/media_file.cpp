@@ -6,6 +6,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/log.h>
 #include <libavutil/mem.h>
 #include <libavutil/pixdesc.h>
 }
@@ -117,7 +118,8 @@ std::optional<double> MediaFile::Impl::streamStart(int index) const {
     if (index < 0) return std::nullopt;
     const AVStream* st = fmt->streams[index];
     if (st->start_time == AV_NOPTS_VALUE) return std::nullopt;
-    return toSeconds(st->start_time, st->time_base);
+    return toSeconds(st->start_time, st->time_base) +
+           (index == flvHevcIndex ? flvHevcShownAfter : 0.0);
 }
 
 void MediaFile::Impl::chooseOrigin() {
@@ -144,6 +146,8 @@ bool MediaFile::Impl::readNext() {
         const int index = packet->stream_index;
         if (index != videoIndex && index != audioIndex && !takeUpLateSound(index)) continue;
         input->packetTaken();
+        if (index == flvHevcIndex && !flvHevc.unwrap(*packet, fmt->streams[index]->time_base))
+            continue;
         moveTimes(packet.get(), origin);
         const AVRational tb = fmt->streams[index]->time_base;
         const double t = toSeconds(packet->dts != AV_NOPTS_VALUE ? packet->dts : packet->pts, tb);
@@ -159,8 +163,8 @@ bool MediaFile::Impl::readNext() {
         const auto slot = static_cast<std::size_t>(index == videoIndex ? 0 : 1);
         if (const auto brought = setups.brought(*packet)) readSetup[slot] = *brought;
         // A key frame resumes playing from when it is shown, which for pictures decoded
-        // out of order may be well after its place in the stream (an open group of
-        // pictures shows those decoded after the key frame first).
+        // out of order may be well after its place in the stream (in an open group of
+        // pictures, some decoded after the key frame are shown before it).
         if (index == leadIndex && (packet->flags & AV_PKT_FLAG_KEY)) {
             const double shown = toSeconds(packet->pts, tb);
             resumePoints.note({std::isnan(shown) ? placed : shown, packet->pos, before, readSetup});
@@ -254,6 +258,7 @@ double MediaFile::Impl::pictureInterval() const {
 
 void MediaFile::Impl::forgetReadAhead() {
     pending.clear();
+    flvHevc.reset();
     timeline.reset();
 }
 
@@ -309,7 +314,14 @@ std::unique_ptr<MediaFile> MediaFile::open(const QString& path, const Options& o
 std::unique_ptr<MediaFile> MediaFile::open(std::unique_ptr<MediaSource> source,
                                            const Options& options) {
     if (!source) return nullptr;
-    static const bool bounded = (av_max_alloc(kMaxAllocation), true);
+    static const bool bounded = [] {
+        av_max_alloc(kMaxAllocation);
+        // FFmpeg's warnings about what it meets in files (some come with every packet of
+        // a file it plays, such as one of HEVC under Flash Video's number 12) would fill
+        // the session's log; its errors still go there.
+        if (av_log_get_level() > AV_LOG_ERROR) av_log_set_level(AV_LOG_ERROR);
+        return true;
+    }();
     (void)bounded;
     const AVInputFormat* format = probe(*source);
     if (!format) return nullptr;
@@ -327,6 +339,7 @@ std::unique_ptr<MediaFile> MediaFile::open(std::unique_ptr<MediaSource> source,
     if (flv) {
         input.setScanLimit(kMaxScanBytes);
         input.hideJoinedHeaders();
+        if (head.extendedPictures) input.rewriteExtendedVideo();
         // FFmpeg keeps metadata in a store whose cost is the square of its names; such a
         // tag is hidden from it (its type reads as one it skips).
         for (const std::int64_t at : head.oversizedScriptTags)
@@ -351,6 +364,12 @@ std::unique_ptr<MediaFile> MediaFile::open(std::unique_ptr<MediaSource> source,
     impl->fmt.reset(raw);
     if (avformat_find_stream_info(raw, nullptr) < 0 || input.interrupted()) return nullptr;
 
+    for (unsigned i = 0; i < raw->nb_streams && flv; ++i) {
+        if (impl->flvHevcIndex < 0 && adoptFlvHevc(*raw->streams[i], head.hevcSetup)) {
+            impl->flvHevcIndex = static_cast<int>(i);
+            impl->flvHevcShownAfter = head.hevcFirstCompositionMs / 1000.0;
+        }
+    }
     for (unsigned i = 0; i < raw->nb_streams; ++i) {
         const auto type = raw->streams[i]->codecpar->codec_type;
         if (type == AVMEDIA_TYPE_VIDEO && impl->videoIndex < 0 &&

@@ -61,10 +61,11 @@ inline QByteArray flvHeader() {
     return QByteArray("FLV\x01\x05\x00\x00\x00\x09\x00\x00\x00\x00", 13);
 }
 
-// One tag of the given type with its trailing size field.
-inline QByteArray flvTag(int type, const QByteArray& data) {
+// One tag of the given type and time (in milliseconds) with its trailing size field.
+inline QByteArray flvTag(int type, const QByteArray& data, std::uint32_t ms = 0) {
     AmfWriter w;
-    w.u8(type).u24(static_cast<std::uint32_t>(data.size())).u24(0).u8(0).u24(0);
+    w.u8(type).u24(static_cast<std::uint32_t>(data.size())).u24(ms & 0xffffff);
+    w.u8(static_cast<int>(ms >> 24)).u24(0);
     w.bytes.append(data);
     w.u32(static_cast<std::uint32_t>(data.size() + 11));
     return w.bytes;

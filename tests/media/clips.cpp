@@ -1,5 +1,7 @@
 #include "clips.h"
 
+#include "flv_from_mp4.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -94,8 +96,9 @@ bool runFfmpeg(const QStringList& arguments, const QString& out) {
 } // namespace
 
 const char* codecsName(Codecs codecs) {
-    constexpr const char* kNames[] = {"flv1_mp3",   "h264_aac", "flashsv_adpcm", "flv1_nellymoser",
-                                      "flv1_speex", "flv1_pcm", "h264_mp3"};
+    constexpr const char* kNames[] = {"flv1_mp3",        "h264_aac",   "flashsv_adpcm",
+                                      "flv1_nellymoser", "flv1_speex", "flv1_pcm",
+                                      "h264_mp3",        "hevc_aac",   "hevc_aac_extended"};
     return kNames[static_cast<int>(codecs)];
 }
 
@@ -112,10 +115,17 @@ QString numberedClip(Codecs codecs, Layout layout) {
         QStringLiteral("numbered-%1-%2.%3")
             .arg(codecsName(codecs), layoutName(layout),
                  layout == Layout::Mp4 ? QStringLiteral("mp4") : QStringLiteral("flv")));
-    constexpr const char* kEncoders[][2] = {{"flv", "libmp3lame"},    {"libx264", "aac"},
-                                            {"flashsv", "adpcm_swf"}, {"flv", "nellymoser"},
-                                            {"flv", "libspeex"},      {"flv", "pcm_s16le"},
-                                            {"libx264", "libmp3lame"}};
+    const bool extended = codecs == Codecs::HevcAacExtended;
+    if ((codecs == Codecs::HevcAac || extended) && layout != Layout::Mp4) {
+        const bool ok =
+            writeHevcFlv(numberedClip(Codecs::HevcAac, Layout::Mp4), out, layout, extended);
+        EXPECT_TRUE(ok) << "could not write " << out.toStdString();
+        return made[key] = ok ? out : QString();
+    }
+    constexpr const char* kEncoders[][2] = {
+        {"flv", "libmp3lame"},     {"libx264", "aac"},  {"flashsv", "adpcm_swf"},
+        {"flv", "nellymoser"},     {"flv", "libspeex"}, {"flv", "pcm_s16le"},
+        {"libx264", "libmp3lame"}, {"libx265", "aac"},  {"libx265", "aac"}};
     const auto& encoders = kEncoders[static_cast<int>(codecs)];
     const bool speex = codecs == Codecs::Flv1Speex;
     QStringList a{

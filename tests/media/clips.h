@@ -32,7 +32,18 @@ enum class Clip {
 QString clipPath(Clip clip);
 
 // The pairs of codecs FFmpeg writes into Flash Video (and the two it writes into MP4).
-enum class Codecs { Flv1Mp3, H264Aac, FlashSvAdpcm, Flv1Nellymoser, Flv1Speex, Flv1Pcm, H264Mp3 };
+// HEVC goes into Flash Video under the number streaming sites give it, by our own writer.
+enum class Codecs {
+    Flv1Mp3,
+    H264Aac,
+    FlashSvAdpcm,
+    Flv1Nellymoser,
+    Flv1Speex,
+    Flv1Pcm,
+    H264Mp3,
+    HevcAac,        // under codec number 12
+    HevcAacExtended // in the extended layout
+};
 // How the file is laid out: FFmpeg's FLV (onMetaData without a keyframe index), the same
 // with a keyframe index, without any onMetaData, or MP4.
 enum class Layout { Flv, FlvIndexed, FlvBare, Mp4 };

@@ -159,6 +159,39 @@ TEST(Decode, SizeIsTheShownSize) {
     }
 }
 
+// HEVC in Flash Video under codec number 12, as streaming sites record it, and in the
+// extended layout: the size known on opening, every picture in its order at its time
+// (B-frames come in another order, their times behind each tag's composition time), and
+// the sound.
+TEST(Decode, HevcInFlashVideoPlaysWithItsSound) {
+    for (const auto& [codecs, layout] : {std::pair{Codecs::HevcAac, Layout::Flv},
+                                         {Codecs::HevcAac, Layout::FlvBare},
+                                         {Codecs::HevcAacExtended, Layout::Flv}}) {
+        SCOPED_TRACE(std::string(codecsName(codecs)) + "/" + layoutName(layout));
+        auto file = MediaFile::open(numberedClip(codecs, layout));
+        ASSERT_TRUE(file);
+        EXPECT_EQ(file->info().videoCodec, "hevc");
+        EXPECT_EQ(QSize(file->info().width, file->info().height), QSize(160, 120));
+        EXPECT_TRUE(file->info().hasAudio);
+        PictureConverter pictures;
+        std::vector<std::pair<double, int>> shown; // time and number
+        int sounds = 0;
+        for (MediaFile::Item item = file->next(); item.kind != MediaFile::Item::Kind::End;
+             item = file->next()) {
+            if (item.kind == MediaFile::Item::Kind::Audio)
+                ++sounds;
+            else
+                shown.emplace_back(item.pts, pictureNumber(pictures.convert(item.frame.get())));
+        }
+        ASSERT_EQ(shown.size(), 50u);
+        for (std::size_t i = 0; i < shown.size(); ++i) {
+            EXPECT_EQ(shown[i].second, static_cast<int>(i));
+            EXPECT_NEAR(shown[i].first - shown[0].first, 0.04 * static_cast<double>(i), 1e-6);
+        }
+        EXPECT_GT(sounds, 40); // AAC frames of 1024 samples at 22.05 kHz
+    }
+}
+
 TEST(Decode, Vp6aSampleKeepsItsAlpha) {
     const QString path = vp6aSamplePath();
     if (path.isEmpty()) GTEST_SKIP() << "sample not present";

@@ -67,10 +67,10 @@ struct Row {
 std::vector<Row> rows() {
     std::vector<Row> out;
     for (Codecs c : {Codecs::Flv1Mp3, Codecs::H264Aac, Codecs::FlashSvAdpcm, Codecs::Flv1Nellymoser,
-                     Codecs::Flv1Speex, Codecs::Flv1Pcm})
+                     Codecs::Flv1Speex, Codecs::Flv1Pcm, Codecs::HevcAac, Codecs::HevcAacExtended})
         for (Layout l : {Layout::Flv, Layout::FlvIndexed, Layout::FlvBare})
             out.push_back({numberedClip(c, l), std::string(codecsName(c)) + "/" + layoutName(l)});
-    for (Codecs c : {Codecs::H264Aac, Codecs::H264Mp3})
+    for (Codecs c : {Codecs::H264Aac, Codecs::H264Mp3, Codecs::HevcAac})
         out.push_back({numberedClip(c, Layout::Mp4), std::string(codecsName(c)) + "/mp4"});
     if (const QString vp6a = vp6aSamplePath(); !vp6a.isEmpty()) out.push_back({vp6a, "vp6a"});
     return out;

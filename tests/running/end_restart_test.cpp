@@ -1,5 +1,6 @@
 // At the end of a file the play/pause button starts it again from the start, with its
-// picture and its sound, for every pair of codecs a Flash Video file may carry.
+// picture and its sound, for every pair of codecs a Flash Video file may carry (HEVC too,
+// under the number streaming sites give it and in the extended layout).
 #include "movie_fixture.h"
 
 #include "display/video_surface.h"
@@ -26,9 +27,9 @@ protected:
 
 TEST_F(EndRestart, PlayPauseAtTheEndPlaysAgainFromTheStartWithSound) {
     const QPointF button(14, num("controlpanel._y") + 13);
-    for (Codecs codecs :
-         {Codecs::Flv1Mp3, Codecs::H264Aac, Codecs::FlashSvAdpcm, Codecs::Flv1Nellymoser,
-          Codecs::Flv1Speex, Codecs::Flv1Pcm, Codecs::H264Mp3}) {
+    for (Codecs codecs : {Codecs::Flv1Mp3, Codecs::H264Aac, Codecs::FlashSvAdpcm,
+                          Codecs::Flv1Nellymoser, Codecs::Flv1Speex, Codecs::Flv1Pcm,
+                          Codecs::H264Mp3, Codecs::HevcAac, Codecs::HevcAacExtended}) {
         SCOPED_TRACE(codecsName(codecs));
         set("Ff", numberedClip(codecs, Layout::Flv));
         // To the end: the position reaches the duration and stays.

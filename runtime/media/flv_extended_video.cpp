@@ -1,0 +1,125 @@
+#include "media/flv_extended_video.h"
+
+extern "C" {
+#include <libavcodec/packet.h>
+#include <libavformat/avformat.h>
+#include <libavutil/mathematics.h>
+#include <libavutil/mem.h>
+}
+
+#include <cstdlib>
+#include <cstring>
+
+namespace zimo::media {
+
+namespace {
+
+constexpr int kVideoTag = 9;
+constexpr std::uint8_t kExtended = 0x80;
+// Packet types: of both layouts, then of the extended one only, then ours: a picture of
+// the extended layout whose composition time follows the (rewritten) FourCC, so its units
+// start three bytes later.
+enum : std::uint8_t {
+    kSetup = 0,
+    kPicture = 1,
+    kSequenceEnd = 2,
+    kPictureShownAsDecoded = 3,
+    kPictureCompositionAfter = 0x7f
+};
+constexpr int kHeadSize = 4; // packet type, composition time
+// A composition time further from the decoding time than this is nonsense, and ignored.
+constexpr int kMaxCompositionMs = 15 * 60 * 1000;
+
+int signed24(const std::uint8_t* p) {
+    const int v = (p[0] << 16) | (p[1] << 8) | p[2];
+    return v >= 0x800000 ? v - 0x1000000 : v;
+}
+
+} // namespace
+
+bool isExtendedVideoTag(std::span<const std::uint8_t, kFlvExtendedTagHead> tag, int from, int to) {
+    // Of a video tag not encrypted, its stream id 0, the top bit of its flags, the FourCC.
+    constexpr char kFourCc[] = "hvc1";
+    for (int k = from; k < to; ++k) {
+        const std::uint8_t b = tag[static_cast<std::size_t>(k)];
+        const bool fits = k == 0    ? b == kVideoTag
+                          : k < 8   ? true
+                          : k < 11  ? b == 0
+                          : k == 11 ? (b & kExtended) != 0
+                                    : b == static_cast<std::uint8_t>(kFourCc[k - 12]);
+        if (!fits) return false;
+    }
+    return true;
+}
+
+void rewriteExtendedVideoHead(std::span<std::uint8_t, 5> body) {
+    const std::uint8_t type = body[0] & 0x0f;
+    body[0] = static_cast<std::uint8_t>((body[0] & 0x70) | kFlvHevcCodec);
+    body[1] = type == kSetup                   ? kSetup
+              : type == kPicture               ? kPictureCompositionAfter
+              : type == kPictureShownAsDecoded ? kPicture
+                                               : kSequenceEnd; // or anything else: no picture
+    body[2] = body[3] = body[4] = 0;
+}
+
+std::optional<FlvHevcPicture> flvHevcPicture(std::span<const std::uint8_t> body) {
+    if (body.size() <= kHeadSize) return std::nullopt;
+    int offset = kHeadSize;
+    const std::uint8_t* composition = body.data() + 1;
+    if (body[0] == kPictureCompositionAfter) {
+        offset += 3;
+        composition = body.data() + kHeadSize;
+        if (body.size() <= static_cast<std::size_t>(offset)) return std::nullopt;
+    } else if (body[0] != kPicture) {
+        return std::nullopt;
+    }
+    const int ms = signed24(composition);
+    return FlvHevcPicture{offset, std::abs(ms) <= kMaxCompositionMs ? ms : 0};
+}
+
+std::span<const std::uint8_t> flvHevcSetup(std::span<const std::uint8_t> body) {
+    if (body.size() <= kHeadSize || body[0] != kSetup) return {};
+    return body.subspan(kHeadSize);
+}
+
+bool adoptFlvHevc(AVStream& stream, std::span<const std::uint8_t> setup) {
+    AVCodecParameters& par = *stream.codecpar;
+    if (par.codec_type != AVMEDIA_TYPE_VIDEO || par.codec_id != AV_CODEC_ID_NONE ||
+        par.codec_tag != kFlvHevcCodec)
+        return false;
+    par.codec_id = AV_CODEC_ID_HEVC;
+    if (!setup.empty() && !par.extradata) {
+        auto* data =
+            static_cast<std::uint8_t*>(av_mallocz(setup.size() + AV_INPUT_BUFFER_PADDING_SIZE));
+        if (data) {
+            std::memcpy(data, setup.data(), setup.size());
+            par.extradata = data;
+            par.extradata_size = static_cast<int>(setup.size());
+        }
+    }
+    return true;
+}
+
+bool FlvHevcPackets::unwrap(AVPacket& packet, AVRational timeBase) {
+    const std::span<const std::uint8_t> body(packet.data, static_cast<std::size_t>(packet.size));
+    if (const auto setup = flvHevcSetup(body); !setup.empty()) {
+        setup_.assign(setup.begin(), setup.end());
+        return false;
+    }
+    const auto picture = flvHevcPicture(body);
+    if (!picture) return false;
+    if (packet.dts != AV_NOPTS_VALUE)
+        packet.pts =
+            packet.dts + av_rescale_q(picture->compositionMs, AVRational{1, 1000}, timeBase);
+    packet.data += picture->offset;
+    packet.size -= picture->offset;
+    if (!setup_.empty()) {
+        if (std::uint8_t* sd =
+                av_packet_new_side_data(&packet, AV_PKT_DATA_NEW_EXTRADATA, setup_.size()))
+            std::memcpy(sd, setup_.data(), setup_.size());
+        setup_.clear();
+    }
+    return true;
+}
+
+} // namespace zimo::media

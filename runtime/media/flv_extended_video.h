@@ -1,0 +1,71 @@
+// Pictures in Flash Video in codecs beyond Flash's own, which the demuxer does not know:
+//  - HEVC under codec number 12, as Chinese streaming sites record their broadcasts, laid
+//    out as H.264 is: a packet type, a composition time, then the configuration record or
+//    the NAL units behind their lengths;
+//  - the extended layout newer recorders write: the top bit of the first byte set, a
+//    packet type in its low bits, the codec named by a FourCC ('hvc1'), then a composition
+//    time for pictures decoded out of order, and the record or the units.
+// The demuxer is shown the second in the layout of the first (the input rewrites the first
+// bytes of each such tag); it gives the stream no codec and each tag's body as it stands,
+// which is made here into what a decoder takes.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+extern "C" {
+#include <libavutil/rational.h>
+}
+
+struct AVPacket;
+struct AVStream;
+
+namespace zimo::media {
+
+inline constexpr int kFlvHevcCodec = 12;
+
+// A video tag's header and the first bytes of its body, as far as the FourCC.
+inline constexpr int kFlvExtendedTagHead = 16;
+// Whether the bytes are such a tag in the extended layout, of a codec played here; or
+// whether those from `from` up to `to` may be part of one.
+bool isExtendedVideoTag(std::span<const std::uint8_t, kFlvExtendedTagHead> tag, int from = 0,
+                        int to = kFlvExtendedTagHead);
+// Rewrites the first bytes of such a tag's body (its flags and FourCC) into codec number
+// 12's layout: the frame type with the codec number, then the packet type and a
+// composition time of 0. A picture whose composition time follows gets a packet type of
+// our own, which says it is there.
+void rewriteExtendedVideoHead(std::span<std::uint8_t, 5> body);
+
+// Of a tag body under codec number 12 after its first byte, as the demuxer gives it: where
+// the picture starts and how long after its decoding time it is shown, or nothing for a
+// body that is no picture (a record, the end of the sequence, or too short to be one).
+struct FlvHevcPicture {
+    int offset = 0;
+    int compositionMs = 0;
+};
+std::optional<FlvHevcPicture> flvHevcPicture(std::span<const std::uint8_t> body);
+// The configuration record such a body carries, if it is one.
+std::span<const std::uint8_t> flvHevcSetup(std::span<const std::uint8_t> body);
+
+// Makes a stream the demuxer gave no codec for that number an HEVC stream, set up by the
+// configuration record `setup` when the file's first tags gave one. Whether it was such a
+// stream.
+bool adoptFlvHevc(AVStream& stream, std::span<const std::uint8_t> setup);
+
+// The packets of such a stream, in the order they are read.
+class FlvHevcPackets {
+public:
+    // Makes a tag's body the picture it carries, at its presentation time (`timeBase` is
+    // the stream's); a configuration record goes with the next picture as the decoder's
+    // new set-up. False for a packet that carries no picture.
+    bool unwrap(AVPacket& packet, AVRational timeBase);
+    // After a seek: a record read before it does not go with the pictures after it.
+    void reset() { setup_.clear(); }
+
+private:
+    std::vector<std::uint8_t> setup_;
+};
+
+} // namespace zimo::media

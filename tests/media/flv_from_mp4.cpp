@@ -1,0 +1,122 @@
+#include "flv_from_mp4.h"
+
+#include "amf_writer.h"
+
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
+#include <QFile>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+namespace zimo::media::test {
+
+namespace {
+
+constexpr int kAudioTag = 8;
+constexpr int kVideoTag = 9;
+constexpr int kHevc = 12;
+constexpr std::uint32_t kHvc1 = 0x68766331; // 'hvc1', as the extended layout's metadata says
+// AAC (44 kHz, 16-bit, stereo: what Flash says of all AAC), then its configuration or a frame.
+const QByteArray kAacSetup("\xaf\x00", 2);
+const QByteArray kAacFrame("\xaf\x01", 2);
+
+QByteArray bytes(const std::uint8_t* data, int size) {
+    return {reinterpret_cast<const char*>(data), size};
+}
+
+// onMetaData with the keyframes' times and places when `keyFrames` is given.
+QByteArray metadata(double duration, const AVCodecParameters& video, bool extended,
+                    const std::vector<std::pair<double, double>>* keyFrames) {
+    AmfWriter w;
+    w.string("onMetaData").beginEcmaArray(0);
+    w.name("duration").number(duration);
+    w.name("width").number(video.width);
+    w.name("height").number(video.height);
+    w.name("videocodecid").number(extended ? kHvc1 : kHevc);
+    w.name("audiocodecid").number(10);
+    if (keyFrames) {
+        w.name("keyframes").beginObject();
+        w.name("times").strictArray(static_cast<std::uint32_t>(keyFrames->size()));
+        for (const auto& k : *keyFrames)
+            w.number(k.first);
+        w.name("filepositions").strictArray(static_cast<std::uint32_t>(keyFrames->size()));
+        for (const auto& k : *keyFrames)
+            w.number(k.second);
+        w.end();
+    }
+    w.end();
+    return flvTag(18, w.bytes);
+}
+
+} // namespace
+
+bool writeHevcFlv(const QString& mp4, const QString& flv, Layout layout, bool extended) {
+    AVFormatContext* raw = nullptr;
+    if (avformat_open_input(&raw, mp4.toUtf8().constData(), nullptr, nullptr) < 0) return false;
+    const std::unique_ptr<AVFormatContext, void (*)(AVFormatContext*)> in(
+        raw, [](AVFormatContext* c) { avformat_close_input(&c); });
+    if (avformat_find_stream_info(raw, nullptr) < 0) return false;
+    const int v = av_find_best_stream(raw, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    const int a = av_find_best_stream(raw, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+    if (v < 0 || raw->streams[v]->codecpar->codec_id != AV_CODEC_ID_HEVC) return false;
+    const AVCodecParameters& video = *raw->streams[v]->codecpar;
+
+    // The flags, packet type and composition time, or the flags and FourCC and the time.
+    const auto videoHead = [extended](bool key, int type, int composition) {
+        AmfWriter w;
+        if (!extended) return w.u8((key ? 0x10 : 0x20) | kHevc).u8(type).u24(composition).bytes;
+        const bool timed = type == 1 && composition != 0;
+        w.u8(0x80 | (key ? 0x10 : 0x20) | (type == 1 && !timed ? 3 : type)).u32(kHvc1);
+        return timed ? w.u24(composition).bytes : w.bytes;
+    };
+    QByteArray body =
+        flvTag(kVideoTag, videoHead(true, 0, 0) + bytes(video.extradata, video.extradata_size));
+    if (a >= 0) {
+        const AVCodecParameters& audio = *raw->streams[a]->codecpar;
+        body += flvTag(kAudioTag, kAacSetup + bytes(audio.extradata, audio.extradata_size));
+    }
+    std::vector<std::pair<double, double>> keyFrames; // time, offset in the body
+    std::unique_ptr<AVPacket, void (*)(AVPacket*)> p(av_packet_alloc(),
+                                                     [](AVPacket* q) { av_packet_free(&q); });
+    std::int64_t first = AV_NOPTS_VALUE; // in milliseconds
+    double last = 0;
+    std::uint32_t lastPicture = 0; // in milliseconds
+    while (av_read_frame(raw, p.get()) >= 0) {
+        const AVRational tb = raw->streams[p->stream_index]->time_base;
+        const std::int64_t dts = av_rescale_q(p->dts, tb, {1, 1000});
+        const std::int64_t pts = av_rescale_q(p->pts, tb, {1, 1000});
+        if (first == AV_NOPTS_VALUE) first = dts;
+        const auto ms = static_cast<std::uint32_t>(dts - first);
+        last = std::max(last, (pts - first) / 1000.0);
+        if (p->stream_index == v) {
+            const bool key = p->flags & AV_PKT_FLAG_KEY;
+            if (key) keyFrames.emplace_back(ms / 1000.0, body.size());
+            lastPicture = ms;
+            body += flvTag(kVideoTag,
+                           videoHead(key, 1, static_cast<int>(pts - dts)) + bytes(p->data, p->size),
+                           ms);
+        } else if (p->stream_index == a) {
+            body += flvTag(kAudioTag, kAacFrame + bytes(p->data, p->size), ms);
+        }
+        av_packet_unref(p.get());
+    }
+    if (extended) body += flvTag(kVideoTag, videoHead(true, 2, 0), lastPicture);
+    QByteArray file = flvHeader();
+    if (layout == Layout::FlvIndexed) {
+        // Numbers are of one size, so the places are known from the tag's size.
+        const qsizetype start = file.size() + metadata(last, video, extended, &keyFrames).size();
+        for (auto& k : keyFrames)
+            k.second += start;
+        file += metadata(last, video, extended, &keyFrames);
+    } else if (layout == Layout::Flv) {
+        file += metadata(last, video, extended, nullptr);
+    }
+    QFile out(flv);
+    return layout != Layout::Mp4 && out.open(QIODevice::WriteOnly) && out.write(file + body) > 0;
+}
+
+} // namespace zimo::media::test
