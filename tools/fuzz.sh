@@ -63,9 +63,19 @@ for target in $targets; do
     kept=$root/tests/media/fuzz_inputs/${target#fuzz_}
     [ -d "$kept" ] && extra+=("$kept")
     echo "== $target, ${seconds}s"
+    # libFuzzer's exit status says whether it found a failing input, which it writes
+    # beside its log.
+    mkdir -p "$build/findings"
+    log=$build/findings/$target.log
+    status=0
     "$build/bin/$target" -max_total_time="$seconds" -rss_limit_mb=2048 -print_final_stats=1 \
-        "$corpus" "${extra[@]}" 2>&1 |
-        grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb|==[0-9]+==ERROR|SUMMARY)' || true
-    # libFuzzer's exit status says whether it found a crash.
-    [ "${PIPESTATUS[0]}" -eq 0 ] || { echo "$target found a failing input"; exit 1; }
+        -artifact_prefix="$build/findings/$target-" "$corpus" "${extra[@]}" >"$log" 2>&1 ||
+        status=$?
+    grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb|==[0-9]+==ERROR|SUMMARY)' "$log" ||
+        true
+    if [ "$status" -ne 0 ]; then
+        grep -E -A30 '==[0-9]+== ?ERROR|^terminate called' "$log" | head -60 || true
+        echo "$target found a failing input (exit $status): $(grep -o "$build/findings/$target-[^ ]*" "$log" | tail -1)"
+        exit 1
+    fi
 done
