@@ -97,11 +97,12 @@ FlvHead readFlvHead(MediaSource& source) {
                 if (const auto picture = flvHevcPicture(body); picture && !hevcPictureSeen) {
                     hevcPictureSeen = true;
                     head.hevcFirstCompositionMs = picture->compositionMs;
-                } else if (!flvHevcSetup(body).empty() && head.hevcSetup.empty() &&
+                } else if (!flvHevcSetup(body).empty() && head.hevcSetup.empty() && size > 5 &&
                            size <= kMaxHevcSetupBytes &&
                            fetch(source, dataOffset, size, false, buf)) {
                     // The record, behind the packet type and composition time (or the
-                    // FourCC) alike.
+                    // FourCC) alike; the first bytes looked at may lie past a tag shorter
+                    // than them.
                     head.hevcSetup.assign(buf.begin() + 5, buf.end());
                 }
                 pictureSetupOpen = !hevcPictureSeen || head.hevcSetup.empty();
