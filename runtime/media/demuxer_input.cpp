@@ -1,6 +1,6 @@
 #include "media/demuxer_input.h"
 
-#include "media/flv_extended_video.h"
+#include "media/flv_added_codecs.h"
 
 extern "C" {
 #include <libavformat/avformat.h>

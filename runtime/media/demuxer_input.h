@@ -4,7 +4,7 @@
 //    the next tag through junk or a long run of zeros), and
 //  - can hide single bytes from the demuxer (it sees 0 there), and
 //  - can show Flash Video's extended video tags in the older layout the demuxer passes
-//    through (see flv_extended_video.h).
+//    through (see flv_added_codecs.h).
 // Not thread-safe; it belongs to the thread of its demuxer.
 #pragma once
 

@@ -1,7 +1,7 @@
 #include "media/flv_metadata.h"
 
 #include "media/amf0.h"
-#include "media/flv_extended_video.h"
+#include "media/flv_added_codecs.h"
 
 #include <algorithm>
 #include <array>
@@ -16,8 +16,8 @@ constexpr int kTagHeaderSize = 11;
 constexpr int kVideoTag = 9;
 constexpr int kScriptTag = 18;
 constexpr int kAvcCodec = 7;
-// No configuration record of an HEVC stream is near this large.
-constexpr std::uint32_t kMaxHevcSetupBytes = 64 * 1024;
+// No configuration record of a video stream is near this large.
+constexpr std::uint32_t kMaxAddedSetupBytes = 64 * 1024;
 // Metadata sits in the first tags; a search never walks further than this.
 constexpr int kMaxTagsSearched = 64;
 // Nor does it read more script data than this in all.
@@ -64,7 +64,7 @@ FlvHead readFlvHead(MediaSource& source) {
     // Until the first picture shows how the stream is framed, or the parameter sets come;
     // beyond the first tags only while pictures that lack them have been met.
     bool pictureSetupOpen = head.announcesPictures;
-    bool hevcPictureSeen = false;
+    bool addedPictureSeen = false;
     for (int i = 0;; ++i) {
         const bool scripts = i < kMaxTagsSearched && scriptBytes < kMaxScriptBytes;
         const bool pictures = pictureSetupOpen && offset < kFlvSetupSearchBytes &&
@@ -92,20 +92,20 @@ FlvHead readFlvHead(MediaSource& source) {
                     rewriteExtendedVideoHead(std::span<std::uint8_t, 5>(buf.data(), 5));
                 }
             }
-            if ((buf[0] & 0x0f) == kFlvHevcCodec && buf.size() >= 5) {
+            if (isFlvAddedCodec(buf[0] & 0x0f) && buf.size() >= 5) {
                 const std::span<const std::uint8_t> body(buf.data() + 1, buf.size() - 1);
-                if (const auto picture = flvHevcPicture(body); picture && !hevcPictureSeen) {
-                    hevcPictureSeen = true;
-                    head.hevcFirstCompositionMs = picture->compositionMs;
-                } else if (!flvHevcSetup(body).empty() && head.hevcSetup.empty() && size > 5 &&
-                           size <= kMaxHevcSetupBytes &&
+                if (const auto picture = flvAddedPicture(body); picture && !addedPictureSeen) {
+                    addedPictureSeen = true;
+                    head.addedFirstCompositionMs = picture->compositionMs;
+                } else if (!flvAddedSetup(body).empty() && head.addedSetup.empty() && size > 5 &&
+                           size <= kMaxAddedSetupBytes &&
                            fetch(source, dataOffset, size, false, buf)) {
                     // The record, behind the packet type and composition time (or the
                     // FourCC) alike; the first bytes looked at may lie past a tag shorter
                     // than them.
-                    head.hevcSetup.assign(buf.begin() + 5, buf.end());
+                    head.addedSetup.assign(buf.begin() + 5, buf.end());
                 }
-                pictureSetupOpen = !hevcPictureSeen || head.hevcSetup.empty();
+                pictureSetupOpen = !addedPictureSeen || head.addedSetup.empty();
                 continue;
             }
             if ((buf[0] & 0x0f) != kAvcCodec || buf.size() < 2 || buf[1] == 0) {

@@ -30,12 +30,12 @@ struct FlvHead {
     // first kFlvSetupSearchBytes: no decoder can take them, and FFmpeg refuses a file
     // whose first pictures they are.
     std::vector<std::int64_t> picturesBeforeSetup;
-    // Of HEVC pictures under codec number 12 or in the extended layout (see
-    // flv_extended_video.h), when they come within the search before any picture of
-    // another codec: their configuration record, and how long after its decoding time the
-    // first picture is shown (its composition time, in milliseconds).
-    std::vector<std::uint8_t> hevcSetup;
-    int hevcFirstCompositionMs = 0;
+    // Of pictures in a codec added after Flash (see flv_added_codecs.h), when they come
+    // within the search before any picture of another codec: their configuration record,
+    // and how long after its decoding time the first picture is shown (its composition
+    // time, in milliseconds).
+    std::vector<std::uint8_t> addedSetup;
+    int addedFirstCompositionMs = 0;
     bool extendedPictures = false; // in the extended layout
     // The streams the header says the file has.
     bool announcesPictures = true;

@@ -119,7 +119,7 @@ std::optional<double> MediaFile::Impl::streamStart(int index) const {
     const AVStream* st = fmt->streams[index];
     if (st->start_time == AV_NOPTS_VALUE) return std::nullopt;
     return toSeconds(st->start_time, st->time_base) +
-           (index == flvHevcIndex ? flvHevcShownAfter : 0.0);
+           (index == flvAddedIndex ? flvAddedShownAfter : 0.0);
 }
 
 void MediaFile::Impl::chooseOrigin() {
@@ -146,7 +146,7 @@ bool MediaFile::Impl::readNext() {
         const int index = packet->stream_index;
         if (index != videoIndex && index != audioIndex && !takeUpLateSound(index)) continue;
         input->packetTaken();
-        if (index == flvHevcIndex && !flvHevc.unwrap(*packet, fmt->streams[index]->time_base))
+        if (index == flvAddedIndex && !flvAdded.unwrap(*packet, fmt->streams[index]->time_base))
             continue;
         moveTimes(packet.get(), origin);
         const AVRational tb = fmt->streams[index]->time_base;
@@ -258,7 +258,7 @@ double MediaFile::Impl::pictureInterval() const {
 
 void MediaFile::Impl::forgetReadAhead() {
     pending.clear();
-    flvHevc.reset();
+    flvAdded.reset();
     timeline.reset();
 }
 
@@ -365,9 +365,9 @@ std::unique_ptr<MediaFile> MediaFile::open(std::unique_ptr<MediaSource> source,
     if (avformat_find_stream_info(raw, nullptr) < 0 || input.interrupted()) return nullptr;
 
     for (unsigned i = 0; i < raw->nb_streams && flv; ++i) {
-        if (impl->flvHevcIndex < 0 && adoptFlvHevc(*raw->streams[i], head.hevcSetup)) {
-            impl->flvHevcIndex = static_cast<int>(i);
-            impl->flvHevcShownAfter = head.hevcFirstCompositionMs / 1000.0;
+        if (impl->flvAddedIndex < 0 && adoptFlvAddedCodec(*raw->streams[i], head.addedSetup)) {
+            impl->flvAddedIndex = static_cast<int>(i);
+            impl->flvAddedShownAfter = head.addedFirstCompositionMs / 1000.0;
         }
     }
     for (unsigned i = 0; i < raw->nb_streams; ++i) {

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "media/decoder_setups.h"
-#include "media/flv_extended_video.h"
+#include "media/flv_added_codecs.h"
 #include "media/flv_timeline.h"
 #include "media/media_file.h"
 
@@ -51,13 +51,13 @@ struct MediaFile::Impl {
     PacketPtr packet{av_packet_alloc()};
     int videoIndex = -1;
     int audioIndex = -1;
-    int leadIndex = -1;    // the stream seeks are judged by: the picture's, else the sound's
-    int videoTurns = 0;    // quarter turns clockwise the container says the picture is shown by
-    int flvHevcIndex = -1; // the stream of HEVC pictures under Flash Video's codec number 12
-    FlvHevcPackets flvHevc;
+    int leadIndex = -1;     // the stream seeks are judged by: the picture's, else the sound's
+    int videoTurns = 0;     // quarter turns clockwise the container says the picture is shown by
+    int flvAddedIndex = -1; // the stream of pictures in a codec added after Flash
+    FlvAddedPackets flvAdded;
     // How long after the first of them starts decoding it is shown: the demuxer, not
     // knowing their composition times, starts the stream at its decoding time.
-    double flvHevcShownAfter = 0;
+    double flvAddedShownAfter = 0;
     MediaInfo info;
     Options options; // the decoders' part of what the file was opened with
     std::optional<AmfValue> metadata;

@@ -9,11 +9,14 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <map>
 
 namespace zimo::media::test {
 
 namespace {
+
+constexpr std::size_t kCodecsCount = static_cast<std::size_t>(Codecs::Vp9AacExtended) + 1;
 
 QTemporaryDir& folder() {
     static QTemporaryDir dir;
@@ -96,9 +99,11 @@ bool runFfmpeg(const QStringList& arguments, const QString& out) {
 } // namespace
 
 const char* codecsName(Codecs codecs) {
-    constexpr const char* kNames[] = {"flv1_mp3",        "h264_aac",   "flashsv_adpcm",
-                                      "flv1_nellymoser", "flv1_speex", "flv1_pcm",
-                                      "h264_mp3",        "hevc_aac",   "hevc_aac_extended"};
+    constexpr const char* kNames[] = {"flv1_mp3",         "h264_aac",        "flashsv_adpcm",
+                                      "flv1_nellymoser",  "flv1_speex",      "flv1_pcm",
+                                      "h264_mp3",         "hevc_aac",        "hevc_aac_extended",
+                                      "av1_aac_extended", "vp9_aac_extended"};
+    static_assert(std::size(kNames) == kCodecsCount);
     return kNames[static_cast<int>(codecs)];
 }
 
@@ -115,17 +120,20 @@ QString numberedClip(Codecs codecs, Layout layout) {
         QStringLiteral("numbered-%1-%2.%3")
             .arg(codecsName(codecs), layoutName(layout),
                  layout == Layout::Mp4 ? QStringLiteral("mp4") : QStringLiteral("flv")));
-    const bool extended = codecs == Codecs::HevcAacExtended;
+    // Written from the MP4 of the same codecs.
+    const bool extended = codecs >= Codecs::HevcAacExtended;
     if ((codecs == Codecs::HevcAac || extended) && layout != Layout::Mp4) {
-        const bool ok =
-            writeHevcFlv(numberedClip(Codecs::HevcAac, Layout::Mp4), out, layout, extended);
+        const Codecs mp4 = codecs == Codecs::HevcAacExtended ? Codecs::HevcAac : codecs;
+        const bool ok = writeAddedCodecFlv(numberedClip(mp4, Layout::Mp4), out, layout, extended);
         EXPECT_TRUE(ok) << "could not write " << out.toStdString();
         return made[key] = ok ? out : QString();
     }
     constexpr const char* kEncoders[][2] = {
-        {"flv", "libmp3lame"},     {"libx264", "aac"},  {"flashsv", "adpcm_swf"},
-        {"flv", "nellymoser"},     {"flv", "libspeex"}, {"flv", "pcm_s16le"},
-        {"libx264", "libmp3lame"}, {"libx265", "aac"},  {"libx265", "aac"}};
+        {"flv", "libmp3lame"},     {"libx264", "aac"},   {"flashsv", "adpcm_swf"},
+        {"flv", "nellymoser"},     {"flv", "libspeex"},  {"flv", "pcm_s16le"},
+        {"libx264", "libmp3lame"}, {"libx265", "aac"},   {"libx265", "aac"},
+        {"libaom-av1", "aac"},     {"libvpx-vp9", "aac"}};
+    static_assert(std::size(kEncoders) == kCodecsCount);
     const auto& encoders = kEncoders[static_cast<int>(codecs)];
     const bool speex = codecs == Codecs::Flv1Speex;
     QStringList a{

@@ -41,8 +41,10 @@ enum class Codecs {
     Flv1Speex,
     Flv1Pcm,
     H264Mp3,
-    HevcAac,        // under codec number 12
-    HevcAacExtended // in the extended layout
+    HevcAac,         // under codec number 12
+    HevcAacExtended, // in the extended layout
+    Av1AacExtended,
+    Vp9AacExtended
 };
 // How the file is laid out: FFmpeg's FLV (onMetaData without a keyframe index), the same
 // with a keyframe index, without any onMetaData, or MP4.

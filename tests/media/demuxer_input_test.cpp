@@ -10,6 +10,7 @@ extern "C" {
 #include <libavformat/avio.h>
 }
 
+#include <cstring>
 #include <functional>
 
 namespace zimo::media {
@@ -52,27 +53,37 @@ TEST(DemuxerInput, LaterFileHeadersReadAsEmptyTags) {
 }
 
 // A video tag in the extended layout reads with its flags and FourCC in the older layout
-// of codec number 12; tags that only look alike read as they are.
+// its codec's number would have; tags that only look alike read as they are.
 TEST(DemuxerInput, ExtendedVideoTagsReadInTheOlderLayout) {
-    // A key frame's tag whose composition time follows its FourCC, of 300 bytes at 1.5 s.
+    // A key frame's tag of HEVC whose composition time follows its FourCC, of 300 bytes
+    // at 1.5 s; then the older layout's flags, packet type and composition time.
     const QByteArray tag("\x09\x00\x01\x2c\x00\x05\xdc\x00\x00\x00\x00\x91hvc1", 16);
-    const QByteArray rewritten("\x1c\x7f\x00\x00\x00", 5);
-    struct Row {
+    const auto with = [&](int at, const char* bytes) {
+        return QByteArray(tag).replace(at, static_cast<int>(std::strlen(bytes)), bytes);
+    };
+    const struct {
         const char* name;
         QByteArray bytes;
-        bool rewrites;
-    };
-    const Row rows[] = {{"the tag", tag, true},
-                        {"another FourCC", QByteArray(tag).replace(12, 4, "hvc2"), false},
-                        {"the top bit clear", QByteArray(tag).replace(11, 1, "\x11"), false},
-                        {"a stream id", QByteArray(tag).replace(10, 1, "\x01"), false},
-                        {"a sound tag", QByteArray(tag).replace(0, 1, "\x08"), false}};
-    for (const Row& row : rows) {
+        QByteArray rewritten; // none where the tag reads as it is
+    } rows[] = {{"HEVC, a composition time after", tag, QByteArray("\x1c\x7f\x00\x00\x00", 5)},
+                {"HEVC, none", with(11, "\x93"), QByteArray("\x1c\x01\x00\x00\x00", 5)},
+                {"HEVC's record", with(11, "\x90"), QByteArray("\x1c\x00\x00\x00\x00", 5)},
+                {"an AV1 picture between",
+                 with(11, "\xa1"
+                          "av01"),
+                 QByteArray("\x2d\x01\x00\x00\x00", 5)},
+                {"the end of VP9", with(11, "\x92vp09"), QByteArray("\x1e\x02\x00\x00\x00", 5)},
+                {"another FourCC", with(12, "hvc2"), {}},
+                {"the top bit clear", with(11, "\x11"), {}},
+                {"a stream id", with(10, "\x01"), {}},
+                {"a sound tag", with(0, "\x08"), {}}};
+    for (const auto& row : rows) {
         for (const int at : kAtTheEdge) {
             QByteArray data = QByteArray(70000, '\x55');
             data.replace(at, row.bytes.size(), row.bytes);
             QByteArray want = data;
-            if (row.rewrites) want.replace(at + 11, rewritten.size(), rewritten);
+            if (!row.rewritten.isEmpty())
+                want.replace(at + 11, row.rewritten.size(), row.rewritten);
             EXPECT_EQ(readThrough(data, [](DemuxerInput& in) { in.rewriteExtendedVideo(); }), want)
                 << row.name << " at " << at;
         }

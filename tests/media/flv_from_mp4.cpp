@@ -9,6 +9,7 @@ extern "C" {
 #include <QFile>
 
 #include <algorithm>
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -18,8 +19,19 @@ namespace {
 
 constexpr int kAudioTag = 8;
 constexpr int kVideoTag = 9;
-constexpr int kHevc = 12;
-constexpr std::uint32_t kHvc1 = 0x68766331; // 'hvc1', as the extended layout's metadata says
+// The codecs, by their number in the older layout and their FourCC in the extended one
+// (which the metadata gives as a number too).
+struct Codec {
+    AVCodecID id;
+    int number;
+    std::uint32_t fourCc;
+    bool compositionTime; // in the extended layout
+};
+constexpr Codec kCodecs[] = {{AV_CODEC_ID_HEVC, 12, 0x68766331, true},
+                             {AV_CODEC_ID_AV1, 13, 0x61763031, false},
+                             {AV_CODEC_ID_VP9, 14, 0x76703039, false}};
+// A VP9 configuration record: version and flags, then profile 0, level 1, 8 bits 4:2:0.
+const QByteArray kVp9Setup("\x01\x00\x00\x00\x00\x0a\x80\x00\x00\x00\x00\x00", 12);
 // AAC (44 kHz, 16-bit, stereo: what Flash says of all AAC), then its configuration or a frame.
 const QByteArray kAacSetup("\xaf\x00", 2);
 const QByteArray kAacFrame("\xaf\x01", 2);
@@ -29,14 +41,14 @@ QByteArray bytes(const std::uint8_t* data, int size) {
 }
 
 // onMetaData with the keyframes' times and places when `keyFrames` is given.
-QByteArray metadata(double duration, const AVCodecParameters& video, bool extended,
+QByteArray metadata(double duration, const AVCodecParameters& video, double codecId,
                     const std::vector<std::pair<double, double>>* keyFrames) {
     AmfWriter w;
     w.string("onMetaData").beginEcmaArray(0);
     w.name("duration").number(duration);
     w.name("width").number(video.width);
     w.name("height").number(video.height);
-    w.name("videocodecid").number(extended ? kHvc1 : kHevc);
+    w.name("videocodecid").number(codecId);
     w.name("audiocodecid").number(10);
     if (keyFrames) {
         w.name("keyframes").beginObject();
@@ -54,7 +66,7 @@ QByteArray metadata(double duration, const AVCodecParameters& video, bool extend
 
 } // namespace
 
-bool writeHevcFlv(const QString& mp4, const QString& flv, Layout layout, bool extended) {
+bool writeAddedCodecFlv(const QString& mp4, const QString& flv, Layout layout, bool extended) {
     AVFormatContext* raw = nullptr;
     if (avformat_open_input(&raw, mp4.toUtf8().constData(), nullptr, nullptr) < 0) return false;
     const std::unique_ptr<AVFormatContext, void (*)(AVFormatContext*)> in(
@@ -62,19 +74,26 @@ bool writeHevcFlv(const QString& mp4, const QString& flv, Layout layout, bool ex
     if (avformat_find_stream_info(raw, nullptr) < 0) return false;
     const int v = av_find_best_stream(raw, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     const int a = av_find_best_stream(raw, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
-    if (v < 0 || raw->streams[v]->codecpar->codec_id != AV_CODEC_ID_HEVC) return false;
+    if (v < 0) return false;
     const AVCodecParameters& video = *raw->streams[v]->codecpar;
+    const auto* codec = std::find_if(std::begin(kCodecs), std::end(kCodecs),
+                                     [&](const Codec& c) { return c.id == video.codec_id; });
+    if (codec == std::end(kCodecs)) return false;
+    const double codecId = extended ? codec->fourCc : codec->number;
 
     // The flags, packet type and composition time, or the flags and FourCC and the time.
-    const auto videoHead = [extended](bool key, int type, int composition) {
+    const auto videoHead = [extended, codec](bool key, int type, int composition) {
         AmfWriter w;
-        if (!extended) return w.u8((key ? 0x10 : 0x20) | kHevc).u8(type).u24(composition).bytes;
-        const bool timed = type == 1 && composition != 0;
-        w.u8(0x80 | (key ? 0x10 : 0x20) | (type == 1 && !timed ? 3 : type)).u32(kHvc1);
+        if (!extended)
+            return w.u8((key ? 0x10 : 0x20) | codec->number).u8(type).u24(composition).bytes;
+        const bool timed = type == 1 && composition != 0 && codec->compositionTime;
+        w.u8(0x80 | (key ? 0x10 : 0x20) | (type == 1 && !timed ? 3 : type)).u32(codec->fourCc);
         return timed ? w.u24(composition).bytes : w.bytes;
     };
-    QByteArray body =
-        flvTag(kVideoTag, videoHead(true, 0, 0) + bytes(video.extradata, video.extradata_size));
+    const QByteArray setup = video.extradata_size > 0
+                                 ? bytes(video.extradata, video.extradata_size)
+                                 : (video.codec_id == AV_CODEC_ID_VP9 ? kVp9Setup : QByteArray());
+    QByteArray body = flvTag(kVideoTag, videoHead(true, 0, 0) + setup);
     if (a >= 0) {
         const AVCodecParameters& audio = *raw->streams[a]->codecpar;
         body += flvTag(kAudioTag, kAacSetup + bytes(audio.extradata, audio.extradata_size));
@@ -108,12 +127,12 @@ bool writeHevcFlv(const QString& mp4, const QString& flv, Layout layout, bool ex
     QByteArray file = flvHeader();
     if (layout == Layout::FlvIndexed) {
         // Numbers are of one size, so the places are known from the tag's size.
-        const qsizetype start = file.size() + metadata(last, video, extended, &keyFrames).size();
+        const qsizetype start = file.size() + metadata(last, video, codecId, &keyFrames).size();
         for (auto& k : keyFrames)
             k.second += start;
-        file += metadata(last, video, extended, &keyFrames);
+        file += metadata(last, video, codecId, &keyFrames);
     } else if (layout == Layout::Flv) {
-        file += metadata(last, video, extended, nullptr);
+        file += metadata(last, video, codecId, nullptr);
     }
     QFile out(flv);
     return layout != Layout::Mp4 && out.open(QIODevice::WriteOnly) && out.write(file + body) > 0;

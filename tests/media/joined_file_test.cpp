@@ -176,7 +176,7 @@ TEST(JoinedFile, PlaysEveryPartAndSeeksIntoEachOne) {
                 ASSERT_FALSE(part.isEmpty());
                 if (c.hevc) {
                     const QString mp4 = std::exchange(part, scratchPath(name + ".flv"));
-                    ASSERT_TRUE(writeHevcFlv(mp4, part, Layout::Flv));
+                    ASSERT_TRUE(writeAddedCodecFlv(mp4, part, Layout::Flv));
                 }
                 const QByteArray bytes = readFile(part);
                 // Its header and first tag size, then its tags.

@@ -1,13 +1,14 @@
-// Pictures in Flash Video in codecs beyond Flash's own, which the demuxer does not know:
+// Pictures in Flash Video in codecs added after Flash, which the demuxer does not know:
 //  - HEVC under codec number 12, as Chinese streaming sites record their broadcasts, laid
 //    out as H.264 is: a packet type, a composition time, then the configuration record or
-//    the NAL units behind their lengths;
+//    the picture;
 //  - the extended layout newer recorders write: the top bit of the first byte set, a
-//    packet type in its low bits, the codec named by a FourCC ('hvc1'), then a composition
-//    time for pictures decoded out of order, and the record or the units.
+//    packet type in its low bits, the codec named by a FourCC ('hvc1' HEVC, 'av01' AV1,
+//    'vp09' VP9), then for HEVC pictures a composition time, and the record or the picture.
 // The demuxer is shown the second in the layout of the first (the input rewrites the first
-// bytes of each such tag); it gives the stream no codec and each tag's body as it stands,
-// which is made here into what a decoder takes.
+// bytes of each such tag), AV1 and VP9 under numbers of our own it does not know either
+// (13 and 14); it gives the stream no codec and each tag's body as it stands, which is made
+// here into what a decoder takes.
 #pragma once
 
 #include <cstdint>
@@ -24,7 +25,8 @@ struct AVStream;
 
 namespace zimo::media {
 
-inline constexpr int kFlvHevcCodec = 12;
+// Whether a video tag's codec number is one of those.
+bool isFlvAddedCodec(int number);
 
 // A video tag's header and the first bytes of its body, as far as the FourCC.
 inline constexpr int kFlvExtendedTagHead = 16;
@@ -32,30 +34,30 @@ inline constexpr int kFlvExtendedTagHead = 16;
 // whether those from `from` up to `to` may be part of one.
 bool isExtendedVideoTag(std::span<const std::uint8_t, kFlvExtendedTagHead> tag, int from = 0,
                         int to = kFlvExtendedTagHead);
-// Rewrites the first bytes of such a tag's body (its flags and FourCC) into codec number
-// 12's layout: the frame type with the codec number, then the packet type and a
-// composition time of 0. A picture whose composition time follows gets a packet type of
-// our own, which says it is there.
+// Rewrites the first bytes of such a tag's body (its flags and FourCC) into the older
+// layout: the frame type with the codec's number, then the packet type and a composition
+// time of 0. A picture whose composition time follows gets a packet type of our own,
+// which says it is there.
 void rewriteExtendedVideoHead(std::span<std::uint8_t, 5> body);
 
-// Of a tag body under codec number 12 after its first byte, as the demuxer gives it: where
+// Of a tag body in the older layout after its first byte, as the demuxer gives it: where
 // the picture starts and how long after its decoding time it is shown, or nothing for a
 // body that is no picture (a record, the end of the sequence, or too short to be one).
-struct FlvHevcPicture {
+struct FlvAddedPicture {
     int offset = 0;
     int compositionMs = 0;
 };
-std::optional<FlvHevcPicture> flvHevcPicture(std::span<const std::uint8_t> body);
+std::optional<FlvAddedPicture> flvAddedPicture(std::span<const std::uint8_t> body);
 // The configuration record such a body carries, if it is one.
-std::span<const std::uint8_t> flvHevcSetup(std::span<const std::uint8_t> body);
+std::span<const std::uint8_t> flvAddedSetup(std::span<const std::uint8_t> body);
 
-// Makes a stream the demuxer gave no codec for that number an HEVC stream, set up by the
-// configuration record `setup` when the file's first tags gave one. Whether it was such a
-// stream.
-bool adoptFlvHevc(AVStream& stream, std::span<const std::uint8_t> setup);
+// Gives a stream the demuxer left without a codec under one of those numbers its codec,
+// set up by the configuration record `setup` when the file's first tags gave one. Whether
+// it was such a stream.
+bool adoptFlvAddedCodec(AVStream& stream, std::span<const std::uint8_t> setup);
 
 // The packets of such a stream, in the order they are read.
-class FlvHevcPackets {
+class FlvAddedPackets {
 public:
     // Makes a tag's body the picture it carries, at its presentation time (`timeBase` is
     // the stream's); a configuration record goes with the next picture as the decoder's

@@ -1,4 +1,4 @@
-#include "media/flv_extended_video.h"
+#include "media/flv_added_codecs.h"
 
 extern "C" {
 #include <libavcodec/packet.h>
@@ -7,18 +7,43 @@ extern "C" {
 #include <libavutil/mem.h>
 }
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 namespace zimo::media {
 
 namespace {
 
+struct AddedCodec {
+    char fourCc[4]; // in the extended layout
+    int number;     // in the older one
+    AVCodecID id;
+    bool compositionTime; // whether its pictures in the extended layout have one
+};
+constexpr AddedCodec kCodecs[] = {{{'h', 'v', 'c', '1'}, 12, AV_CODEC_ID_HEVC, true},
+                                  {{'a', 'v', '0', '1'}, 13, AV_CODEC_ID_AV1, false},
+                                  {{'v', 'p', '0', '9'}, 14, AV_CODEC_ID_VP9, false}};
+
+template <typename Fits> const AddedCodec* find(Fits fits) {
+    const auto* c = std::find_if(std::begin(kCodecs), std::end(kCodecs), fits);
+    return c == std::end(kCodecs) ? nullptr : c;
+}
+
+const AddedCodec* byFourCc(const std::uint8_t* fourCc) {
+    return find([&](const AddedCodec& c) { return std::memcmp(c.fourCc, fourCc, 4) == 0; });
+}
+
+const AddedCodec* byNumber(int number) {
+    return find([&](const AddedCodec& c) { return c.number == number; });
+}
+
 constexpr int kVideoTag = 9;
 constexpr std::uint8_t kExtended = 0x80;
 // Packet types: of both layouts, then of the extended one only, then ours: a picture of
-// the extended layout whose composition time follows the (rewritten) FourCC, so its units
-// start three bytes later.
+// the extended layout whose composition time follows the (rewritten) FourCC, so it starts
+// three bytes later.
 enum : std::uint8_t {
     kSetup = 0,
     kPicture = 1,
@@ -37,32 +62,39 @@ int signed24(const std::uint8_t* p) {
 
 } // namespace
 
+bool isFlvAddedCodec(int number) {
+    return byNumber(number) != nullptr;
+}
+
 bool isExtendedVideoTag(std::span<const std::uint8_t, kFlvExtendedTagHead> tag, int from, int to) {
-    // Of a video tag not encrypted, its stream id 0, the top bit of its flags, the FourCC.
-    constexpr char kFourCc[] = "hvc1";
+    // Of a video tag not encrypted, its stream id 0, the top bit of its flags, a FourCC.
     for (int k = from; k < to; ++k) {
         const std::uint8_t b = tag[static_cast<std::size_t>(k)];
-        const bool fits = k == 0    ? b == kVideoTag
-                          : k < 8   ? true
-                          : k < 11  ? b == 0
-                          : k == 11 ? (b & kExtended) != 0
-                                    : b == static_cast<std::uint8_t>(kFourCc[k - 12]);
+        const bool fits =
+            k == 0    ? b == kVideoTag
+            : k < 8   ? true
+            : k < 11  ? b == 0
+            : k == 11 ? (b & kExtended) != 0
+                      : std::any_of(std::begin(kCodecs), std::end(kCodecs),
+                                    [&](const AddedCodec& c) { return b == c.fourCc[k - 12]; });
         if (!fits) return false;
     }
-    return true;
+    return from > 12 || to < kFlvExtendedTagHead || byFourCc(tag.data() + 12);
 }
 
 void rewriteExtendedVideoHead(std::span<std::uint8_t, 5> body) {
+    const AddedCodec* codec = byFourCc(body.data() + 1);
+    if (!codec) return;
     const std::uint8_t type = body[0] & 0x0f;
-    body[0] = static_cast<std::uint8_t>((body[0] & 0x70) | kFlvHevcCodec);
-    body[1] = type == kSetup                   ? kSetup
-              : type == kPicture               ? kPictureCompositionAfter
+    body[0] = static_cast<std::uint8_t>((body[0] & 0x70) | codec->number);
+    body[1] = type == kSetup     ? kSetup
+              : type == kPicture ? (codec->compositionTime ? kPictureCompositionAfter : kPicture)
               : type == kPictureShownAsDecoded ? kPicture
                                                : kSequenceEnd; // or anything else: no picture
     body[2] = body[3] = body[4] = 0;
 }
 
-std::optional<FlvHevcPicture> flvHevcPicture(std::span<const std::uint8_t> body) {
+std::optional<FlvAddedPicture> flvAddedPicture(std::span<const std::uint8_t> body) {
     if (body.size() <= kHeadSize) return std::nullopt;
     int offset = kHeadSize;
     const std::uint8_t* composition = body.data() + 1;
@@ -74,20 +106,20 @@ std::optional<FlvHevcPicture> flvHevcPicture(std::span<const std::uint8_t> body)
         return std::nullopt;
     }
     const int ms = signed24(composition);
-    return FlvHevcPicture{offset, std::abs(ms) <= kMaxCompositionMs ? ms : 0};
+    return FlvAddedPicture{offset, std::abs(ms) <= kMaxCompositionMs ? ms : 0};
 }
 
-std::span<const std::uint8_t> flvHevcSetup(std::span<const std::uint8_t> body) {
+std::span<const std::uint8_t> flvAddedSetup(std::span<const std::uint8_t> body) {
     if (body.size() <= kHeadSize || body[0] != kSetup) return {};
     return body.subspan(kHeadSize);
 }
 
-bool adoptFlvHevc(AVStream& stream, std::span<const std::uint8_t> setup) {
+bool adoptFlvAddedCodec(AVStream& stream, std::span<const std::uint8_t> setup) {
     AVCodecParameters& par = *stream.codecpar;
-    if (par.codec_type != AVMEDIA_TYPE_VIDEO || par.codec_id != AV_CODEC_ID_NONE ||
-        par.codec_tag != kFlvHevcCodec)
+    const AddedCodec* codec = byNumber(static_cast<int>(par.codec_tag));
+    if (par.codec_type != AVMEDIA_TYPE_VIDEO || par.codec_id != AV_CODEC_ID_NONE || !codec)
         return false;
-    par.codec_id = AV_CODEC_ID_HEVC;
+    par.codec_id = codec->id;
     if (!setup.empty() && !par.extradata) {
         auto* data =
             static_cast<std::uint8_t*>(av_mallocz(setup.size() + AV_INPUT_BUFFER_PADDING_SIZE));
@@ -100,13 +132,13 @@ bool adoptFlvHevc(AVStream& stream, std::span<const std::uint8_t> setup) {
     return true;
 }
 
-bool FlvHevcPackets::unwrap(AVPacket& packet, AVRational timeBase) {
+bool FlvAddedPackets::unwrap(AVPacket& packet, AVRational timeBase) {
     const std::span<const std::uint8_t> body(packet.data, static_cast<std::size_t>(packet.size));
-    if (const auto setup = flvHevcSetup(body); !setup.empty()) {
+    if (const auto setup = flvAddedSetup(body); !setup.empty()) {
         setup_.assign(setup.begin(), setup.end());
         return false;
     }
-    const auto picture = flvHevcPicture(body);
+    const auto picture = flvAddedPicture(body);
     if (!picture) return false;
     if (packet.dts != AV_NOPTS_VALUE)
         packet.pts =
