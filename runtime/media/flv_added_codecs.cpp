@@ -24,7 +24,7 @@ struct AddedCodec {
 };
 constexpr AddedCodec kCodecs[] = {{{'h', 'v', 'c', '1'}, 12, AV_CODEC_ID_HEVC, true},
                                   {{'a', 'v', '0', '1'}, 13, AV_CODEC_ID_AV1, false},
-                                  {{'v', 'p', '0', '9'}, 14, AV_CODEC_ID_VP9, false}};
+                                  {{'v', 'p', '0', '9'}, 15, AV_CODEC_ID_VP9, false}};
 
 template <typename Fits> const AddedCodec* find(Fits fits) {
     const auto* c = std::find_if(std::begin(kCodecs), std::end(kCodecs), fits);

@@ -1,14 +1,14 @@
 // Pictures in Flash Video in codecs added after Flash, which the demuxer does not know:
-//  - HEVC under codec number 12, as Chinese streaming sites record their broadcasts, laid
-//    out as H.264 is: a packet type, a composition time, then the configuration record or
-//    the picture;
+//  - HEVC and AV1 under codec numbers 12 and 13, as Chinese streaming sites record their
+//    broadcasts, laid out as H.264 is: a packet type, a composition time, then the
+//    configuration record or the picture;
 //  - the extended layout newer recorders write: the top bit of the first byte set, a
 //    packet type in its low bits, the codec named by a FourCC ('hvc1' HEVC, 'av01' AV1,
 //    'vp09' VP9), then for HEVC pictures a composition time, and the record or the picture.
 // The demuxer is shown the second in the layout of the first (the input rewrites the first
-// bytes of each such tag), AV1 and VP9 under numbers of our own it does not know either
-// (13 and 14); it gives the stream no codec and each tag's body as it stands, which is made
-// here into what a decoder takes.
+// bytes of each such tag), VP9 under the number others give it there (15); it gives the
+// stream no codec and each tag's body as it stands, which is made here into what a decoder
+// takes.
 #pragma once
 
 #include <cstdint>

@@ -99,10 +99,10 @@ bool runFfmpeg(const QStringList& arguments, const QString& out) {
 } // namespace
 
 const char* codecsName(Codecs codecs) {
-    constexpr const char* kNames[] = {"flv1_mp3",         "h264_aac",        "flashsv_adpcm",
-                                      "flv1_nellymoser",  "flv1_speex",      "flv1_pcm",
-                                      "h264_mp3",         "hevc_aac",        "hevc_aac_extended",
-                                      "av1_aac_extended", "vp9_aac_extended"};
+    constexpr const char* kNames[] = {"flv1_mp3",        "h264_aac",         "flashsv_adpcm",
+                                      "flv1_nellymoser", "flv1_speex",       "flv1_pcm",
+                                      "h264_mp3",        "hevc_aac",         "hevc_aac_extended",
+                                      "av1_aac",         "av1_aac_extended", "vp9_aac_extended"};
     static_assert(std::size(kNames) == kCodecsCount);
     return kNames[static_cast<int>(codecs)];
 }
@@ -120,19 +120,28 @@ QString numberedClip(Codecs codecs, Layout layout) {
         QStringLiteral("numbered-%1-%2.%3")
             .arg(codecsName(codecs), layoutName(layout),
                  layout == Layout::Mp4 ? QStringLiteral("mp4") : QStringLiteral("flv")));
-    // Written from the MP4 of the same codecs.
-    const bool extended = codecs >= Codecs::HevcAacExtended;
-    if ((codecs == Codecs::HevcAac || extended) && layout != Layout::Mp4) {
-        const Codecs mp4 = codecs == Codecs::HevcAacExtended ? Codecs::HevcAac : codecs;
-        const bool ok = writeAddedCodecFlv(numberedClip(mp4, Layout::Mp4), out, layout, extended);
+    // Written by our own writer from the MP4 of the same codecs, in the older layout or the
+    // extended one.
+    const struct {
+        Codecs flv, mp4;
+        bool extended;
+    } kWritten[] = {{Codecs::HevcAac, Codecs::HevcAac, false},
+                    {Codecs::HevcAacExtended, Codecs::HevcAac, true},
+                    {Codecs::Av1Aac, Codecs::Av1Aac, false},
+                    {Codecs::Av1AacExtended, Codecs::Av1Aac, true},
+                    {Codecs::Vp9AacExtended, Codecs::Vp9AacExtended, true}};
+    for (const auto& w : kWritten) {
+        if (w.flv != codecs || layout == Layout::Mp4) continue;
+        const bool ok =
+            writeAddedCodecFlv(numberedClip(w.mp4, Layout::Mp4), out, layout, w.extended);
         EXPECT_TRUE(ok) << "could not write " << out.toStdString();
         return made[key] = ok ? out : QString();
     }
     constexpr const char* kEncoders[][2] = {
-        {"flv", "libmp3lame"},     {"libx264", "aac"},   {"flashsv", "adpcm_swf"},
-        {"flv", "nellymoser"},     {"flv", "libspeex"},  {"flv", "pcm_s16le"},
-        {"libx264", "libmp3lame"}, {"libx265", "aac"},   {"libx265", "aac"},
-        {"libaom-av1", "aac"},     {"libvpx-vp9", "aac"}};
+        {"flv", "libmp3lame"},     {"libx264", "aac"},    {"flashsv", "adpcm_swf"},
+        {"flv", "nellymoser"},     {"flv", "libspeex"},   {"flv", "pcm_s16le"},
+        {"libx264", "libmp3lame"}, {"libx265", "aac"},    {"libx265", "aac"},
+        {"libaom-av1", "aac"},     {"libaom-av1", "aac"}, {"libvpx-vp9", "aac"}};
     static_assert(std::size(kEncoders) == kCodecsCount);
     const auto& encoders = kEncoders[static_cast<int>(codecs)];
     const bool speex = codecs == Codecs::Flv1Speex;

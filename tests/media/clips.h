@@ -43,6 +43,7 @@ enum class Codecs {
     H264Mp3,
     HevcAac,         // under codec number 12
     HevcAacExtended, // in the extended layout
+    Av1Aac,          // under codec number 13
     Av1AacExtended,
     Vp9AacExtended
 };

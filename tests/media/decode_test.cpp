@@ -160,14 +160,15 @@ TEST(Decode, SizeIsTheShownSize) {
     }
 }
 
-// Codecs added to Flash Video after Flash: HEVC under codec number 12, as streaming sites
-// record it, and HEVC, AV1 and VP9 in the extended layout: the size known on opening,
-// every picture in its order at its time (B-frames come in another order, their times
+// Codecs added to Flash Video after Flash: HEVC and AV1 under codec numbers 12 and 13, as
+// streaming sites record them, and HEVC, AV1 and VP9 in the extended layout: the size known on
+// opening, every picture in its order at its time (B-frames come in another order, their times
 // behind each tag's composition time), and the sound.
 TEST(Decode, CodecsAddedAfterFlashPlayWithTheirSound) {
     for (const auto& [codecs, layout, name] : {std::tuple{Codecs::HevcAac, Layout::Flv, "hevc"},
                                                {Codecs::HevcAac, Layout::FlvBare, "hevc"},
                                                {Codecs::HevcAacExtended, Layout::Flv, "hevc"},
+                                               {Codecs::Av1Aac, Layout::Flv, "libdav1d"},
                                                {Codecs::Av1AacExtended, Layout::Flv, "libdav1d"},
                                                {Codecs::Vp9AacExtended, Layout::Flv, "vp9"}}) {
         SCOPED_TRACE(std::string(codecsName(codecs)) + "/" + layoutName(layout));

@@ -72,7 +72,7 @@ TEST(DemuxerInput, ExtendedVideoTagsReadInTheOlderLayout) {
                  with(11, "\xa1"
                           "av01"),
                  QByteArray("\x2d\x01\x00\x00\x00", 5)},
-                {"the end of VP9", with(11, "\x92vp09"), QByteArray("\x1e\x02\x00\x00\x00", 5)},
+                {"the end of VP9", with(11, "\x92vp09"), QByteArray("\x1f\x02\x00\x00\x00", 5)},
                 {"another FourCC", with(12, "hvc2"), {}},
                 {"the top bit clear", with(11, "\x11"), {}},
                 {"a stream id", with(10, "\x01"), {}},

@@ -29,7 +29,7 @@ struct Codec {
 };
 constexpr Codec kCodecs[] = {{AV_CODEC_ID_HEVC, 12, 0x68766331, true},
                              {AV_CODEC_ID_AV1, 13, 0x61763031, false},
-                             {AV_CODEC_ID_VP9, 14, 0x76703039, false}};
+                             {AV_CODEC_ID_VP9, 15, 0x76703039, false}};
 // A VP9 configuration record: version and flags, then profile 0, level 1, 8 bits 4:2:0.
 const QByteArray kVp9Setup("\x01\x00\x00\x00\x00\x0a\x80\x00\x00\x00\x00\x00", 12);
 // AAC (44 kHz, 16-bit, stereo: what Flash says of all AAC), then its configuration or a frame.
