@@ -114,12 +114,16 @@ std::span<const std::uint8_t> flvAddedSetup(std::span<const std::uint8_t> body) 
     return body.subspan(kHeadSize);
 }
 
-bool adoptFlvAddedCodec(AVStream& stream, std::span<const std::uint8_t> setup) {
+bool adoptFlvAddedCodec(AVStream& stream, std::span<const std::uint8_t> setup,
+                        int firstCompositionMs) {
     AVCodecParameters& par = *stream.codecpar;
     const AddedCodec* codec = byNumber(static_cast<int>(par.codec_tag));
     if (par.codec_type != AVMEDIA_TYPE_VIDEO || par.codec_id != AV_CODEC_ID_NONE || !codec)
         return false;
     par.codec_id = codec->id;
+    if (stream.start_time != AV_NOPTS_VALUE)
+        stream.start_time +=
+            av_rescale_q(firstCompositionMs, AVRational{1, 1000}, stream.time_base);
     if (!setup.empty() && !par.extradata) {
         auto* data =
             static_cast<std::uint8_t*>(av_mallocz(setup.size() + AV_INPUT_BUFFER_PADDING_SIZE));

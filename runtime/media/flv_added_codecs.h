@@ -52,9 +52,12 @@ std::optional<FlvAddedPicture> flvAddedPicture(std::span<const std::uint8_t> bod
 std::span<const std::uint8_t> flvAddedSetup(std::span<const std::uint8_t> body);
 
 // Gives a stream the demuxer left without a codec under one of those numbers its codec,
-// set up by the configuration record `setup` when the file's first tags gave one. Whether
-// it was such a stream.
-bool adoptFlvAddedCodec(AVStream& stream, std::span<const std::uint8_t> setup);
+// set up by the configuration record `setup` when the file's first tags gave one, and
+// starts it where its first picture is shown, `firstCompositionMs` after its decoding
+// time (the demuxer, not knowing composition times, starts it at the latter). Whether it
+// was such a stream.
+bool adoptFlvAddedCodec(AVStream& stream, std::span<const std::uint8_t> setup,
+                        int firstCompositionMs);
 
 // The packets of such a stream, in the order they are read.
 class FlvAddedPackets {

@@ -118,8 +118,7 @@ std::optional<double> MediaFile::Impl::streamStart(int index) const {
     if (index < 0) return std::nullopt;
     const AVStream* st = fmt->streams[index];
     if (st->start_time == AV_NOPTS_VALUE) return std::nullopt;
-    return toSeconds(st->start_time, st->time_base) +
-           (index == flvAddedIndex ? flvAddedShownAfter : 0.0);
+    return toSeconds(st->start_time, st->time_base);
 }
 
 void MediaFile::Impl::chooseOrigin() {
@@ -364,11 +363,9 @@ std::unique_ptr<MediaFile> MediaFile::open(std::unique_ptr<MediaSource> source,
     impl->fmt.reset(raw);
     if (avformat_find_stream_info(raw, nullptr) < 0 || input.interrupted()) return nullptr;
 
-    for (unsigned i = 0; i < raw->nb_streams && flv; ++i) {
-        if (impl->flvAddedIndex < 0 && adoptFlvAddedCodec(*raw->streams[i], head.addedSetup)) {
+    for (unsigned i = 0; flv && impl->flvAddedIndex < 0 && i < raw->nb_streams; ++i) {
+        if (adoptFlvAddedCodec(*raw->streams[i], head.addedSetup, head.addedFirstCompositionMs))
             impl->flvAddedIndex = static_cast<int>(i);
-            impl->flvAddedShownAfter = head.addedFirstCompositionMs / 1000.0;
-        }
     }
     for (unsigned i = 0; i < raw->nb_streams; ++i) {
         const auto type = raw->streams[i]->codecpar->codec_type;

@@ -55,9 +55,6 @@ struct MediaFile::Impl {
     int videoTurns = 0;     // quarter turns clockwise the container says the picture is shown by
     int flvAddedIndex = -1; // the stream of pictures in a codec added after Flash
     FlvAddedPackets flvAdded;
-    // How long after the first of them starts decoding it is shown: the demuxer, not
-    // knowing their composition times, starts the stream at its decoding time.
-    double flvAddedShownAfter = 0;
     MediaInfo info;
     Options options; // the decoders' part of what the file was opened with
     std::optional<AmfValue> metadata;
