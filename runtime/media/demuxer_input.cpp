@@ -1,6 +1,7 @@
 #include "media/demuxer_input.h"
 
 #include "media/flv_added_codecs.h"
+#include "media/flv_added_sound.h"
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -67,7 +68,8 @@ int DemuxerInput::read(void* opaque, std::uint8_t* buf, int size) {
          at != self.hidden_.end() && *at < self.pos_ + n; ++at)
         buf[*at - self.pos_] = 0;
     if (self.hidesJoinedHeaders_) self.hideHeadersIn(buf, n);
-    if (self.rewritesExtendedVideo_) self.rewriteExtendedTagsIn(buf, n);
+    if (self.rewritesExtendedVideo_ || self.rewritesExtendedSound_)
+        self.rewriteExtendedTagsIn(buf, n);
     self.pos_ += n;
     self.scanned_ += n;
     return static_cast<int>(n);
@@ -103,23 +105,31 @@ void DemuxerInput::hideHeadersIn(std::uint8_t* buf, std::int64_t n) const {
 void DemuxerInput::rewriteExtendedTagsIn(std::uint8_t* buf, std::int64_t n) const {
     constexpr int kSpan = kFlvExtendedTagHead;
     constexpr int kBody = 11; // where the rewritten bytes start: the tag header's size
+    const auto fits = [this](std::span<const std::uint8_t, kSpan> tag, int from, int to) {
+        return (rewritesExtendedVideo_ && isExtendedVideoTag(tag, from, to)) ||
+               (rewritesExtendedSound_ && isExtendedSoundTag(tag, from, to));
+    };
     std::array<std::uint8_t, kSpan> tag{};
     for (std::int64_t at = std::max<std::int64_t>(pos_ - kSpan + 1, 0); at < pos_ + n - kBody;
          ++at) {
         const std::int64_t i = at - pos_;
-        if (i >= 0 && buf[i] != 9) continue; // the common case, in a byte
+        if (i >= 0 && buf[i] != 9 && buf[i] != 8) continue; // the common case, in a byte
         if (i >= 0 && i + kSpan <= n) {
             std::copy_n(buf + i, kSpan, tag.begin());
         } else {
             const std::int64_t from = std::max<std::int64_t>(-i, 0);
             const std::int64_t to = std::min<std::int64_t>(n - i, kSpan);
             std::copy_n(buf + i + from, to - from, tag.begin() + from);
-            if (!isExtendedVideoTag(tag, static_cast<int>(from), static_cast<int>(to)) ||
+            if (!fits(tag, static_cast<int>(from), static_cast<int>(to)) ||
                 source_->readAt(at, tag.data(), kSpan) != kSpan)
                 continue;
         }
-        if (!isExtendedVideoTag(tag)) continue;
-        rewriteExtendedVideoHead(std::span<std::uint8_t, 5>(tag.data() + kBody, 5));
+        if (!fits(tag, 0, kSpan)) continue;
+        const std::span<std::uint8_t, 5> head(tag.data() + kBody, 5);
+        if (tag[0] == 9)
+            rewriteExtendedVideoHead(head);
+        else
+            rewriteExtendedSoundHead(head);
         for (int k = kBody; k < kSpan; ++k)
             if (i + k >= 0 && i + k < n) buf[i + k] = tag[static_cast<std::size_t>(k)];
     }

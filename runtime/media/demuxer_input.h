@@ -3,8 +3,8 @@
 //  - ends the data when the demuxer has read too far without giving a packet (a scan for
 //    the next tag through junk or a long run of zeros), and
 //  - can hide single bytes from the demuxer (it sees 0 there), and
-//  - can show Flash Video's extended video tags in the older layout the demuxer passes
-//    through (see flv_added_codecs.h).
+//  - can show Flash Video's extended tags of pictures and of sound in layouts the demuxer
+//    passes through (see flv_added_codecs.h and flv_added_sound.h).
 // Not thread-safe; it belongs to the thread of its demuxer.
 #pragma once
 
@@ -48,6 +48,7 @@ public:
     // from the demuxer, which reads on into their tags.
     void hideJoinedHeaders() { hidesJoinedHeaders_ = true; }
     void rewriteExtendedVideo() { rewritesExtendedVideo_ = true; }
+    void rewriteExtendedSound() { rewritesExtendedSound_ = true; }
 
 private:
     static int read(void* opaque, std::uint8_t* buf, int size);
@@ -65,6 +66,7 @@ private:
     std::vector<std::int64_t> hidden_; // sorted
     bool hidesJoinedHeaders_ = false;
     bool rewritesExtendedVideo_ = false;
+    bool rewritesExtendedSound_ = false;
 };
 
 } // namespace zimo::media

@@ -2,6 +2,7 @@
 
 #include "media/amf0.h"
 #include "media/flv_added_codecs.h"
+#include "media/flv_added_sound.h"
 
 #include <algorithm>
 #include <array>
@@ -13,6 +14,7 @@ namespace {
 
 constexpr int kFlvHeaderSize = 9;
 constexpr int kTagHeaderSize = 11;
+constexpr int kSoundTag = 8;
 constexpr int kVideoTag = 9;
 constexpr int kScriptTag = 18;
 constexpr int kAvcCodec = 7;
@@ -46,6 +48,29 @@ bool fetch(MediaSource& source, std::int64_t offset, std::int64_t n, bool partia
     return true;
 }
 
+// Notes of a sound tag whether it is in the extended layout, and of the first such tag the
+// body as rewritten, that of the codec's set-up once it comes. Whether later sound tags
+// are still to be looked at.
+bool noteSoundTag(MediaSource& source, std::span<const std::uint8_t> header,
+                  std::int64_t dataOffset, std::uint32_t size, FlvHead& head) {
+    std::vector<std::uint8_t> buf;
+    if (size < 5 || !fetch(source, dataOffset, 5, false, buf)) return true;
+    if ((buf[0] >> 4) != 9) return false; // the older layout: so is the rest
+    std::array<std::uint8_t, kFlvExtendedTagHead> tag{};
+    std::copy_n(header.begin(), kTagHeaderSize, tag.begin());
+    std::copy_n(buf.begin(), 5, tag.begin() + kTagHeaderSize);
+    if (!isExtendedSoundTag(tag)) return true; // one not played here, or not yet known
+    head.extendedSound = true;
+    // The set-up whole; of frames that come before it, the first bytes that name the codec.
+    const bool setup = (buf[0] & 0x0f) == 0 && size <= kMaxAddedSetupBytes &&
+                       fetch(source, dataOffset, size, false, buf);
+    if (setup || head.addedSoundFirst.empty()) {
+        rewriteExtendedSoundHead(std::span<std::uint8_t, 5>(buf.data(), 5));
+        head.addedSoundFirst.assign(buf.begin() + 1, setup ? buf.end() : buf.begin() + 5);
+    }
+    return !setup;
+}
+
 } // namespace
 
 bool looksLikeFlv(std::span<const std::uint8_t> head) {
@@ -65,11 +90,13 @@ FlvHead readFlvHead(MediaSource& source) {
     // beyond the first tags only while pictures that lack them have been met.
     bool pictureSetupOpen = head.announcesPictures;
     bool addedPictureSeen = false;
+    bool soundOpen = true; // until the sound's layout, and its set-up when extended, is known
     for (int i = 0;; ++i) {
         const bool scripts = i < kMaxTagsSearched && scriptBytes < kMaxScriptBytes;
         const bool pictures = pictureSetupOpen && offset < kFlvSetupSearchBytes &&
                               (i < kMaxTagsSearched || !head.picturesBeforeSetup.empty());
-        if (!scripts && !pictures) break;
+        const bool sound = soundOpen && i < kMaxTagsSearched;
+        if (!scripts && !pictures && !sound) break;
         if (!fetch(source, offset, kTagHeaderSize, false, buf)) break;
         const int type = buf[0] & 0x1f;
         const bool encrypted = (buf[0] & 0x20) != 0;
@@ -79,6 +106,10 @@ FlvHead readFlvHead(MediaSource& source) {
         std::copy_n(buf.begin(), kTagHeaderSize, tagHeader.begin());
         const std::int64_t dataOffset = offset + kTagHeaderSize;
         offset = dataOffset + size + 4;
+        if (type == kSoundTag && !encrypted && sound) {
+            soundOpen = noteSoundTag(source, tagHeader, dataOffset, size, head);
+            continue;
+        }
         if (type == kVideoTag && !encrypted && pictureSetupOpen) {
             // Codec and frame type, packet type, composition time, then the first NAL unit:
             // behind its length, or behind a start code in a stream framed as on a wire.

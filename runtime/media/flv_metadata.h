@@ -37,6 +37,11 @@ struct FlvHead {
     std::vector<std::uint8_t> addedSetup;
     int addedFirstCompositionMs = 0;
     bool extendedPictures = false; // in the extended layout
+    // Of sound in the extended layout (see flv_added_sound.h), when it comes in the first
+    // tags: the body after its first byte of its first tag, as the demuxer is shown it,
+    // the codec's set-up when one came there.
+    std::vector<std::uint8_t> addedSoundFirst;
+    bool extendedSound = false;
     // The streams the header says the file has.
     bool announcesPictures = true;
     bool announcesSound = true;

@@ -103,6 +103,7 @@ bool MediaFile::Impl::takeUpLateSound(int index) {
     if (audioIndex >= 0 || st->discard == AVDISCARD_ALL ||
         st->codecpar->codec_type != AVMEDIA_TYPE_AUDIO)
         return false;
+    adoptFlvSound(index);
     audio = openDecoder(index, options);
     if (!audio) {
         st->discard = AVDISCARD_ALL;
@@ -112,6 +113,12 @@ bool MediaFile::Impl::takeUpLateSound(int index) {
     info.hasAudio = true;
     info.audioCodec = QString::fromLatin1(audio->codec->name);
     return true;
+}
+
+void MediaFile::Impl::adoptFlvSound(int index) {
+    if (flvSoundIndex < 0 && !flvSoundFirst.empty() &&
+        flvSound.adopt(*fmt->streams[index], flvSoundFirst))
+        flvSoundIndex = index;
 }
 
 std::optional<double> MediaFile::Impl::streamStart(int index) const {
@@ -147,6 +154,7 @@ bool MediaFile::Impl::readNext() {
         input->packetTaken();
         if (index == flvAddedIndex && !flvAdded.unwrap(*packet, fmt->streams[index]->time_base))
             continue;
+        if (index == flvSoundIndex && !flvSound.unwrap(*packet)) continue;
         moveTimes(packet.get(), origin);
         const AVRational tb = fmt->streams[index]->time_base;
         const double t = toSeconds(packet->dts != AV_NOPTS_VALUE ? packet->dts : packet->pts, tb);
@@ -258,6 +266,7 @@ double MediaFile::Impl::pictureInterval() const {
 void MediaFile::Impl::forgetReadAhead() {
     pending.clear();
     flvAdded.reset();
+    flvSound.reset();
     timeline.reset();
 }
 
@@ -339,6 +348,7 @@ std::unique_ptr<MediaFile> MediaFile::open(std::unique_ptr<MediaSource> source,
         input.setScanLimit(kMaxScanBytes);
         input.hideJoinedHeaders();
         if (head.extendedPictures) input.rewriteExtendedVideo();
+        if (head.extendedSound) input.rewriteExtendedSound();
         // FFmpeg keeps metadata in a store whose cost is the square of its names; such a
         // tag is hidden from it (its type reads as one it skips).
         for (const std::int64_t at : head.oversizedScriptTags)
@@ -351,6 +361,7 @@ std::unique_ptr<MediaFile> MediaFile::open(std::unique_ptr<MediaSource> source,
     }
     impl->timeline.setAnnounced(head.announcesPictures, head.announcesSound);
     impl->metadata = std::move(head.metadata);
+    impl->flvSoundFirst = std::move(head.addedSoundFirst);
 
     AVFormatContext* raw = avformat_alloc_context();
     if (!raw) return nullptr;
@@ -367,6 +378,8 @@ std::unique_ptr<MediaFile> MediaFile::open(std::unique_ptr<MediaSource> source,
         if (adoptFlvAddedCodec(*raw->streams[i], head.addedSetup, head.addedFirstCompositionMs))
             impl->flvAddedIndex = static_cast<int>(i);
     }
+    for (unsigned i = 0; flv && i < raw->nb_streams; ++i)
+        impl->adoptFlvSound(static_cast<int>(i));
     for (unsigned i = 0; i < raw->nb_streams; ++i) {
         const auto type = raw->streams[i]->codecpar->codec_type;
         if (type == AVMEDIA_TYPE_VIDEO && impl->videoIndex < 0 &&

@@ -4,6 +4,7 @@
 
 #include "media/decoder_setups.h"
 #include "media/flv_added_codecs.h"
+#include "media/flv_added_sound.h"
 #include "media/flv_timeline.h"
 #include "media/media_file.h"
 
@@ -55,6 +56,9 @@ struct MediaFile::Impl {
     int videoTurns = 0;     // quarter turns clockwise the container says the picture is shown by
     int flvAddedIndex = -1; // the stream of pictures in a codec added after Flash
     FlvAddedPackets flvAdded;
+    int flvSoundIndex = -1; // the stream of sound in Flash Video's extended layout
+    FlvAddedSound flvSound;
+    std::vector<std::uint8_t> flvSoundFirst; // its first tag's body, if the head found one
     MediaInfo info;
     Options options; // the decoders' part of what the file was opened with
     std::optional<AmfValue> metadata;
@@ -119,6 +123,8 @@ struct MediaFile::Impl {
     // Takes up sound the demuxer met only after it had learnt the streams; whether the
     // stream at `index` is now the file's sound.
     bool takeUpLateSound(int index);
+    // Takes up sound in Flash Video's extended layout in stream `index` when it is such.
+    void adoptFlvSound(int index);
     std::optional<double> streamStart(int index) const;
 
     // Playing time starts with the first picture, unless the sound starts well before it.

@@ -16,7 +16,7 @@ namespace zimo::media::test {
 
 namespace {
 
-constexpr std::size_t kCodecsCount = static_cast<std::size_t>(Codecs::Vp9AacExtended) + 1;
+constexpr std::size_t kCodecsCount = static_cast<std::size_t>(Codecs::HevcOpusExtended) + 1;
 
 QTemporaryDir& folder() {
     static QTemporaryDir dir;
@@ -99,10 +99,12 @@ bool runFfmpeg(const QStringList& arguments, const QString& out) {
 } // namespace
 
 const char* codecsName(Codecs codecs) {
-    constexpr const char* kNames[] = {"flv1_mp3",        "h264_aac",         "flashsv_adpcm",
-                                      "flv1_nellymoser", "flv1_speex",       "flv1_pcm",
-                                      "h264_mp3",        "hevc_aac",         "hevc_aac_extended",
-                                      "av1_aac",         "av1_aac_extended", "vp9_aac_extended"};
+    constexpr const char* kNames[] = {
+        "flv1_mp3",          "h264_aac",          "flashsv_adpcm",     "flv1_nellymoser",
+        "flv1_speex",        "flv1_pcm",          "h264_mp3",          "hevc_aac",
+        "hevc_aac_extended", "av1_aac",           "av1_aac_extended",  "vp9_aac_extended",
+        "h264_opus",         "h264_flac",         "h264_ac3",          "h264_eac3",
+        "h264_aac_extended", "h264_mp3_extended", "hevc_opus_extended"};
     static_assert(std::size(kNames) == kCodecsCount);
     return kNames[static_cast<int>(codecs)];
 }
@@ -124,16 +126,23 @@ QString numberedClip(Codecs codecs, Layout layout) {
     // extended one.
     const struct {
         Codecs flv, mp4;
-        bool extended;
-    } kWritten[] = {{Codecs::HevcAac, Codecs::HevcAac, false},
-                    {Codecs::HevcAacExtended, Codecs::HevcAac, true},
-                    {Codecs::Av1Aac, Codecs::Av1Aac, false},
-                    {Codecs::Av1AacExtended, Codecs::Av1Aac, true},
-                    {Codecs::Vp9AacExtended, Codecs::Vp9AacExtended, true}};
+        bool extended, extendedSound;
+    } kWritten[] = {{Codecs::HevcAac, Codecs::HevcAac, false, false},
+                    {Codecs::HevcAacExtended, Codecs::HevcAac, true, false},
+                    {Codecs::Av1Aac, Codecs::Av1Aac, false, false},
+                    {Codecs::Av1AacExtended, Codecs::Av1Aac, true, false},
+                    {Codecs::Vp9AacExtended, Codecs::Vp9AacExtended, true, false},
+                    {Codecs::H264Opus, Codecs::H264Opus, false, false},
+                    {Codecs::H264Flac, Codecs::H264Flac, false, false},
+                    {Codecs::H264Ac3, Codecs::H264Ac3, false, false},
+                    {Codecs::H264Eac3, Codecs::H264Eac3, false, false},
+                    {Codecs::H264AacExtended, Codecs::H264Aac, false, true},
+                    {Codecs::H264Mp3Extended, Codecs::H264Mp3, false, true},
+                    {Codecs::HevcOpusExtended, Codecs::HevcOpusExtended, true, false}};
     for (const auto& w : kWritten) {
         if (w.flv != codecs || layout == Layout::Mp4) continue;
-        const bool ok =
-            writeAddedCodecFlv(numberedClip(w.mp4, Layout::Mp4), out, layout, w.extended);
+        const bool ok = writeAddedCodecFlv(numberedClip(w.mp4, Layout::Mp4), out, layout,
+                                           w.extended, w.extendedSound);
         EXPECT_TRUE(ok) << "could not write " << out.toStdString();
         return made[key] = ok ? out : QString();
     }
@@ -141,7 +150,10 @@ QString numberedClip(Codecs codecs, Layout layout) {
         {"flv", "libmp3lame"},     {"libx264", "aac"},    {"flashsv", "adpcm_swf"},
         {"flv", "nellymoser"},     {"flv", "libspeex"},   {"flv", "pcm_s16le"},
         {"libx264", "libmp3lame"}, {"libx265", "aac"},    {"libx265", "aac"},
-        {"libaom-av1", "aac"},     {"libaom-av1", "aac"}, {"libvpx-vp9", "aac"}};
+        {"libaom-av1", "aac"},     {"libaom-av1", "aac"}, {"libvpx-vp9", "aac"},
+        {"libx264", "libopus"},    {"libx264", "flac"},   {"libx264", "ac3"},
+        {"libx264", "eac3"},       {"libx264", "aac"},    {"libx264", "libmp3lame"},
+        {"libx265", "libopus"}};
     static_assert(std::size(kEncoders) == kCodecsCount);
     const auto& encoders = kEncoders[static_cast<int>(codecs)];
     const bool speex = codecs == Codecs::Flv1Speex;
@@ -176,6 +188,9 @@ QString numberedClip(Codecs codecs, Layout layout) {
     if (layout == Layout::FlvBare)
         a << "-flvflags"
           << "no_metadata";
+    if (layout == Layout::Mp4) // FLAC in MP4 is new to this FFmpeg
+        a << "-strict"
+          << "experimental";
     a << out;
     runFfmpeg(a, out);
     made[key] = out;

@@ -45,7 +45,15 @@ enum class Codecs {
     HevcAacExtended, // in the extended layout
     Av1Aac,          // under codec number 13
     Av1AacExtended,
-    Vp9AacExtended
+    Vp9AacExtended,
+    // Sound in the extended layout, the pictures in the older one unless said
+    H264Opus,
+    H264Flac,
+    H264Ac3, // without a set-up
+    H264Eac3,
+    H264AacExtended,
+    H264Mp3Extended,
+    HevcOpusExtended
 };
 // How the file is laid out: FFmpeg's FLV (onMetaData without a keyframe index), the same
 // with a keyframe index, without any onMetaData, or MP4.

@@ -53,13 +53,21 @@ TEST(DemuxerInput, LaterFileHeadersReadAsEmptyTags) {
 }
 
 // A video tag in the extended layout reads with its flags and FourCC in the older layout
-// its codec's number would have; tags that only look alike read as they are.
-TEST(DemuxerInput, ExtendedVideoTagsReadInTheOlderLayout) {
+// its codec's number would have, a sound tag as the demuxer passes it through; tags that
+// only look alike read as they are.
+TEST(DemuxerInput, ExtendedTagsReadInLayoutsTheDemuxerPassesThrough) {
     // A key frame's tag of HEVC whose composition time follows its FourCC, of 300 bytes
-    // at 1.5 s; then the older layout's flags, packet type and composition time.
+    // at 1.5 s; then the older layout's flags, packet type and composition time. Sound tags
+    // get flags that stay the same, then their packet type and three letters of the FourCC.
     const QByteArray tag("\x09\x00\x01\x2c\x00\x05\xdc\x00\x00\x00\x00\x91hvc1", 16);
     const auto with = [&](int at, const char* bytes) {
         return QByteArray(tag).replace(at, static_cast<int>(std::strlen(bytes)), bytes);
+    };
+    const auto sound = [&](int flags, const char* fourCc) {
+        return with(0, "\x08").replace(11, 5, QByteArray(1, static_cast<char>(flags)) + fourCc);
+    };
+    const auto asSound = [](int type, const char* letters) {
+        return QByteArray(1, '\x9f') + static_cast<char>(type) + letters;
     };
     const struct {
         const char* name;
@@ -76,7 +84,14 @@ TEST(DemuxerInput, ExtendedVideoTagsReadInTheOlderLayout) {
                 {"another FourCC", with(12, "hvc2"), {}},
                 {"the top bit clear", with(11, "\x11"), {}},
                 {"a stream id", with(10, "\x01"), {}},
-                {"a sound tag", with(0, "\x08"), {}}};
+                {"a sound tag of a picture's FourCC", with(0, "\x08"), {}},
+                {"Opus frames", sound(0x91, "Opus"), asSound(1, "Opu")},
+                {"FLAC's set-up", sound(0x90, "fLaC"), asSound(0, "fLa")},
+                {"the end of E-AC-3", sound(0x92, "ec-3"), asSound(2, "ec-")},
+                {"AAC's channels", sound(0x94, "mp4a"), asSound(4, "mp4")},
+                {"several tracks", sound(0x95, "Opus"), {}},
+                {"the older layout's AAC", sound(0xaf, "\x01mp3"), {}},
+                {"a picture's tag of a sound's FourCC", with(12, "Opus"), {}}};
     for (const auto& row : rows) {
         for (const int at : kAtTheEdge) {
             QByteArray data = QByteArray(70000, '\x55');
@@ -84,7 +99,12 @@ TEST(DemuxerInput, ExtendedVideoTagsReadInTheOlderLayout) {
             QByteArray want = data;
             if (!row.rewritten.isEmpty())
                 want.replace(at + 11, row.rewritten.size(), row.rewritten);
-            EXPECT_EQ(readThrough(data, [](DemuxerInput& in) { in.rewriteExtendedVideo(); }), want)
+            EXPECT_EQ(readThrough(data,
+                                  [](DemuxerInput& in) {
+                                      in.rewriteExtendedVideo();
+                                      in.rewriteExtendedSound();
+                                  }),
+                      want)
                 << row.name << " at " << at;
         }
     }

@@ -27,9 +27,10 @@ protected:
 
 TEST_F(EndRestart, PlayPauseAtTheEndPlaysAgainFromTheStartWithSound) {
     const QPointF button(14, num("controlpanel._y") + 13);
-    for (Codecs codecs : {Codecs::Flv1Mp3, Codecs::H264Aac, Codecs::FlashSvAdpcm,
-                          Codecs::Flv1Nellymoser, Codecs::Flv1Speex, Codecs::Flv1Pcm,
-                          Codecs::H264Mp3, Codecs::HevcAac, Codecs::HevcAacExtended}) {
+    for (Codecs codecs :
+         {Codecs::Flv1Mp3, Codecs::H264Aac, Codecs::FlashSvAdpcm, Codecs::Flv1Nellymoser,
+          Codecs::Flv1Speex, Codecs::Flv1Pcm, Codecs::H264Mp3, Codecs::HevcAac,
+          Codecs::HevcAacExtended, Codecs::H264Opus}) {
         SCOPED_TRACE(codecsName(codecs));
         set("Ff", numberedClip(codecs, Layout::Flv));
         // To the end: the position reaches the duration and stays.
