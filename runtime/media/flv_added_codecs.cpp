@@ -24,7 +24,8 @@ struct AddedCodec {
 };
 constexpr AddedCodec kCodecs[] = {{{'h', 'v', 'c', '1'}, 12, AV_CODEC_ID_HEVC, true},
                                   {{'a', 'v', '0', '1'}, 13, AV_CODEC_ID_AV1, false},
-                                  {{'v', 'p', '0', '9'}, 15, AV_CODEC_ID_VP9, false}};
+                                  {{'v', 'p', '0', '9'}, 15, AV_CODEC_ID_VP9, false},
+                                  {{'v', 'p', '0', '8'}, 14, AV_CODEC_ID_VP8, false}};
 
 template <typename Fits> const AddedCodec* find(Fits fits) {
     const auto* c = std::find_if(std::begin(kCodecs), std::end(kCodecs), fits);
@@ -114,8 +115,50 @@ std::span<const std::uint8_t> flvAddedSetup(std::span<const std::uint8_t> body) 
     return body.subspan(kHeadSize);
 }
 
-bool adoptFlvAddedCodec(AVStream& stream, std::span<const std::uint8_t> setup,
-                        int firstCompositionMs) {
+std::optional<std::pair<int, int>> flvAddedPictureSize(int number,
+                                                       std::span<const std::uint8_t> picture) {
+    const AddedCodec* codec = byNumber(number);
+    if (codec && codec->id == AV_CODEC_ID_VP8) {
+        // A key frame's tag (bit 0 clear), its start code, then 14 bits of each dimension.
+        if (picture.size() < 10 || (picture[0] & 1) || picture[3] != 0x9d || picture[4] != 0x01 ||
+            picture[5] != 0x2a)
+            return std::nullopt;
+        const int width = (picture[6] | (picture[7] << 8)) & 0x3fff;
+        const int height = (picture[8] | (picture[9] << 8)) & 0x3fff;
+        if (width == 0 || height == 0) return std::nullopt;
+        return std::pair{width, height};
+    }
+    if (!codec || codec->id != AV_CODEC_ID_VP9) return std::nullopt;
+    // The uncompressed header of a key frame: its marker, profile and type, the sync code,
+    // how its colour is laid out, then each dimension less one in 16 bits.
+    std::size_t bit = 0;
+    const auto read = [&](int n) {
+        int v = 0;
+        for (; n > 0; --n, ++bit)
+            v = (v << 1) | ((picture[bit / 8] >> (7 - bit % 8)) & 1);
+        return v;
+    };
+    if (picture.size() < 12 || read(2) != 2) return std::nullopt;
+    const int low = read(1);
+    const int profile = (read(1) << 1) | low;
+    if (profile == 3 && read(1) != 0) return std::nullopt;
+    if (read(1) /* an earlier frame shown again */ || read(1) /* not a key frame */)
+        return std::nullopt;
+    read(2); // shown, error resilient
+    if (read(24) != 0x498342) return std::nullopt;
+    if (profile >= 2) read(1); // bit depth
+    constexpr int kRgb = 7;
+    const bool subsampling = profile == 1 || profile == 3;
+    if (read(3) != kRgb)
+        read(subsampling ? 4 : 1); // range, and subsampling with a reserved bit
+    else if (subsampling)
+        read(1);
+    const int width = read(16) + 1;
+    const int height = read(16) + 1;
+    return std::pair{width, height};
+}
+
+bool adoptFlvAddedCodec(AVStream& stream, const FlvAddedStart& start) {
     AVCodecParameters& par = *stream.codecpar;
     const AddedCodec* codec = byNumber(static_cast<int>(par.codec_tag));
     if (par.codec_type != AVMEDIA_TYPE_VIDEO || par.codec_id != AV_CODEC_ID_NONE || !codec)
@@ -123,14 +166,18 @@ bool adoptFlvAddedCodec(AVStream& stream, std::span<const std::uint8_t> setup,
     par.codec_id = codec->id;
     if (stream.start_time != AV_NOPTS_VALUE)
         stream.start_time +=
-            av_rescale_q(firstCompositionMs, AVRational{1, 1000}, stream.time_base);
-    if (!setup.empty() && !par.extradata) {
-        auto* data =
-            static_cast<std::uint8_t*>(av_mallocz(setup.size() + AV_INPUT_BUFFER_PADDING_SIZE));
+            av_rescale_q(start.firstCompositionMs, AVRational{1, 1000}, stream.time_base);
+    if (par.width <= 0 || par.height <= 0) {
+        par.width = start.width;
+        par.height = start.height;
+    }
+    if (!start.setup.empty() && !par.extradata) {
+        auto* data = static_cast<std::uint8_t*>(
+            av_mallocz(start.setup.size() + AV_INPUT_BUFFER_PADDING_SIZE));
         if (data) {
-            std::memcpy(data, setup.data(), setup.size());
+            std::memcpy(data, start.setup.data(), start.setup.size());
             par.extradata = data;
-            par.extradata_size = static_cast<int>(setup.size());
+            par.extradata_size = static_cast<int>(start.setup.size());
         }
     }
     return true;

@@ -4,16 +4,18 @@
 //    configuration record or the picture;
 //  - the extended layout newer recorders write: the top bit of the first byte set, a
 //    packet type in its low bits, the codec named by a FourCC ('hvc1' HEVC, 'av01' AV1,
-//    'vp09' VP9), then for HEVC pictures a composition time, and the record or the picture.
+//    'vp09' VP9, 'vp08' VP8), then for HEVC pictures a composition time, and the record or
+//    the picture.
 // The demuxer is shown the second in the layout of the first (the input rewrites the first
-// bytes of each such tag), VP9 under the number others give it there (15); it gives the
-// stream no codec and each tag's body as it stands, which is made here into what a decoder
-// takes.
+// bytes of each such tag), VP9 under the number others give it there (15), VP8 under 14;
+// it gives the stream no codec and each tag's body as it stands, which is made here into
+// what a decoder takes.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
 extern "C" {
@@ -51,13 +53,24 @@ std::optional<FlvAddedPicture> flvAddedPicture(std::span<const std::uint8_t> bod
 // The configuration record such a body carries, if it is one.
 std::span<const std::uint8_t> flvAddedSetup(std::span<const std::uint8_t> body);
 
+// What the file's first tags tell of such pictures.
+struct FlvAddedStart {
+    std::vector<std::uint8_t> setup; // the configuration record
+    int firstCompositionMs = 0;      // how long after its decoding time the first is shown
+    // The size the first picture gives, for codecs whose record does not say (VP8, VP9).
+    int width = 0;
+    int height = 0;
+};
+// The size a key frame of VP8 or VP9 (codec `number`) gives in its first bytes, as width and
+// height; none for other pictures and codecs.
+std::optional<std::pair<int, int>> flvAddedPictureSize(int number,
+                                                       std::span<const std::uint8_t> picture);
+
 // Gives a stream the demuxer left without a codec under one of those numbers its codec,
-// set up by the configuration record `setup` when the file's first tags gave one, and
-// starts it where its first picture is shown, `firstCompositionMs` after its decoding
-// time (the demuxer, not knowing composition times, starts it at the latter). Whether it
-// was such a stream.
-bool adoptFlvAddedCodec(AVStream& stream, std::span<const std::uint8_t> setup,
-                        int firstCompositionMs);
+// set up by the configuration record when the file's first tags gave one, at the size they
+// gave, and starts it where its first picture is shown (the demuxer, not knowing
+// composition times, starts it at its decoding time). Whether it was such a stream.
+bool adoptFlvAddedCodec(AVStream& stream, const FlvAddedStart& start);
 
 // The packets of such a stream, in the order they are read.
 class FlvAddedPackets {

@@ -19,12 +19,10 @@ struct SoundCodec {
     char fourCc[4];
     AVCodecID id;
 };
-constexpr SoundCodec kCodecs[] = {{{'O', 'p', 'u', 's'}, AV_CODEC_ID_OPUS},
-                                  {{'f', 'L', 'a', 'C'}, AV_CODEC_ID_FLAC},
-                                  {{'a', 'c', '-', '3'}, AV_CODEC_ID_AC3},
-                                  {{'e', 'c', '-', '3'}, AV_CODEC_ID_EAC3},
-                                  {{'.', 'm', 'p', '3'}, AV_CODEC_ID_MP3},
-                                  {{'m', 'p', '4', 'a'}, AV_CODEC_ID_AAC}};
+constexpr SoundCodec kCodecs[] = {
+    {{'O', 'p', 'u', 's'}, AV_CODEC_ID_OPUS}, {{'f', 'L', 'a', 'C'}, AV_CODEC_ID_FLAC},
+    {{'a', 'c', '-', '3'}, AV_CODEC_ID_AC3},  {{'e', 'c', '-', '3'}, AV_CODEC_ID_EAC3},
+    {{'.', 'm', 'p', '3'}, AV_CODEC_ID_MP3},  {{'m', 'p', '4', 'a'}, AV_CODEC_ID_AAC}};
 
 // The first three letters tell the codecs apart.
 const SoundCodec* byLetters(const std::uint8_t* letters) {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <tuple>
 
 namespace zimo::media {
 
@@ -127,16 +128,23 @@ FlvHead readFlvHead(MediaSource& source) {
                 const std::span<const std::uint8_t> body(buf.data() + 1, buf.size() - 1);
                 if (const auto picture = flvAddedPicture(body); picture && !addedPictureSeen) {
                     addedPictureSeen = true;
-                    head.addedFirstCompositionMs = picture->compositionMs;
-                } else if (!flvAddedSetup(body).empty() && head.addedSetup.empty() && size > 5 &&
+                    head.added.firstCompositionMs = picture->compositionMs;
+                    // Its first bytes, as far as they are in the tag.
+                    const std::int64_t at = 1 + picture->offset;
+                    std::vector<std::uint8_t> start;
+                    if (size > at && fetch(source, dataOffset + at,
+                                           std::min<std::int64_t>(size - at, 16), false, start))
+                        if (const auto wh = flvAddedPictureSize(buf[0] & 0x0f, start))
+                            std::tie(head.added.width, head.added.height) = *wh;
+                } else if (!flvAddedSetup(body).empty() && head.added.setup.empty() && size > 5 &&
                            size <= kMaxAddedSetupBytes &&
                            fetch(source, dataOffset, size, false, buf)) {
                     // The record, behind the packet type and composition time (or the
                     // FourCC) alike; the first bytes looked at may lie past a tag shorter
                     // than them.
-                    head.addedSetup.assign(buf.begin() + 5, buf.end());
+                    head.added.setup.assign(buf.begin() + 5, buf.end());
                 }
-                pictureSetupOpen = !addedPictureSeen || head.addedSetup.empty();
+                pictureSetupOpen = !addedPictureSeen || head.added.setup.empty();
                 continue;
             }
             if ((buf[0] & 0x0f) != kAvcCodec || buf.size() < 2 || buf[1] == 0) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "media/amf_value.h"
+#include "media/flv_added_codecs.h"
 #include "media/media_source.h"
 
 #include <QSize>
@@ -31,11 +32,8 @@ struct FlvHead {
     // whose first pictures they are.
     std::vector<std::int64_t> picturesBeforeSetup;
     // Of pictures in a codec added after Flash (see flv_added_codecs.h), when they come
-    // within the search before any picture of another codec: their configuration record,
-    // and how long after its decoding time the first picture is shown (its composition
-    // time, in milliseconds).
-    std::vector<std::uint8_t> addedSetup;
-    int addedFirstCompositionMs = 0;
+    // within the search before any picture of another codec.
+    FlvAddedStart added;
     bool extendedPictures = false; // in the extended layout
     // Of sound in the extended layout (see flv_added_sound.h), when it comes in the first
     // tags: the body after its first byte of its first tag, as the demuxer is shown it,

@@ -375,7 +375,7 @@ std::unique_ptr<MediaFile> MediaFile::open(std::unique_ptr<MediaSource> source,
     if (avformat_find_stream_info(raw, nullptr) < 0 || input.interrupted()) return nullptr;
 
     for (unsigned i = 0; flv && impl->flvAddedIndex < 0 && i < raw->nb_streams; ++i) {
-        if (adoptFlvAddedCodec(*raw->streams[i], head.addedSetup, head.addedFirstCompositionMs))
+        if (adoptFlvAddedCodec(*raw->streams[i], head.added))
             impl->flvAddedIndex = static_cast<int>(i);
     }
     for (unsigned i = 0; flv && i < raw->nb_streams; ++i)

@@ -16,7 +16,7 @@ namespace zimo::media::test {
 
 namespace {
 
-constexpr std::size_t kCodecsCount = static_cast<std::size_t>(Codecs::HevcOpusExtended) + 1;
+constexpr std::size_t kCodecsCount = static_cast<std::size_t>(Codecs::Vp8AacExtended) + 1;
 
 QTemporaryDir& folder() {
     static QTemporaryDir dir;
@@ -100,11 +100,11 @@ bool runFfmpeg(const QStringList& arguments, const QString& out) {
 
 const char* codecsName(Codecs codecs) {
     constexpr const char* kNames[] = {
-        "flv1_mp3",          "h264_aac",          "flashsv_adpcm",     "flv1_nellymoser",
-        "flv1_speex",        "flv1_pcm",          "h264_mp3",          "hevc_aac",
-        "hevc_aac_extended", "av1_aac",           "av1_aac_extended",  "vp9_aac_extended",
-        "h264_opus",         "h264_flac",         "h264_ac3",          "h264_eac3",
-        "h264_aac_extended", "h264_mp3_extended", "hevc_opus_extended"};
+        "flv1_mp3",          "h264_aac",          "flashsv_adpcm",      "flv1_nellymoser",
+        "flv1_speex",        "flv1_pcm",          "h264_mp3",           "hevc_aac",
+        "hevc_aac_extended", "av1_aac",           "av1_aac_extended",   "vp9_aac_extended",
+        "h264_opus",         "h264_flac",         "h264_ac3",           "h264_eac3",
+        "h264_aac_extended", "h264_mp3_extended", "hevc_opus_extended", "vp8_aac_extended"};
     static_assert(std::size(kNames) == kCodecsCount);
     return kNames[static_cast<int>(codecs)];
 }
@@ -138,7 +138,8 @@ QString numberedClip(Codecs codecs, Layout layout) {
                     {Codecs::H264Eac3, Codecs::H264Eac3, false, false},
                     {Codecs::H264AacExtended, Codecs::H264Aac, false, true},
                     {Codecs::H264Mp3Extended, Codecs::H264Mp3, false, true},
-                    {Codecs::HevcOpusExtended, Codecs::HevcOpusExtended, true, false}};
+                    {Codecs::HevcOpusExtended, Codecs::HevcOpusExtended, true, false},
+                    {Codecs::Vp8AacExtended, Codecs::Vp8AacExtended, true, false}};
     for (const auto& w : kWritten) {
         if (w.flv != codecs || layout == Layout::Mp4) continue;
         const bool ok = writeAddedCodecFlv(numberedClip(w.mp4, Layout::Mp4), out, layout,
@@ -153,7 +154,7 @@ QString numberedClip(Codecs codecs, Layout layout) {
         {"libaom-av1", "aac"},     {"libaom-av1", "aac"}, {"libvpx-vp9", "aac"},
         {"libx264", "libopus"},    {"libx264", "flac"},   {"libx264", "ac3"},
         {"libx264", "eac3"},       {"libx264", "aac"},    {"libx264", "libmp3lame"},
-        {"libx265", "libopus"}};
+        {"libx265", "libopus"},    {"libvpx", "aac"}};
     static_assert(std::size(kEncoders) == kCodecsCount);
     const auto& encoders = kEncoders[static_cast<int>(codecs)];
     const bool speex = codecs == Codecs::Flv1Speex;
@@ -191,6 +192,9 @@ QString numberedClip(Codecs codecs, Layout layout) {
     if (layout == Layout::Mp4) // FLAC in MP4 is new to this FFmpeg
         a << "-strict"
           << "experimental";
+    if (layout == Layout::Mp4 && codecs == Codecs::Vp8AacExtended) // MP4 has no VP8
+        a << "-f"
+          << "matroska";
     a << out;
     runFfmpeg(a, out);
     made[key] = out;

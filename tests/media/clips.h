@@ -53,7 +53,8 @@ enum class Codecs {
     H264Eac3,
     H264AacExtended,
     H264Mp3Extended,
-    HevcOpusExtended
+    HevcOpusExtended,
+    Vp8AacExtended
 };
 // How the file is laid out: FFmpeg's FLV (onMetaData without a keyframe index), the same
 // with a keyframe index, without any onMetaData, or MP4.

@@ -163,8 +163,9 @@ TEST(Decode, SizeIsTheShownSize) {
 // Codecs added to Flash Video after Flash: HEVC and AV1 under codec numbers 12 and 13, as
 // streaming sites record them, HEVC, AV1 and VP9 in the extended layout, and sound in the
 // extended layout (Opus, FLAC, AC-3 and E-AC-3, AAC and MP3 under their FourCCs too): the size
-// known on opening, every picture in its order at its time (B-frames come in another order,
-// their times behind each tag's composition time), and all of the sound.
+// known on opening (VP8's and VP9's from their first picture), every picture in its order at its
+// time (B-frames come in another order, their times behind each tag's composition time), and all of
+// the sound.
 TEST(Decode, CodecsAddedAfterFlashPlayWithTheirSound) {
     const struct {
         Codecs codecs;
@@ -183,18 +184,15 @@ TEST(Decode, CodecsAddedAfterFlashPlayWithTheirSound) {
                  {Codecs::H264Eac3, Layout::Flv, "h264", "eac3"},
                  {Codecs::H264AacExtended, Layout::Flv, "h264", "aac"},
                  {Codecs::H264Mp3Extended, Layout::Flv, "h264", "mp3float"},
-                 {Codecs::HevcOpusExtended, Layout::Flv, "hevc", "opus"}};
+                 {Codecs::HevcOpusExtended, Layout::Flv, "hevc", "opus"},
+                 {Codecs::Vp8AacExtended, Layout::Flv, "vp8", "aac"}};
     for (const auto& row : kRows) {
         SCOPED_TRACE(std::string(codecsName(row.codecs)) + "/" + layoutName(row.layout));
         auto file = MediaFile::open(numberedClip(row.codecs, row.layout));
         ASSERT_TRUE(file);
         EXPECT_EQ(file->info().videoCodec, row.pictures);
         EXPECT_EQ(file->info().audioCodec, row.sound);
-        // VP9 gives its size with its first picture only (the player lays the picture out
-        // by the metadata's until then, as recorders write it).
-        if (row.codecs != Codecs::Vp9AacExtended) {
-            EXPECT_EQ(QSize(file->info().width, file->info().height), QSize(160, 120));
-        }
+        EXPECT_EQ(QSize(file->info().width, file->info().height), QSize(160, 120));
         PictureConverter pictures;
         std::vector<std::pair<double, int>> shown; // time and number
         double heard = 0;                          // seconds of sound decoded

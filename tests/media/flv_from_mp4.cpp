@@ -30,9 +30,10 @@ struct Codec {
 constexpr Codec kCodecs[] = {{AV_CODEC_ID_H264, 7, 0x61766331, true}, // in the older layout only
                              {AV_CODEC_ID_HEVC, 12, 0x68766331, true},
                              {AV_CODEC_ID_AV1, 13, 0x61763031, false},
-                             {AV_CODEC_ID_VP9, 15, 0x76703039, false}};
-// A VP9 configuration record: version and flags, then profile 0, level 1, 8 bits 4:2:0.
-const QByteArray kVp9Setup("\x01\x00\x00\x00\x00\x0a\x80\x00\x00\x00\x00\x00", 12);
+                             {AV_CODEC_ID_VP9, 15, 0x76703039, false},
+                             {AV_CODEC_ID_VP8, 14, 0x76703038, false}};
+// A VP8 or VP9 configuration record: version and flags, then profile 0, level 1, 8 bits 4:2:0.
+const QByteArray kVpSetup("\x01\x00\x00\x00\x00\x0a\x80\x00\x00\x00\x00\x00", 12);
 // The sound's codecs: the first byte of their tags in the older layout (AAC's says 44 kHz,
 // 16-bit, stereo, what Flash says of all AAC), if they have one, and their FourCC in the
 // extended one.
@@ -118,9 +119,11 @@ bool writeAddedCodecFlv(const QString& mp4, const QString& flv, Layout layout, b
         w.u8(0x80 | (key ? 0x10 : 0x20) | (type == 1 && !timed ? 3 : type)).u32(codec->fourCc);
         return timed ? w.u24(composition).bytes : w.bytes;
     };
-    const QByteArray setup = video.extradata_size > 0
-                                 ? bytes(video.extradata, video.extradata_size)
-                                 : (video.codec_id == AV_CODEC_ID_VP9 ? kVp9Setup : QByteArray());
+    const QByteArray setup = video.extradata_size > 0 ? bytes(video.extradata, video.extradata_size)
+                                                      : (video.codec_id == AV_CODEC_ID_VP9 ||
+                                                                 video.codec_id == AV_CODEC_ID_VP8
+                                                             ? kVpSetup
+                                                             : QByteArray());
     QByteArray body = flvTag(kVideoTag, videoHead(true, 0, 0) + setup);
     const SoundCodec* sound = nullptr;
     if (a >= 0) {

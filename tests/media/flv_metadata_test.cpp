@@ -88,5 +88,31 @@ TEST(FlvMetadata, RealVp6aSample) {
     EXPECT_EQ(*v->find("canSeekToEnd"), AmfValue::boolean(true));
 }
 
+// Pictures of VP8 and VP9 say their size only in a key frame's first bytes, which are read
+// with the first tags: here of libvpx's key frames in every profile and colour layout.
+TEST(FlvAddedCodecs, KeyFramesOfVp8AndVp9GiveTheirSize) {
+    const struct {
+        const char* name;
+        int number;
+        QByteArray start;
+        int width, height; // 0: none given
+    } rows[] = {
+        {"VP9 profile 0", 15, QByteArray::fromHex("824983420009f007761c3824"), 160, 120},
+        {"VP9 profile 1, RGB", 15, QByteArray::fromHex("a2498342e00b100636043824"), 178, 100},
+        {"VP9 profile 2, 10 bits", 15, QByteArray::fromHex("924983420004f803bb091c12"), 160, 120},
+        {"VP9 profile 3, 4:4:4", 15, QByteArray::fromHex("b124c1a10000578047b051c1"), 176, 144},
+        {"VP9, not a key frame", 15, QByteArray::fromHex("86004092f101400000146037"), 0, 0},
+        {"VP9, too short", 15, QByteArray::fromHex("8249834200"), 0, 0},
+        {"VP8", 14, QByteArray::fromHex("b05a009d012a4001f0000007"), 320, 240},
+        {"VP8, not a key frame", 14, QByteArray::fromHex("b15a009d012a4001f0000007"), 0, 0},
+        {"HEVC", 12, QByteArray::fromHex("824983420009f007761c3824"), 0, 0}};
+    for (const auto& row : rows) {
+        const auto size = flvAddedPictureSize(
+            row.number, {reinterpret_cast<const std::uint8_t*>(row.start.constData()),
+                         static_cast<std::size_t>(row.start.size())});
+        EXPECT_EQ(size.value_or(std::pair{0, 0}), std::pair(row.width, row.height)) << row.name;
+    }
+}
+
 } // namespace
 } // namespace zimo::media

@@ -70,8 +70,9 @@ std::vector<Row> rows() {
                      Codecs::Flv1Speex, Codecs::Flv1Pcm, Codecs::HevcAac, Codecs::HevcAacExtended})
         for (Layout l : {Layout::Flv, Layout::FlvIndexed, Layout::FlvBare})
             out.push_back({numberedClip(c, l), std::string(codecsName(c)) + "/" + layoutName(l)});
-    for (Codecs c : {Codecs::Av1AacExtended, Codecs::Vp9AacExtended, Codecs::H264Opus,
-                     Codecs::H264Flac, Codecs::H264Ac3, Codecs::HevcOpusExtended})
+    for (Codecs c :
+         {Codecs::Av1AacExtended, Codecs::Vp9AacExtended, Codecs::H264Opus, Codecs::H264Flac,
+          Codecs::H264Ac3, Codecs::HevcOpusExtended, Codecs::Vp8AacExtended})
         out.push_back({numberedClip(c, Layout::Flv), std::string(codecsName(c)) + "/flv"});
     for (Codecs c : {Codecs::H264Aac, Codecs::H264Mp3, Codecs::HevcAac})
         out.push_back({numberedClip(c, Layout::Mp4), std::string(codecsName(c)) + "/mp4"});
