@@ -171,16 +171,26 @@ bool adoptFlvAddedCodec(AVStream& stream, const FlvAddedStart& start) {
         par.width = start.width;
         par.height = start.height;
     }
-    if (!start.setup.empty() && !par.extradata) {
-        auto* data = static_cast<std::uint8_t*>(
-            av_mallocz(start.setup.size() + AV_INPUT_BUFFER_PADDING_SIZE));
-        if (data) {
-            std::memcpy(data, start.setup.data(), start.setup.size());
-            par.extradata = data;
-            par.extradata_size = static_cast<int>(start.setup.size());
-        }
-    }
+    giveStreamSetup(par, start.setup);
     return true;
+}
+
+void giveStreamSetup(AVCodecParameters& par, std::span<const std::uint8_t> setup) {
+    if (setup.empty() || par.extradata) return;
+    auto* data =
+        static_cast<std::uint8_t*>(av_mallocz(setup.size() + AV_INPUT_BUFFER_PADDING_SIZE));
+    if (!data) return;
+    std::memcpy(data, setup.data(), setup.size());
+    par.extradata = data;
+    par.extradata_size = static_cast<int>(setup.size());
+}
+
+void givePendingSetup(AVPacket& packet, std::vector<std::uint8_t>& setup) {
+    if (setup.empty()) return;
+    if (std::uint8_t* sd =
+            av_packet_new_side_data(&packet, AV_PKT_DATA_NEW_EXTRADATA, setup.size()))
+        std::memcpy(sd, setup.data(), setup.size());
+    setup.clear();
 }
 
 bool FlvAddedPackets::unwrap(AVPacket& packet, AVRational timeBase) {
@@ -196,12 +206,7 @@ bool FlvAddedPackets::unwrap(AVPacket& packet, AVRational timeBase) {
             packet.dts + av_rescale_q(picture->compositionMs, AVRational{1, 1000}, timeBase);
     packet.data += picture->offset;
     packet.size -= picture->offset;
-    if (!setup_.empty()) {
-        if (std::uint8_t* sd =
-                av_packet_new_side_data(&packet, AV_PKT_DATA_NEW_EXTRADATA, setup_.size()))
-            std::memcpy(sd, setup_.data(), setup_.size());
-        setup_.clear();
-    }
+    givePendingSetup(packet, setup_);
     return true;
 }
 

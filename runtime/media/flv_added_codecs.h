@@ -22,6 +22,7 @@ extern "C" {
 #include <libavutil/rational.h>
 }
 
+struct AVCodecParameters;
 struct AVPacket;
 struct AVStream;
 
@@ -71,6 +72,12 @@ std::optional<std::pair<int, int>> flvAddedPictureSize(int number,
 // gave, and starts it where its first picture is shown (the demuxer, not knowing
 // composition times, starts it at its decoding time). Whether it was such a stream.
 bool adoptFlvAddedCodec(AVStream& stream, const FlvAddedStart& start);
+
+// Shared with sound of the extended layout: gives a stream whose demuxer gave it no set-up
+// the one the file's first tags carry; gives a packet a set-up met before it as the
+// decoder's new one, and forgets it.
+void giveStreamSetup(AVCodecParameters& par, std::span<const std::uint8_t> setup);
+void givePendingSetup(AVPacket& packet, std::vector<std::uint8_t>& setup);
 
 // The packets of such a stream, in the order they are read.
 class FlvAddedPackets {

@@ -101,16 +101,7 @@ bool FlvAddedSound::adopt(AVStream& stream, std::span<const std::uint8_t> first)
     // decoder learns them from the set-up or the frames.
     par.sample_rate = 0;
     av_channel_layout_uninit(&par.ch_layout);
-    const auto setup = first.subspan(kHeadSize);
-    if (first[0] == kSetup && !setup.empty() && !par.extradata) {
-        auto* data =
-            static_cast<std::uint8_t*>(av_mallocz(setup.size() + AV_INPUT_BUFFER_PADDING_SIZE));
-        if (data) {
-            std::memcpy(data, setup.data(), setup.size());
-            par.extradata = data;
-            par.extradata_size = static_cast<int>(setup.size());
-        }
-    }
+    if (first[0] == kSetup) giveStreamSetup(par, first.subspan(kHeadSize));
     return true;
 }
 
@@ -124,12 +115,7 @@ bool FlvAddedSound::unwrap(AVPacket& packet) {
     packet.data += kHeadSize;
     packet.size -= kHeadSize;
     dropRateChange(packet);
-    if (!setup_.empty()) {
-        if (std::uint8_t* sd =
-                av_packet_new_side_data(&packet, AV_PKT_DATA_NEW_EXTRADATA, setup_.size()))
-            std::memcpy(sd, setup_.data(), setup_.size());
-        setup_.clear();
-    }
+    givePendingSetup(packet, setup_);
     return true;
 }
 
