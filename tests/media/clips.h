@@ -49,8 +49,8 @@ enum class Codecs {
     // Sound in the extended layout, the pictures in the older one unless said
     H264Opus,
     H264Flac,
-    H264Ac3, // without a set-up
-    H264Eac3,
+    H264Ac3,  // without a sequence start
+    H264Eac3, // with an empty one
     H264AacExtended,
     H264Mp3Extended,
     HevcOpusExtended,

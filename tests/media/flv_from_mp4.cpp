@@ -132,7 +132,8 @@ bool writeAddedCodecFlv(const QString& mp4, const QString& flv, Layout layout, b
                              [&](const SoundCodec& c) { return c.id == audio.codec_id; });
         if (sound == std::end(kSoundCodecs)) return false;
         extendedSound = extendedSound || !sound->flags;
-        if (const QByteArray s = soundSetup(audio); !s.isEmpty())
+        // E-AC-3 gets a sequence start with nothing in it, as FFmpeg's muxer writes it.
+        if (const QByteArray s = soundSetup(audio); !s.isEmpty() || sound->id == AV_CODEC_ID_EAC3)
             body += flvTag(kAudioTag, soundHead(sound, extendedSound, 0) + s);
     }
     const double soundCodecId = !sound ? 0 : extendedSound ? sound->fourCc : sound->flags >> 4;

@@ -13,7 +13,8 @@ namespace zimo::media::test {
 // record them), or `extended` as newer recorders write them (a composition time only where
 // it is not 0, an end of sequence at the end). AAC and MP3 sound goes as Flash has it, or
 // in the extended layout when `extendedSound`; Opus, FLAC, AC-3 and E-AC-3 in the extended
-// layout always (an end of sequence at the end there too). Whether it could.
+// layout always (an end of sequence at the end there too; E-AC-3 with an empty sequence
+// start, AC-3 with none). Whether it could.
 bool writeAddedCodecFlv(const QString& mp4, const QString& flv, Layout layout,
                         bool extended = false, bool extendedSound = false);
 
