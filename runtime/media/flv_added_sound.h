@@ -1,8 +1,8 @@
 // Sound in Flash Video's extended layout, which newer recorders write and the demuxer does
 // not know: the first byte's high four bits 9, a packet type in its low ones, the codec
 // named by a FourCC ('Opus', 'fLaC', 'ac-3', 'ec-3', '.mp3', 'mp4a'), then the codec's
-// set-up (Opus's identification header, FLAC's STREAMINFO behind its signature, AAC's
-// configuration) or its frames.
+// set-up (Opus's identification header, FLAC's STREAMINFO, bare or behind its signature,
+// AAC's configuration) or its frames.
 //
 // The demuxer takes the low bits of the first byte for the sound's rate, size and
 // channels, and notes a change of them on the next packet whenever they change; it gives
