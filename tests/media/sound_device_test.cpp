@@ -53,12 +53,14 @@ public:
         const QString socket = runtime + QStringLiteral("/pulse/native");
         // Up once it answers with its sink: it loads its modules after opening the socket.
         for (int i = 0; i < 100; ++i) {
-            if (QFileInfo::exists(socket) && hasSink(socket)) return true;
+            if (QFileInfo::exists(socket) && hasSink(socket)) return keepSinkBusy(socket);
             QThread::msleep(50);
         }
         return false;
     }
     void stop() {
+        keeper_.kill();
+        keeper_.waitForFinished(1000);
         server_.terminate();
         if (!server_.waitForFinished(3000)) server_.kill();
         server_.waitForFinished(1000);
@@ -70,6 +72,20 @@ public:
     }
 
 private:
+    // A null sink with nothing playing into it renders in blocks of up to two seconds, and
+    // a stream that starts then may wait out the rest of one before it is taken: the
+    // server would seem to stall at random starts. Silence played into it all along, in
+    // small blocks, keeps it taking sound as a sound card does.
+    bool keepSinkBusy(const QString& socket) {
+        keeper_.setStandardInputFile(QStringLiteral("/dev/zero"));
+        keeper_.start(QStringLiteral("pacat"),
+                      {QStringLiteral("--server"), QStringLiteral("unix:") + socket,
+                       QStringLiteral("--playback"), QStringLiteral("--raw"),
+                       QStringLiteral("--format=s16le"), QStringLiteral("--rate=8000"),
+                       QStringLiteral("--channels=1"), QStringLiteral("--latency-msec=20")});
+        return keeper_.waitForStarted(5000);
+    }
+
     static bool hasSink(const QString& socket) {
         QProcess pactl;
         pactl.start(QStringLiteral("pactl"),
@@ -81,6 +97,7 @@ private:
 
     QTemporaryDir dir_;
     QProcess server_;
+    QProcess keeper_;
 };
 
 PrivateSoundServer* server = nullptr;
