@@ -67,20 +67,29 @@ bool isFlvAddedCodec(int number) {
     return byNumber(number) != nullptr;
 }
 
-bool isExtendedVideoTag(std::span<const std::uint8_t, kFlvExtendedTagHead> tag, int from, int to) {
-    // Of a video tag not encrypted, its stream id 0, the top bit of its flags, a FourCC.
+bool fitsExtendedTag(std::span<const std::uint8_t, kFlvExtendedTagHead> tag, int from, int to,
+                     const ExtendedTagShape& shape) {
     for (int k = from; k < to; ++k) {
         const std::uint8_t b = tag[static_cast<std::size_t>(k)];
-        const bool fits =
-            k == 0    ? b == kVideoTag
-            : k < 8   ? true
-            : k < 11  ? b == 0
-            : k == 11 ? (b & kExtended) != 0
-                      : std::any_of(std::begin(kCodecs), std::end(kCodecs),
-                                    [&](const AddedCodec& c) { return b == c.fourCc[k - 12]; });
+        const bool fits = k == 0    ? b == shape.type
+                          : k < 8   ? true
+                          : k < 11  ? b == 0
+                          : k == 11 ? shape.flagsFit(b)
+                                    : shape.letterFits(k - 12, b);
         if (!fits) return false;
     }
-    return from > 12 || to < kFlvExtendedTagHead || byFourCc(tag.data() + 12);
+    return from > 12 || to < kFlvExtendedTagHead || shape.known(tag.data() + 12);
+}
+
+bool isExtendedVideoTag(std::span<const std::uint8_t, kFlvExtendedTagHead> tag, int from, int to) {
+    static constexpr ExtendedTagShape kShape{
+        kVideoTag, [](std::uint8_t flags) { return (flags & kExtended) != 0; },
+        [](int at, std::uint8_t letter) {
+            return std::any_of(std::begin(kCodecs), std::end(kCodecs),
+                               [&](const AddedCodec& c) { return letter == c.fourCc[at]; });
+        },
+        [](const std::uint8_t* fourCc) { return byFourCc(fourCc) != nullptr; }};
+    return fitsExtendedTag(tag, from, to, kShape);
 }
 
 void rewriteExtendedVideoHead(std::span<std::uint8_t, 5> body) {

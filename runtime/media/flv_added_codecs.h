@@ -37,6 +37,19 @@ inline constexpr int kFlvExtendedTagHead = 16;
 // whether those from `from` up to `to` may be part of one.
 bool isExtendedVideoTag(std::span<const std::uint8_t, kFlvExtendedTagHead> tag, int from = 0,
                         int to = kFlvExtendedTagHead);
+// The shape extended tags of pictures and of sound share: a tag of `type`, not encrypted,
+// its stream id 0, flags that fit, then a FourCC whose every letter fits one of the codecs
+// played (`letterFits`, by its place in the FourCC) and which is one of them as a whole.
+struct ExtendedTagShape {
+    std::uint8_t type;
+    bool (*flagsFit)(std::uint8_t flags);
+    bool (*letterFits)(int at, std::uint8_t letter);
+    bool (*known)(const std::uint8_t* fourCc);
+};
+// Whether the bytes from `from` up to `to` of a tag's head fit the shape; the whole FourCC
+// is asked after only when all the head is looked at.
+bool fitsExtendedTag(std::span<const std::uint8_t, kFlvExtendedTagHead> tag, int from, int to,
+                     const ExtendedTagShape& shape);
 // Rewrites the first bytes of such a tag's body (its flags and FourCC) into the older
 // layout: the frame type with the codec's number, then the packet type and a composition
 // time of 0. A picture whose composition time follows gets a packet type of our own,

@@ -60,25 +60,23 @@ void dropRateChange(AVPacket& packet) {
 } // namespace
 
 bool isExtendedSoundTag(std::span<const std::uint8_t, kFlvExtendedTagHead> tag, int from, int to) {
-    // Of a sound tag not encrypted, its stream id 0, the flags of the extended layout and a
-    // packet type the FourCC follows, then a FourCC.
-    for (int k = from; k < to; ++k) {
-        const std::uint8_t b = tag[static_cast<std::size_t>(k)];
-        const int type = b & 0x0f;
-        const bool fits =
-            k == 0    ? b == kSoundTag
-            : k < 8   ? true
-            : k < 11  ? b == 0
-            : k == 11 ? (b >> 4) == kExHeader && (type == kSetup || type == kFrames ||
-                                                  type == kSequenceEnd || type == kChannels)
-                      : std::any_of(std::begin(kCodecs), std::end(kCodecs),
-                                    [&](const SoundCodec& c) { return b == c.fourCc[k - 12]; });
-        if (!fits) return false;
-    }
-    return from > 12 || to < kFlvExtendedTagHead ||
-           std::any_of(std::begin(kCodecs), std::end(kCodecs), [&](const SoundCodec& c) {
-               return std::memcmp(c.fourCc, tag.data() + 12, 4) == 0;
-           });
+    static constexpr ExtendedTagShape kShape{
+        kSoundTag,
+        [](std::uint8_t flags) {
+            const int type = flags & 0x0f;
+            return (flags >> 4) == kExHeader &&
+                   (type == kSetup || type == kFrames || type == kSequenceEnd || type == kChannels);
+        },
+        [](int at, std::uint8_t letter) {
+            return std::any_of(std::begin(kCodecs), std::end(kCodecs),
+                               [&](const SoundCodec& c) { return letter == c.fourCc[at]; });
+        },
+        [](const std::uint8_t* fourCc) {
+            return std::any_of(std::begin(kCodecs), std::end(kCodecs), [&](const SoundCodec& c) {
+                return std::memcmp(c.fourCc, fourCc, 4) == 0;
+            });
+        }};
+    return fitsExtendedTag(tag, from, to, kShape);
 }
 
 void rewriteExtendedSoundHead(std::span<std::uint8_t, 5> body) {
