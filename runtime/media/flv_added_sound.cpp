@@ -86,11 +86,15 @@ void rewriteExtendedSoundHead(std::span<std::uint8_t, 5> body) {
     body[1] = type;
 }
 
+bool awaitsFlvAddedSound(const AVStream& stream) {
+    const AVCodecParameters& par = *stream.codecpar;
+    return par.codec_type == AVMEDIA_TYPE_AUDIO && par.codec_id == AV_CODEC_ID_NONE &&
+           par.codec_tag == kExHeader;
+}
+
 bool FlvAddedSound::adopt(AVStream& stream, std::span<const std::uint8_t> first) {
+    if (!awaitsFlvAddedSound(stream) || first.size() < kHeadSize) return false;
     AVCodecParameters& par = *stream.codecpar;
-    if (par.codec_type != AVMEDIA_TYPE_AUDIO || par.codec_id != AV_CODEC_ID_NONE ||
-        par.codec_tag != kExHeader || first.size() < kHeadSize)
-        return false;
     const SoundCodec* codec = byLetters(first.data() + 1);
     if (!codec) return false;
     std::copy_n(first.data() + 1, 3, letters_);

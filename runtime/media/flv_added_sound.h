@@ -29,12 +29,16 @@ bool isExtendedSoundTag(std::span<const std::uint8_t, kFlvExtendedTagHead> tag, 
 // Rewrites such a tag's flags and FourCC as said above.
 void rewriteExtendedSoundHead(std::span<std::uint8_t, 5> body);
 
+// Whether the demuxer made a stream of such tags and gave it no codec (yet to be adopted).
+bool awaitsFlvAddedSound(const AVStream& stream);
+
 // The packets of such a stream, in the order they are read.
 class FlvAddedSound {
 public:
     // Gives a stream the demuxer left without a codec its codec, by `first`: the
-    // (rewritten) body, after its first byte, of the first such tag the file's first tags
-    // gave; set up by it when it is the codec's set-up. Whether it was such a stream.
+    // (rewritten) body, after its first byte, of the stream's first tag (as the file's
+    // first tags gave it, or as read); set up by it when it is the codec's set-up. Whether
+    // it was such a stream.
     bool adopt(AVStream& stream, std::span<const std::uint8_t> first);
     // Makes a tag's body the frames it carries; a set-up goes with the next frames as the
     // decoder's new one. False for a packet that carries no frames (a set-up, the end of

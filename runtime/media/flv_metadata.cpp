@@ -56,12 +56,14 @@ bool noteSoundTag(MediaSource& source, std::span<const std::uint8_t> header,
                   std::int64_t dataOffset, std::uint32_t size, FlvHead& head) {
     std::vector<std::uint8_t> buf;
     if (size < 5 || !fetch(source, dataOffset, 5, false, buf)) return true;
-    if ((buf[0] >> 4) != 9) return false; // the older layout: so is the rest
+    if ((buf[0] >> 4) != 9) { // the older layout: so is the rest
+        head.olderLayoutSound = true;
+        return false;
+    }
     std::array<std::uint8_t, kFlvExtendedTagHead> tag{};
     std::copy_n(header.begin(), kTagHeaderSize, tag.begin());
     std::copy_n(buf.begin(), 5, tag.begin() + kTagHeaderSize);
     if (!isExtendedSoundTag(tag)) return true; // one not played here, or not yet known
-    head.extendedSound = true;
     // The set-up whole; of frames that come before it, the first bytes that name the codec.
     const bool setup = (buf[0] & 0x0f) == 0 && size <= kMaxAddedSetupBytes &&
                        fetch(source, dataOffset, size, false, buf);

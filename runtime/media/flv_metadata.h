@@ -39,7 +39,8 @@ struct FlvHead {
     // tags: the body after its first byte of its first tag, as the demuxer is shown it,
     // the codec's set-up when one came there.
     std::vector<std::uint8_t> addedSoundFirst;
-    bool extendedSound = false;
+    // The first sound tag met is in the layout Flash has, and so is the file's sound.
+    bool olderLayoutSound = false;
     // The streams the header says the file has.
     bool announcesPictures = true;
     bool announcesSound = true;

@@ -103,6 +103,10 @@ bool MediaFile::Impl::takeUpLateSound(int index) {
     if (audioIndex >= 0 || st->discard == AVDISCARD_ALL ||
         st->codecpar->codec_type != AVMEDIA_TYPE_AUDIO)
         return false;
+    // Sound in the extended layout that the file's first tags did not show names its codec
+    // in the tag read now, the stream's first.
+    if (flvSoundFirst.empty() && awaitsFlvAddedSound(*st))
+        flvSoundFirst.assign(packet->data, packet->data + packet->size);
     adoptFlvSound(index);
     audio = openDecoder(index, options);
     if (!audio) {
@@ -348,7 +352,9 @@ std::unique_ptr<MediaFile> MediaFile::open(std::unique_ptr<MediaSource> source,
         input.setScanLimit(kMaxScanBytes);
         input.hideJoinedHeaders();
         if (head.extendedPictures) input.rewriteExtendedVideo();
-        if (head.extendedSound) input.rewriteExtendedSound();
+        // Unless the first sound tag showed the older layout: sound in the extended one
+        // may first come after the first tags (a recording whose sound joined late).
+        if (!head.olderLayoutSound) input.rewriteExtendedSound();
         // FFmpeg keeps metadata in a store whose cost is the square of its names; such a
         // tag is hidden from it (its type reads as one it skips).
         for (const std::int64_t at : head.oversizedScriptTags)
@@ -393,8 +399,12 @@ std::unique_ptr<MediaFile> MediaFile::open(std::unique_ptr<MediaSource> source,
     }
     if (!impl->video && !impl->audio) return nullptr;
     for (unsigned i = 0; i < raw->nb_streams; ++i) {
-        if (static_cast<int>(i) != impl->videoIndex && static_cast<int>(i) != impl->audioIndex)
-            raw->streams[i]->discard = AVDISCARD_ALL;
+        const bool taken =
+            static_cast<int>(i) == impl->videoIndex || static_cast<int>(i) == impl->audioIndex;
+        // Sound in the extended layout that came after the file's first tags waits for its
+        // first packet to tell its codec (the demuxer met it while learning the streams).
+        const bool awaited = flv && impl->audioIndex < 0 && awaitsFlvAddedSound(*raw->streams[i]);
+        if (!taken && !awaited) raw->streams[i]->discard = AVDISCARD_ALL;
     }
     impl->leadIndex = impl->videoIndex >= 0 ? impl->videoIndex : impl->audioIndex;
     impl->chooseOrigin();

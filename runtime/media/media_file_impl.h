@@ -120,8 +120,9 @@ struct MediaFile::Impl {
     // Opening, reading and decoding, in media_file.cpp.
 
     std::unique_ptr<AVCodecContext, CodecCloser> openDecoder(int index, const Options& options);
-    // Takes up sound the demuxer met only after it had learnt the streams; whether the
-    // stream at `index` is now the file's sound.
+    // Takes up sound the demuxer met only after it had learnt the streams, or whose codec
+    // only its first packet (the one just read) tells; whether the stream at `index` is
+    // now the file's sound.
     bool takeUpLateSound(int index);
     // Takes up sound in Flash Video's extended layout in stream `index` when it is such.
     void adoptFlvSound(int index);

@@ -5,6 +5,7 @@
 #include "media/sound_converter.h"
 
 #include "clips.h"
+#include "flv_from_mp4.h"
 #include "flv_patch.h"
 
 #include <gtest/gtest.h>
@@ -209,6 +210,76 @@ TEST(Decode, CodecsAddedAfterFlashPlayWithTheirSound) {
             EXPECT_NEAR(shown[i].first - shown[0].first, 0.04 * static_cast<double>(i), 1e-6);
         }
         EXPECT_NEAR(heard, 2.0, 0.1); // two seconds of tone, give or take a frame
+    }
+}
+
+// Sound in the extended layout that first comes after the file's first tags (a recording
+// whose sound joined late): its codec is learnt from its first tag, whether the demuxer met
+// it while learning the streams or only after what it looks at (5 MB) to learn them.
+TEST(Decode, ExtendedSoundFirstMetLatePlays) {
+    const struct {
+        const char* name;
+        const char* sound;
+        const char* pictureSize;
+        const char* quality; // of the pictures: noise coded without loss makes megabytes
+    } kRows[] = {{"opus", "libopus", "160x120", "28"},
+                 {"ac3", "ac3", "160x120", "28"},
+                 {"opus", "libopus", "320x240", "0"}};
+    for (const auto& row : kRows) {
+        SCOPED_TRACE(std::string(row.name) + " " + row.pictureSize + " qp " + row.quality);
+        const QString stem = QStringLiteral("late-%1-%2-%3")
+                                 .arg(QLatin1String(row.name), QLatin1String(row.pictureSize),
+                                      QLatin1String(row.quality));
+        // Four seconds of pictures; the second and last second of tone from three seconds.
+        const QString mp4 =
+            ffmpegClip(stem + ".mp4",
+                       {"-f",         "lavfi",
+                        "-i",         QStringLiteral("testsrc=s=%1:r=25:d=4").arg(row.pictureSize),
+                        "-itsoffset", "3",
+                        "-f",         "lavfi",
+                        "-i",         "sine=d=1",
+                        "-vf",        "noise=alls=60:allf=t",
+                        "-c:v",       "libx264",
+                        "-preset",    "ultrafast",
+                        "-qp",        row.quality,
+                        "-c:a",       row.sound});
+        const QString path = scratchPath(stem + ".flv");
+        ASSERT_TRUE(writeAddedCodecFlv(mp4, path, Layout::FlvBare));
+        // The writer puts the sound's set-up first: it goes where the sound starts.
+        QByteArray file = readFile(path);
+        std::vector<qsizetype> sound;
+        for (const qsizetype tag : tagOffsets(file))
+            if (file[tag] == 8) sound.push_back(tag);
+        ASSERT_GE(sound.size(), 2u);
+        if (file[sound[0] + 11] == char(0x90)) { // a sequence start, with its size after it
+            const qsizetype length =
+                15 + ((std::uint8_t(file[sound[0] + 1]) << 16) |
+                      (std::uint8_t(file[sound[0] + 2]) << 8) | std::uint8_t(file[sound[0] + 3]));
+            QByteArray setup = file.mid(sound[0], length);
+            setTagTime(setup, 0, tagTime(file, sound[1]));
+            file.insert(sound[1], setup);
+            file.remove(sound[0], length);
+        }
+        ASSERT_GT(tagOffsets(file).size(), 64u + 4u);
+        ASSERT_TRUE(writeFile(path, file));
+
+        auto media = MediaFile::open(path);
+        ASSERT_TRUE(media);
+        double heard = 0, firstHeard = -1;
+        int pictures = 0;
+        for (MediaFile::Item item = media->next(); item.kind != MediaFile::Item::Kind::End;
+             item = media->next()) {
+            if (item.kind != MediaFile::Item::Kind::Audio) {
+                ++pictures;
+                continue;
+            }
+            if (firstHeard < 0) firstHeard = item.pts;
+            heard += static_cast<double>(item.frame->nb_samples) / item.frame->sample_rate;
+        }
+        EXPECT_EQ(pictures, 100);
+        EXPECT_EQ(media->info().audioCodec, row.name);
+        EXPECT_NEAR(firstHeard, 3.0, 0.05);
+        EXPECT_NEAR(heard, 1.0, 0.1);
     }
 }
 
