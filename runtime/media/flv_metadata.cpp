@@ -21,7 +21,8 @@ constexpr int kScriptTag = 18;
 constexpr int kAvcCodec = 7;
 // No configuration record of a video stream is near this large.
 constexpr std::uint32_t kMaxAddedSetupBytes = 64 * 1024;
-// Metadata sits in the first tags; a search never walks further than this.
+// Metadata and the first sound sit in the first tags; the search walks further only for
+// pictures that have not come yet or cannot be decoded yet.
 constexpr int kMaxTagsSearched = 64;
 // Nor does it read more script data than this in all.
 constexpr std::int64_t kMaxScriptBytes = 32L * 1024 * 1024;
@@ -92,12 +93,14 @@ FlvHead readFlvHead(MediaSource& source) {
     // Until the first picture shows how the stream is framed, or the parameter sets come;
     // beyond the first tags only while pictures that lack them have been met.
     bool pictureSetupOpen = head.announcesPictures;
+    bool pictureMet = false; // a file may start with its sound alone, as some servers record
     bool addedPictureSeen = false;
     bool soundOpen = true; // until the sound's layout, and its set-up when extended, is known
     for (int i = 0;; ++i) {
         const bool scripts = i < kMaxTagsSearched && scriptBytes < kMaxScriptBytes;
-        const bool pictures = pictureSetupOpen && offset < kFlvSetupSearchBytes &&
-                              (i < kMaxTagsSearched || !head.picturesBeforeSetup.empty());
+        const bool pictures =
+            pictureSetupOpen && offset < kFlvSetupSearchBytes &&
+            (i < kMaxTagsSearched || !pictureMet || !head.picturesBeforeSetup.empty());
         const bool sound = soundOpen && i < kMaxTagsSearched;
         if (!scripts && !pictures && !sound) break;
         if (!fetch(source, offset, kTagHeaderSize, false, buf)) break;
@@ -114,6 +117,7 @@ FlvHead readFlvHead(MediaSource& source) {
             continue;
         }
         if (type == kVideoTag && !encrypted && pictureSetupOpen) {
+            pictureMet = true;
             // Codec and frame type, packet type, composition time, then the first NAL unit:
             // behind its length, or behind a start code in a stream framed as on a wire.
             if (!fetch(source, dataOffset, 9, true, buf)) continue;

@@ -213,73 +213,88 @@ TEST(Decode, CodecsAddedAfterFlashPlayWithTheirSound) {
     }
 }
 
-// Sound in the extended layout that first comes after the file's first tags (a recording
-// whose sound joined late): its codec is learnt from its first tag, whether the demuxer met
-// it while learning the streams or only after what it looks at (5 MB) to learn them.
-TEST(Decode, ExtendedSoundFirstMetLatePlays) {
+// Sound or pictures in a codec added after Flash that first come after the file's first
+// tags: a recording whose sound joined late, or one a server began with the sound and the
+// pictures from their next key frame. The codec is learnt from the stream's first tags,
+// whether the demuxer met them while learning the streams or only after what it looks at
+// (5 MB) to learn them.
+TEST(Decode, AnAddedCodecFirstMetAfterTheFirstTagsPlays) {
     const struct {
-        const char* name;
-        const char* sound;
-        const char* pictureSize;
+        const char *pictures, *sound; // encoders
+        bool soundLate;               // or the pictures
+        bool extended;                // the pictures in the extended layout
+        const char* size;
         const char* quality; // of the pictures: noise coded without loss makes megabytes
-    } kRows[] = {{"opus", "libopus", "160x120", "28"},
-                 {"ac3", "ac3", "160x120", "28"},
-                 {"opus", "libopus", "320x240", "0"}};
+        const char *picturesDecoder, *soundDecoder;
+    } kRows[] = {{"libx264", "libopus", true, false, "160x120", "28", "h264", "opus"},
+                 {"libx264", "ac3", true, false, "160x120", "28", "h264", "ac3"},
+                 {"libx264", "libopus", true, false, "320x240", "0", "h264", "opus"},
+                 {"libx265", "aac", false, true, "160x120", "28", "hevc", "aac"},
+                 {"libx265", "aac", false, false, "160x120", "28", "hevc", "aac"}};
+    constexpr double kLateFrom = 3, kLateSeconds = 1, kSeconds = 4;
     for (const auto& row : kRows) {
-        SCOPED_TRACE(std::string(row.name) + " " + row.pictureSize + " qp " + row.quality);
-        const QString stem = QStringLiteral("late-%1-%2-%3")
-                                 .arg(QLatin1String(row.name), QLatin1String(row.pictureSize),
-                                      QLatin1String(row.quality));
-        // Four seconds of pictures; the second and last second of tone from three seconds.
-        const QString mp4 =
-            ffmpegClip(stem + ".mp4",
-                       {"-f",         "lavfi",
-                        "-i",         QStringLiteral("testsrc=s=%1:r=25:d=4").arg(row.pictureSize),
-                        "-itsoffset", "3",
-                        "-f",         "lavfi",
-                        "-i",         "sine=d=1",
-                        "-vf",        "noise=alls=60:allf=t",
-                        "-c:v",       "libx264",
-                        "-preset",    "ultrafast",
-                        "-qp",        row.quality,
-                        "-c:a",       row.sound});
+        const QString stem =
+            QStringLiteral("late-%1-%2-%3-%4-%5-%6")
+                .arg(QLatin1String(row.pictures), QLatin1String(row.sound),
+                     QLatin1String(row.soundLate ? "sound" : "pictures"),
+                     QLatin1String(row.extended ? "extended" : "older"), QLatin1String(row.size))
+                .arg(QLatin1String(row.quality));
+        SCOPED_TRACE(stem.toStdString());
+        const QStringList late = {"-itsoffset", QString::number(kLateFrom)};
+        const QString seconds[] = {QString::number(row.soundLate ? kSeconds : kLateSeconds),
+                                   QString::number(row.soundLate ? kLateSeconds : kSeconds)};
+        const QString mp4 = ffmpegClip(
+            stem + ".mp4",
+            (row.soundLate ? QStringList() : late) +
+                QStringList{"-f", "lavfi", "-i",
+                            QStringLiteral("testsrc=s=%1:r=25:d=%2").arg(row.size, seconds[0])} +
+                (row.soundLate ? late : QStringList()) +
+                QStringList{"-f", "lavfi", "-i", "sine=d=" + seconds[1], "-vf",
+                            "noise=alls=60:allf=t", "-fps_mode", "passthrough", "-c:v",
+                            row.pictures, "-preset", "ultrafast", "-qp", row.quality, "-c:a",
+                            row.sound});
         const QString path = scratchPath(stem + ".flv");
-        ASSERT_TRUE(writeAddedCodecFlv(mp4, path, Layout::FlvBare));
-        // The writer puts the sound's set-up first: it goes where the sound starts.
+        ASSERT_TRUE(writeAddedCodecFlv(mp4, path, Layout::FlvBare, row.extended));
+        // The writer puts the set-ups first: the late stream's goes where that stream starts.
         QByteArray file = readFile(path);
-        std::vector<qsizetype> sound;
+        const char type = row.soundLate ? 8 : 9;
+        std::vector<qsizetype> tags;
         for (const qsizetype tag : tagOffsets(file))
-            if (file[tag] == 8) sound.push_back(tag);
-        ASSERT_GE(sound.size(), 2u);
-        if (file[sound[0] + 11] == char(0x90)) { // a sequence start, with its size after it
+            if (file[tag] == type) tags.push_back(tag);
+        ASSERT_GE(tags.size(), 2u);
+        const auto body = [&](qsizetype tag, int i) { return std::uint8_t(file[tag + 11 + i]); };
+        const bool setup =
+            row.soundLate || row.extended ? (body(tags[0], 0) & 0x0f) == 0 : body(tags[0], 1) == 0;
+        if (setup) { // moved with the size after it
             const qsizetype length =
-                15 + ((std::uint8_t(file[sound[0] + 1]) << 16) |
-                      (std::uint8_t(file[sound[0] + 2]) << 8) | std::uint8_t(file[sound[0] + 3]));
-            QByteArray setup = file.mid(sound[0], length);
-            setTagTime(setup, 0, tagTime(file, sound[1]));
-            file.insert(sound[1], setup);
-            file.remove(sound[0], length);
+                15 + ((std::uint8_t(file[tags[0] + 1]) << 16) |
+                      (std::uint8_t(file[tags[0] + 2]) << 8) | std::uint8_t(file[tags[0] + 3]));
+            QByteArray moved = file.mid(tags[0], length);
+            setTagTime(moved, 0, tagTime(file, tags[1]));
+            file.insert(tags[1], moved);
+            file.remove(tags[0], length);
         }
         ASSERT_GT(tagOffsets(file).size(), 64u + 4u);
         ASSERT_TRUE(writeFile(path, file));
 
         auto media = MediaFile::open(path);
         ASSERT_TRUE(media);
-        double heard = 0, firstHeard = -1;
+        double heard = 0, firstHeard = -1, firstShown = -1;
         int pictures = 0;
         for (MediaFile::Item item = media->next(); item.kind != MediaFile::Item::Kind::End;
              item = media->next()) {
             if (item.kind != MediaFile::Item::Kind::Audio) {
-                ++pictures;
+                if (pictures++ == 0) firstShown = item.pts;
                 continue;
             }
             if (firstHeard < 0) firstHeard = item.pts;
             heard += static_cast<double>(item.frame->nb_samples) / item.frame->sample_rate;
         }
-        EXPECT_EQ(pictures, 100);
-        EXPECT_EQ(media->info().audioCodec, row.name);
-        EXPECT_NEAR(firstHeard, 3.0, 0.05);
-        EXPECT_NEAR(heard, 1.0, 0.1);
+        EXPECT_EQ(media->info().videoCodec, row.picturesDecoder);
+        EXPECT_EQ(media->info().audioCodec, row.soundDecoder);
+        EXPECT_EQ(pictures, 25 * (row.soundLate ? kSeconds : kLateSeconds));
+        EXPECT_NEAR(row.soundLate ? firstHeard : firstShown, kLateFrom, 0.05);
+        EXPECT_NEAR(heard, row.soundLate ? kLateSeconds : kSeconds, 0.1);
     }
 }
 
