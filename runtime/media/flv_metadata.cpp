@@ -24,6 +24,9 @@ constexpr std::uint32_t kMaxAddedSetupBytes = 64 * 1024;
 // Metadata and the first sound sit in the first tags; the search walks further only for
 // pictures that have not come yet or cannot be decoded yet.
 constexpr int kMaxTagsSearched = 64;
+// Of a file that begins with its sound alone, up to this many tags are walked for the first
+// picture: 20 s of sound or more, beyond the wait for a key frame a recording starts with.
+constexpr int kMaxTagsBeforePictures = 1024;
 // Nor does it read more script data than this in all.
 constexpr std::int64_t kMaxScriptBytes = 32L * 1024 * 1024;
 
@@ -100,7 +103,8 @@ FlvHead readFlvHead(MediaSource& source) {
         const bool scripts = i < kMaxTagsSearched && scriptBytes < kMaxScriptBytes;
         const bool pictures =
             pictureSetupOpen && offset < kFlvSetupSearchBytes &&
-            (i < kMaxTagsSearched || !pictureMet || !head.picturesBeforeSetup.empty());
+            (i < kMaxTagsSearched || (!pictureMet && i < kMaxTagsBeforePictures) ||
+             !head.picturesBeforeSetup.empty());
         const bool sound = soundOpen && i < kMaxTagsSearched;
         if (!scripts && !pictures && !sound) break;
         if (!fetch(source, offset, kTagHeaderSize, false, buf)) break;
