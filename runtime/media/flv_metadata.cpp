@@ -121,6 +121,7 @@ FlvHead readFlvHead(MediaSource& source) {
             continue;
         }
         if (type == kVideoTag && !encrypted && pictureSetupOpen) {
+            const bool first = !pictureMet;
             pictureMet = true;
             // Codec and frame type, packet type, composition time, then the first NAL unit:
             // behind its length, or behind a start code in a stream framed as on a wire.
@@ -132,6 +133,8 @@ FlvHead readFlvHead(MediaSource& source) {
                 if (isExtendedVideoTag(tag)) {
                     head.extendedPictures = true;
                     rewriteExtendedVideoHead(std::span<std::uint8_t, 5>(buf.data(), 5));
+                } else if (first && (buf[0] & 0x80) == 0) {
+                    head.olderLayoutPictures = true;
                 }
             }
             if (isFlvAddedCodec(buf[0] & 0x0f) && buf.size() >= 5) {

@@ -35,6 +35,8 @@ struct FlvHead {
     // within the search before any picture of another codec.
     FlvAddedStart added;
     bool extendedPictures = false; // in the extended layout
+    // The first picture met is in the layout Flash has.
+    bool olderLayoutPictures = false;
     // Of sound in the extended layout (see flv_added_sound.h), when it comes in the first
     // tags: the body after its first byte of its first tag, as the demuxer is shown it,
     // the codec's set-up when one came there.

@@ -222,34 +222,39 @@ TEST(Decode, AnAddedCodecFirstMetAfterTheFirstTagsPlays) {
     const struct {
         const char *pictures, *sound; // encoders
         bool soundLate;               // or the pictures
+        double lateFrom;              // seconds
         bool extended;                // the pictures in the extended layout
         const char* size;
         const char* quality; // of the pictures: noise coded without loss makes megabytes
         const char *picturesDecoder, *soundDecoder;
-    } kRows[] = {{"libx264", "libopus", true, false, "160x120", "28", "h264", "opus"},
-                 {"libx264", "ac3", true, false, "160x120", "28", "h264", "ac3"},
-                 {"libx264", "libopus", true, false, "320x240", "0", "h264", "opus"},
-                 {"libx265", "aac", false, true, "160x120", "28", "hevc", "aac"},
-                 {"libx265", "aac", false, false, "160x120", "28", "hevc", "aac"}};
-    constexpr double kLateFrom = 3, kLateSeconds = 1, kSeconds = 4;
+    } kRows[] = {{"libx264", "libopus", true, 3, false, "160x120", "28", "h264", "opus"},
+                 {"libx264", "ac3", true, 3, false, "160x120", "28", "h264", "ac3"},
+                 {"libx264", "libopus", true, 3, false, "320x240", "0", "h264", "opus"},
+                 {"libx265", "aac", false, 3, true, "160x120", "28", "hevc", "aac"},
+                 {"libx265", "aac", false, 3, false, "160x120", "28", "hevc", "aac"},
+                 // Beyond the tags walked for the first pictures (over 1024 of sound)
+                 {"libx265", "aac", false, 30, true, "160x120", "28", "hevc", "aac"}};
+    constexpr double kLateSeconds = 1; // and the other stream to the end with it
     for (const auto& row : kRows) {
         const QString stem =
-            QStringLiteral("late-%1-%2-%3-%4-%5-%6")
+            QStringLiteral("late-%1-%2-%3-%4-%5-%6-%7")
                 .arg(QLatin1String(row.pictures), QLatin1String(row.sound),
                      QLatin1String(row.soundLate ? "sound" : "pictures"),
                      QLatin1String(row.extended ? "extended" : "older"), QLatin1String(row.size))
-                .arg(QLatin1String(row.quality));
+                .arg(QLatin1String(row.quality))
+                .arg(row.lateFrom);
         SCOPED_TRACE(stem.toStdString());
-        const QStringList late = {"-itsoffset", QString::number(kLateFrom)};
-        const QString seconds[] = {QString::number(row.soundLate ? kSeconds : kLateSeconds),
-                                   QString::number(row.soundLate ? kLateSeconds : kSeconds)};
+        const double seconds = row.lateFrom + kLateSeconds;
+        const QStringList late = {"-itsoffset", QString::number(row.lateFrom)};
+        const QString lasting[] = {QString::number(row.soundLate ? seconds : kLateSeconds),
+                                   QString::number(row.soundLate ? kLateSeconds : seconds)};
         const QString mp4 = ffmpegClip(
             stem + ".mp4",
             (row.soundLate ? QStringList() : late) +
                 QStringList{"-f", "lavfi", "-i",
-                            QStringLiteral("testsrc=s=%1:r=25:d=%2").arg(row.size, seconds[0])} +
+                            QStringLiteral("testsrc=s=%1:r=25:d=%2").arg(row.size, lasting[0])} +
                 (row.soundLate ? late : QStringList()) +
-                QStringList{"-f", "lavfi", "-i", "sine=d=" + seconds[1], "-vf",
+                QStringList{"-f", "lavfi", "-i", "sine=d=" + lasting[1], "-vf",
                             "noise=alls=60:allf=t", "-fps_mode", "passthrough", "-c:v",
                             row.pictures, "-preset", "ultrafast", "-qp", row.quality, "-c:a",
                             row.sound});
@@ -292,9 +297,9 @@ TEST(Decode, AnAddedCodecFirstMetAfterTheFirstTagsPlays) {
         }
         EXPECT_EQ(media->info().videoCodec, row.picturesDecoder);
         EXPECT_EQ(media->info().audioCodec, row.soundDecoder);
-        EXPECT_EQ(pictures, 25 * (row.soundLate ? kSeconds : kLateSeconds));
-        EXPECT_NEAR(row.soundLate ? firstHeard : firstShown, kLateFrom, 0.05);
-        EXPECT_NEAR(heard, row.soundLate ? kLateSeconds : kSeconds, 0.1);
+        EXPECT_EQ(pictures, 25 * (row.soundLate ? seconds : kLateSeconds));
+        EXPECT_NEAR(row.soundLate ? firstHeard : firstShown, row.lateFrom, 0.05);
+        EXPECT_NEAR(heard, row.soundLate ? kLateSeconds : seconds, 0.1);
     }
 }
 
