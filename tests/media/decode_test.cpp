@@ -229,6 +229,7 @@ TEST(Decode, AnAddedCodecFirstMetAfterTheFirstTagsPlays) {
         const char *picturesDecoder, *soundDecoder;
     } kRows[] = {{"libx264", "libopus", true, 3, false, "160x120", "28", "h264", "opus"},
                  {"libx264", "ac3", true, 3, false, "160x120", "28", "h264", "ac3"},
+                 // 20 MB of pictures first: beyond what the demuxer looks at
                  {"libx264", "libopus", true, 3, false, "320x240", "0", "h264", "opus"},
                  {"libx265", "aac", false, 3, true, "160x120", "28", "hevc", "aac"},
                  {"libx265", "aac", false, 3, false, "160x120", "28", "hevc", "aac"},
