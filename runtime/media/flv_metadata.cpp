@@ -131,7 +131,7 @@ FlvHead readFlvHead(MediaSource& source) {
                 std::copy_n(tagHeader.begin(), kTagHeaderSize, tag.begin());
                 std::copy_n(buf.begin(), 5, tag.begin() + kTagHeaderSize);
                 if (isExtendedVideoTag(tag)) {
-                    head.extendedPictures = true;
+                    head.olderLayoutPictures = false;
                     rewriteExtendedVideoHead(std::span<std::uint8_t, 5>(buf.data(), 5));
                 } else if (first && (buf[0] & 0x80) == 0) {
                     head.olderLayoutPictures = true;

@@ -34,8 +34,7 @@ struct FlvHead {
     // Of pictures in a codec added after Flash (see flv_added_codecs.h), when they come
     // within the search before any picture of another codec.
     FlvAddedStart added;
-    bool extendedPictures = false; // in the extended layout
-    // The first picture met is in the layout Flash has.
+    // The first picture met is in the layout Flash has, and none met is in the extended one.
     bool olderLayoutPictures = false;
     // Of sound in the extended layout (see flv_added_sound.h), when it comes in the first
     // tags: the body after its first byte of its first tag, as the demuxer is shown it,

@@ -354,7 +354,7 @@ std::unique_ptr<MediaFile> MediaFile::open(std::unique_ptr<MediaSource> source,
         // Unless the first tags showed the older layout: a stream in the extended one may
         // first come after them (a recording whose sound joined late, or whose pictures
         // began long after the sound).
-        if (head.extendedPictures || !head.olderLayoutPictures) input.rewriteExtendedVideo();
+        if (!head.olderLayoutPictures) input.rewriteExtendedVideo();
         if (!head.olderLayoutSound) input.rewriteExtendedSound();
         // FFmpeg keeps metadata in a store whose cost is the square of its names; such a
         // tag is hidden from it (its type reads as one it skips).

@@ -272,9 +272,7 @@ TEST(Decode, AnAddedCodecFirstMetAfterTheFirstTagsPlays) {
         const bool setup =
             row.soundLate || row.extended ? (body(tags[0], 0) & 0x0f) == 0 : body(tags[0], 1) == 0;
         if (setup) { // moved with the size after it
-            const qsizetype length =
-                15 + ((std::uint8_t(file[tags[0] + 1]) << 16) |
-                      (std::uint8_t(file[tags[0] + 2]) << 8) | std::uint8_t(file[tags[0] + 3]));
+            const qsizetype length = tagLength(file, tags[0]);
             QByteArray moved = file.mid(tags[0], length);
             setTagTime(moved, 0, tagTime(file, tags[1]));
             file.insert(tags[1], moved);
@@ -442,9 +440,7 @@ TEST(Decode, PicturesOfAClipFilmedOnItsSideComeOutAsTheContainerSaysToShowThem) 
 TEST(Decode, H264PicturesBeforeTheirParameterSetsArePassedOver) {
     const QByteArray whole = readFile(numberedClip(Codecs::H264Aac, Layout::Flv));
     const auto byte = [&](qsizetype i) { return static_cast<std::uint8_t>(whole[i]); };
-    const auto tagBytes = [&](qsizetype at) {
-        return whole.mid(at, 15 + ((byte(at + 1) << 16) | (byte(at + 2) << 8) | byte(at + 3)));
-    };
+    const auto tagBytes = [&](qsizetype at) { return whole.mid(at, tagLength(whole, at)); };
     QByteArray setsLate = whole.left(13), noSets = whole.left(13), wire = whole.left(13);
     QByteArray sets, setsTag; // the parameter sets with start codes; their tag
     int pictures = 0;

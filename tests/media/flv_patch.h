@@ -31,15 +31,20 @@ inline bool renameKey(QByteArray& file, const QByteArray& key, const QByteArray&
     return true;
 }
 
+// The bytes a tag takes, its header and the size after it included.
+inline qsizetype tagLength(const QByteArray& file, qsizetype tag) {
+    const auto byte = [&](qsizetype i) { return static_cast<std::uint8_t>(file[i]); };
+    return 15 + ((byte(tag + 1) << 16) | (byte(tag + 2) << 8) | byte(tag + 3));
+}
+
 // Offsets of the whole tags of an FLV file, in order.
 inline std::vector<qsizetype> tagOffsets(const QByteArray& file) {
     std::vector<qsizetype> out;
-    const auto byte = [&](qsizetype i) { return static_cast<std::uint8_t>(file[i]); };
     for (qsizetype at = 13; at + 15 <= file.size();) {
-        const qsizetype size = (byte(at + 1) << 16) | (byte(at + 2) << 8) | byte(at + 3);
-        if (at + 15 + size > file.size()) break;
+        const qsizetype length = tagLength(file, at);
+        if (at + length > file.size()) break;
         out.push_back(at);
-        at += 15 + size;
+        at += length;
     }
     return out;
 }
