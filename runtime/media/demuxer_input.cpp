@@ -59,7 +59,10 @@ void DemuxerInput::hide(std::int64_t offset) {
 int DemuxerInput::read(void* opaque, std::uint8_t* buf, int size) {
     auto& self = *static_cast<DemuxerInput*>(opaque);
     if (self.interrupted()) return AVERROR_EXIT;
-    if (self.scanLimit_ > 0 && self.scanned_ >= self.scanLimit_) return AVERROR_EOF;
+    if (self.scanLimit_ > 0 && self.scanned_ >= self.scanLimit_) {
+        self.cutAt_ = self.pos_;
+        return AVERROR_EOF;
+    }
     const std::int64_t n = self.source_->readAt(self.pos_, buf, size);
     if (n < 0) return AVERROR(EIO);
     if (n == 0) return AVERROR_EOF;

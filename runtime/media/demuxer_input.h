@@ -1,7 +1,7 @@
 // What a demuxer reads: a media source behind an FFmpeg I/O context of our own, which
 //  - gives up at once when the owner says so (a new file, close, the stream's end),
 //  - ends the data when the demuxer has read too far without giving a packet (a scan for
-//    the next tag through junk or a long run of zeros), and
+//    the next tag through junk or a long run of zeros), saying where, and
 //  - can hide single bytes from the demuxer (it sees 0 there), and
 //  - can show Flash Video's extended tags of pictures and of sound in layouts the demuxer
 //    passes through (see flv_added_codecs.h and flv_added_sound.h).
@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 struct AVIOContext;
@@ -39,8 +40,13 @@ public:
     // How many bytes the demuxer may read between two packets before its data counts as
     // ended; 0 for no limit.
     void setScanLimit(std::int64_t bytes) { scanLimit_ = bytes; }
-    // A packet has come out: the next scan starts.
-    void packetTaken() { scanned_ = 0; }
+    // A packet has come out, or the demuxer was moved: the next scan starts.
+    void packetTaken() {
+        scanned_ = 0;
+        cutAt_.reset();
+    }
+    // Where the data was ended for a scan gone too far, when it was since the last packet.
+    std::optional<std::int64_t> cutAt() const { return cutAt_; }
     bool interrupted() const { return interrupted_ && interrupted_(); }
     // The byte at this offset reads as 0.
     void hide(std::int64_t offset);
@@ -63,6 +69,7 @@ private:
     std::int64_t pos_ = 0;
     std::int64_t scanLimit_ = 0;
     std::int64_t scanned_ = 0;
+    std::optional<std::int64_t> cutAt_;
     std::vector<std::int64_t> hidden_; // sorted
     bool hidesJoinedHeaders_ = false;
     bool rewritesExtendedVideo_ = false;

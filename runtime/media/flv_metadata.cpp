@@ -1,6 +1,7 @@
 #include "media/flv_metadata.h"
 
 #include "media/amf0.h"
+#include "media/big_endian.h"
 #include "media/flv_added_codecs.h"
 #include "media/flv_added_sound.h"
 
@@ -29,14 +30,6 @@ constexpr int kMaxTagsSearched = 64;
 constexpr int kMaxTagsBeforePictures = 1024;
 // Nor does it read more script data than this in all.
 constexpr std::int64_t kMaxScriptBytes = 32L * 1024 * 1024;
-
-std::uint32_t be24(const std::uint8_t* p) {
-    return (std::uint32_t(p[0]) << 16) | (std::uint32_t(p[1]) << 8) | p[2];
-}
-
-std::uint32_t be32(const std::uint8_t* p) {
-    return (std::uint32_t(p[0]) << 24) | be24(p + 1);
-}
 
 // Exactly n bytes at offset, or as many as the file still has when `partial`.
 bool fetch(MediaSource& source, std::int64_t offset, std::int64_t n, bool partial,

@@ -149,13 +149,32 @@ void MediaFile::Impl::moveTimes(AVPacket* p, double seconds) {
     if (p->dts != AV_NOPTS_VALUE) p->dts -= ticks;
 }
 
-bool MediaFile::Impl::readNext() {
+bool MediaFile::Impl::readFrame() {
+    std::int64_t lookFrom = 0;
     for (;;) {
         av_packet_unref(packet.get());
-        if (av_read_frame(fmt.get(), packet.get()) < 0) return false;
+        if (av_read_frame(fmt.get(), packet.get()) >= 0) {
+            input->packetTaken();
+            return true;
+        }
+        const std::optional<std::int64_t> cut = input->cutAt();
+        if (!cut) return false;
+        // The demuxer read twice the largest tag since its last packet or move: looking from
+        // one largest tag back leaves out no tag it may have been in the middle of. Each look
+        // starts past where the last one found tags, whatever the demuxer did there.
+        const std::optional<std::int64_t> resume =
+            findFlvTagsFrom(input->source(), std::max(*cut - kMaxFlvTagSpan, lookFrom),
+                            [this] { return input->interrupted(); });
+        if (!resume || !seekInput(-1, *resume, AVSEEK_FLAG_BYTE)) return false;
+        lookFrom = *resume + 1;
+    }
+}
+
+bool MediaFile::Impl::readNext() {
+    for (;;) {
+        if (!readFrame()) return false;
         const int index = packet->stream_index;
         if (index != videoIndex && index != audioIndex && !takeUpLateSound(index)) continue;
-        input->packetTaken();
         if (index == flvAddedIndex && !flvAdded.unwrap(*packet, fmt->streams[index]->time_base))
             continue;
         if (index == flvSoundIndex && !flvSound.unwrap(*packet)) continue;

@@ -10,6 +10,7 @@
 
 #include "media/amf_value.h"
 #include "media/demuxer_input.h"
+#include "media/flv_resync.h"
 
 #include <QSize>
 #include <QString>
@@ -43,9 +44,9 @@ struct MediaInfo {
 inline constexpr long kMaxPixels = 4096L * 2304L;
 // Compressed video held back while sound is decoded ahead of the pictures.
 inline constexpr long kMaxStashBytes = 32L * 1024 * 1024;
-// How far the Flash Video demuxer may read between two packets before the data
-// counts as ended: twice the largest tag the format can hold.
-inline constexpr std::int64_t kMaxScanBytes = 32L * 1024 * 1024;
+// How far the Flash Video demuxer may read between two packets before what it reads counts
+// as junk, which is passed over to where tags start again: twice the largest tag.
+inline constexpr std::int64_t kMaxScanBytes = 2 * kMaxFlvTagSpan;
 
 class MediaFile {
 public:

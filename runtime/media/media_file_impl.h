@@ -137,6 +137,10 @@ struct MediaFile::Impl {
     // it too).
     bool readNext();
     bool readPacket(PacketPtr& out);
+    // The demuxer's next packet of any stream into `packet`. A stretch longer than the
+    // demuxer may read through without one (see DemuxerInput) is passed over to where tags
+    // start again. False at the end of the input, as for readNext.
+    bool readFrame();
 
     // The packets the demuxer read ahead to learn the streams, up to `end`, are placed on
     // the timeline at once, so that a break among them is known before the first seek: the

@@ -30,9 +30,7 @@ void MediaFile::Impl::learnKeyFramesUpTo(std::int64_t target) {
     const std::int64_t limit = toTicks(closesGaps ? kMaxStepBack : 0, st->time_base);
     std::int64_t before = AV_NOPTS_VALUE;
     for (;;) {
-        av_packet_unref(packet.get());
-        if (av_read_frame(fmt.get(), packet.get()) < 0) return;
-        input->packetTaken();
+        if (!readFrame()) return;
         if (packet->stream_index != leadIndex) continue;
         const std::int64_t t = packet->dts != AV_NOPTS_VALUE ? packet->dts : packet->pts;
         if (t == AV_NOPTS_VALUE) continue;

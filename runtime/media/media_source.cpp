@@ -2,10 +2,13 @@
 
 #include <zimo/file_name_text.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 namespace zimo::media {
@@ -23,22 +26,34 @@ std::filesystem::path localFile(const QString& path) {
 class FileSource final : public MediaSource {
 public:
     FileSource(const std::filesystem::path& file, std::int64_t size)
-        : file_(file, std::ios::binary), size_(size) {}
-    bool isOpen() const { return file_.is_open(); }
+        : fd_(::open(file.c_str(), O_RDONLY | O_CLOEXEC)), size_(size) {}
+    ~FileSource() override {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FileSource(const FileSource&) = delete;
+    FileSource& operator=(const FileSource&) = delete;
+    bool isOpen() const { return fd_ >= 0; }
 
     std::int64_t size() const override { return size_; }
     std::int64_t readAt(std::int64_t offset, std::uint8_t* out, std::int64_t n) override {
         if (offset < 0 || n < 0) return -1;
         if (offset >= size_) return 0;
-        file_.clear();
-        if (!file_.seekg(offset)) return -1;
-        file_.read(reinterpret_cast<char*>(out), n);
-        const std::int64_t count = file_.gcount();
-        return count > 0 || !file_.bad() ? count : -1;
+        const auto count = static_cast<std::size_t>(std::min(n, size_ - offset));
+        for (;;) {
+            const ssize_t r = ::pread(fd_, out, count, static_cast<off_t>(offset));
+            if (r >= 0) return r;
+            if (errno != EINTR) return -1;
+        }
+    }
+    std::int64_t dataFrom(std::int64_t offset) override {
+        if (offset >= size_) return size_;
+        const off_t at = ::lseek(fd_, static_cast<off_t>(offset), SEEK_DATA);
+        if (at >= 0) return std::clamp<std::int64_t>(at, offset, size_);
+        return errno == ENXIO ? size_ : offset; // nothing but a hole to the end; or not known
     }
 
 private:
-    std::ifstream file_;
+    int fd_;
     std::int64_t size_;
 };
 

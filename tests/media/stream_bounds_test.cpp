@@ -1,5 +1,6 @@
 // No one file holds the engine: opens and reads give up at once when told, a run of zeros
-// or a far-off timestamp ends the data, and metadata with a huge number of names plays.
+// to the end of a file or a far-off timestamp ends the data, and metadata with a huge
+// number of names plays.
 #include "media/stream.h"
 
 #include "media/amf0.h"
