@@ -67,10 +67,12 @@ bool tagsStartAt(MediaSource& source, std::int64_t at, const std::uint8_t* heade
 
 std::optional<std::int64_t> findFlvTagsFrom(MediaSource& source, std::int64_t from,
                                             const std::function<bool()>& interrupted) {
+    from = std::max<std::int64_t>(from, 0);
+    if (from >= source.size()) return std::nullopt;
     // Each block is read with the bytes a header starting at its last offset needs.
-    std::vector<std::uint8_t> block(kBlockSize + kTagHeaderSize - 1);
-    for (std::int64_t pos = std::max<std::int64_t>(from, 0); pos < source.size();
-         pos += kBlockSize) {
+    std::vector<std::uint8_t> block(
+        std::size_t(std::min(kBlockSize + kTagHeaderSize - 1, source.size() - from)));
+    for (std::int64_t pos = from; pos < source.size(); pos += kBlockSize) {
         if (interrupted && interrupted()) return std::nullopt;
         // No tag starts in a hole: a tag's first byte is never 0.
         pos = std::max(pos, source.dataFrom(pos));

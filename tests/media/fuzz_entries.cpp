@@ -2,6 +2,7 @@
 
 #include "media/amf0.h"
 #include "media/flv_metadata.h"
+#include "media/flv_resync.h"
 #include "media/media_file.h"
 #include "media/picture_converter.h"
 
@@ -22,7 +23,15 @@ void readAmf0(std::span<const std::uint8_t> data) {
 }
 
 void readFlvHead(std::span<const std::uint8_t> data) {
-    if (auto source = MediaSource::fromMemory(data)) (void)media::readFlvHead(*source);
+    auto source = MediaSource::fromMemory(data);
+    if (!source) return;
+    (void)media::readFlvHead(*source);
+    std::int64_t from = 0;
+    for (int i = 0; i < 64; ++i) {
+        const auto found = findFlvTagsFrom(*source, from, {});
+        if (!found) break;
+        from = *found + 1;
+    }
 }
 
 void playFile(std::span<const std::uint8_t> data) {

@@ -9,7 +9,8 @@ namespace zimo::media::fuzz {
 
 // Every AMF0 value in the bytes, as the metadata reader takes them.
 void readAmf0(std::span<const std::uint8_t> data);
-// The first tags of a Flash Video file in memory: its onMetaData and oversized tags.
+// The first tags of a Flash Video file in memory: its onMetaData and oversized tags; and
+// the places where tags start again that a search from the start finds, one after another.
 void readFlvHead(std::span<const std::uint8_t> data);
 // A whole file through the engine's path: open, decode, seek, decode again, with the
 // pictures converted; small pictures only and one decoding thread, so a run is cheap.
