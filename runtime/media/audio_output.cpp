@@ -163,6 +163,9 @@ protected:
         // How far the device got, before this read adds to what it holds.
         if (sink_) observe();
         const qint64 n = take(data, maxSize);
+        // A stream its server has just dropped is given nothing: the sound library, handed
+        // samples for such a stream, keeps its lock for good and never answers again.
+        if (n > 0 && sink_ && sink_->bytesFree() < 0) return 0;
         if (n > 0) applyVolume(data, n, buffer_.format.sample, buffer_.volume.load());
         return n;
     }
